@@ -1,0 +1,10 @@
+#include "app/frmMain.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    frmMain window;
+    window.show();
+    return app.exec();
+}

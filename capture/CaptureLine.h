@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+// Capture lines: the text form of one socket read, "[date] [time]" then " XX" per byte shown.
+
+inline constexpr std::size_t kMaxLineBytes = 256; // bytes shown of one read; the rest are dropped
+inline constexpr std::size_t kMaxLines = 5000;    // lines kept after an arrival
+
+// The capture list, newest line first. A deque gives the O(1) insert on top and trim at the bottom.
+using CaptureLines = std::deque<std::string>;
+
+// "[date] [time]": the part of a capture line before its bytes.
+std::string MakeCapturePrefix(std::string_view date, std::string_view time);
+
+// A whole capture line: prefix, then " XX" for each of the first kMaxLineBytes bytes.
+std::string MakeCaptureLine(std::string_view prefix, const std::uint8_t* bytes, std::size_t count);
+
+// The parts of a capture line, for the headless commands. Date and time are the texts inside the
+// first two bracket pairs (empty when the line does not have them); byteText follows modCommon::ByteText.
+struct CaptureLineParts {
+    std::string_view date;
+    std::string_view time;
+    std::string_view byteText;
+};
+CaptureLineParts SplitCaptureLine(std::string_view line);

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The decode table of the main window as a plain value: one record per label, in arrays named like
+// the window's label groups. The decoders below are functions on it; the window only draws it.
+
+// One label of the table. top is in twips relative to the "Received data" frame.
+struct Label {
+    std::string caption;
+    bool visible = true;
+    bool red = false;
+    int top = 0;
+
+    bool operator==(const Label&) const = default;
+};
+
+// The message as the decoders see it: one text per byte, index 0 the first header byte. The views
+// point into the selected line, which outlives every decode.
+using MessageTokens = std::vector<std::string_view>;
+
+struct DecodeTable {
+    std::array<Label, 4> lblHeader;            // 0 Data length, 1 Version, 2 and 3 Reserve
+    std::array<Label, 3> lblDataTypeH;         // type texts of header rows 1 to 3
+    std::array<Label, 3> lblHeaderExplanation; // explanations of header rows 1 to 3
+    std::array<Label, 16> lblData;             // data value cells (row of each: DataCellRow)
+    std::array<Label, 7> lblDataTypeD;         // type texts of data rows 1 to 7
+    std::array<Label, 7> lblDataExplanation;   // explanations of data rows 1 to 7
+    Label lblCommand;                          // name labels of data rows 1 to 7
+    Label lblGateNumber;
+    Label lblDestFloor;
+    Label lblDoorOpen;
+    Label lblAttr;
+    Label lblSeqNumber;
+    Label lblReserve;
+    bool btnDetailFloorsVisible = false;
+
+    // The window's design state: every label visible with its design caption at its design top.
+    DecodeTable();
+
+    bool operator==(const DecodeTable&) const = default;
+};
+
+// Layout rows, shared with the window that draws the table.
+inline constexpr int kHeaderRows = 3;
+inline constexpr int kDataRows = 7;
+// Data row (1 to 7) of value cell lblData(index), and the cell's column (0 to 4) within that row.
+int DataCellRow(int index);
+int DataCellColumn(int index);
+// Header row (1 to 3) and column of value cell lblHeader(index).
+int HeaderCellRow(int index);
+int HeaderCellColumn(int index);
+// Design tops (twips, relative to the frame) of value cells and explanations, and of name and type labels.
+int HeaderCellTop(int row);
+int HeaderNameTop(int row);
+int DataCellTop(int row);
+int DataNameTop(int row);
+
+// The name labels of data rows 1 to 7 in row order (lblCommand first).
+std::array<Label*, 7> DataNameLabels(DecodeTable& table);
+std::array<const Label*, 7> DataNameLabels(const DecodeTable& table);
+
+// The tokens of a capture line's byte text (see modCommon::ByteText and SplitFields).
+MessageTokens SplitMessage(std::string_view byteText);
+
+// What one selection produced beyond the table.
+struct SelectionResult {
+    std::string_view byteText;  // handed to the hex dump window
+    bool floorsHandOver = false; // a 0x20 message decoded to its last step: hand byteText to the floors window
+};
+
+// The whole selection of a capture line: take its byte text, split it, reset the table, decode the
+// header and, with at least five tokens, the command row and its body.
+SelectionResult DecodeLine(DecodeTable& table, std::string_view line);
+
+// The per-selection reset: every value cell hidden, empty and red; type, explanation and data-row name
+// labels hidden (captions kept); the "Details" button hidden.
+void ClearDetailView(DecodeTable& table);
+
+// One value cell: normal background when the token's value equals expected, red otherwise; the caption
+// is the token's text. Visibility is not changed.
+void SetHeaderValue(DecodeTable& table, int index, std::string_view token, int expected);
+void SetDataValue(DecodeTable& table, int index, std::string_view token, int expected);
+
+// The decoders. Each stops quietly at the first token the message lacks (or, in the 0x10 and 0x20
+// bodies, at a token whose value does not fit a 16-bit signed integer), keeping what it set so far.
+void ShowHeader(DecodeTable& table, const MessageTokens& tokens);
+// Returns true when a 0x20 body was decoded to its end (the floors hand-over is due).
+bool ShowData(DecodeTable& table, const MessageTokens& tokens);
+void ShowCommand11(DecodeTable& table, const MessageTokens& tokens);
+void ShowCommand10(DecodeTable& table, const MessageTokens& tokens);
+bool ShowCommand20(DecodeTable& table, const MessageTokens& tokens);
+
+// The table defaults run at start-up and after Load and Clear: the empty skeleton of the 0x10 layout.
+// (The window's own part of that reset, disabling Stop and setting FormatText, stays with the window.)
+void InitDetailView(DecodeTable& table);

@@ -1,0 +1,1 @@
+#include "decode/FloorsPage.h"

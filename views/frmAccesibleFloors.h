@@ -1,0 +1,50 @@
+#pragma once
+
+#include "decode/FloorsPage.h"
+
+#include <QWidget>
+
+#include <array>
+#include <string_view>
+
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+// The accessible floors window ("AccesibleFloors"): the 64-byte floors field of a 0x20 message, eight
+// bytes (32 floors) a page, scrolled with VScroll1. One object for the whole run; CLOSE discards the
+// page it shows, and the next ReDraw or showing starts again at the first page.
+class frmAccesibleFloors : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmAccesibleFloors(QWidget* parent = nullptr);
+
+    // Stores the floor bytes of a byte text (fields 9 to 72); does not redraw or show.
+    void setFloorData(std::string_view byteText);
+    // Back to the first page and drawn, loading the window hidden when it is not loaded.
+    void ReDraw();
+    // Shows the window (not modal); a window that is not loaded starts at the first page.
+    void ShowWindow();
+
+    const FloorData& floorData() const { return m_data; }
+    bool isLoaded() const { return m_loaded; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Load();
+    void ResetView();
+    void ShowFloors(int top);
+    void Unload();
+
+    FloorData m_data;
+    bool m_loaded = false;
+    QLabel* lblComment = nullptr;
+    std::array<QLabel*, 8> lblIndex{};
+    std::array<QLabel*, 32> lblNo{};
+    std::array<QLabel*, 32> lblAccesibleFloor{};
+    QScrollBar* VScroll1 = nullptr;
+    QPushButton* btnClose = nullptr;
+};

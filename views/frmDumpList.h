@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+#include <string_view>
+
+class QPushButton;
+class QTableWidget;
+
+// The hex dump window ("DUMP"): the bytes of the selected capture line, 16 to a row. One object for
+// the whole run; CLOSE discards the grid's contents until the next DumpData.
+class frmDumpList : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmDumpList(QWidget* parent = nullptr);
+
+    // Refills the grid from a byte text, loading the window hidden when it is not loaded; never shows it.
+    void setDumpData(std::string_view byteText);
+    // Shows the window (not modal).
+    void ShowWindow();
+
+    bool isLoaded() const { return m_loaded; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Load();
+    void Unload();
+
+    bool m_loaded = false;
+    QTableWidget* MSFlexGrid1 = nullptr;
+    QPushButton* btnClose = nullptr;
+};
