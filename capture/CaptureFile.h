@@ -11,6 +11,9 @@
 
 inline constexpr std::string_view kCaptureFileMark = "[hh:mm:ss]";
 
+// Appends one file line and its CR LF: the whole-text form below and the chunked save share it.
+void AppendCaptureFileLine(std::string& out, std::string_view line);
+
 // The whole file text for a list.
 std::string FormatCaptureFile(std::string_view formatText, const CaptureLines& lines);
 
