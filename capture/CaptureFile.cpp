@@ -53,16 +53,22 @@ std::string FormatCaptureFile(std::string_view formatText, const CaptureLines& l
 }
 
 ParsedCaptureFile ParseCaptureFile(std::string_view bytes) {
+    return AdoptCaptureFile(std::string(bytes));
+}
+
+ParsedCaptureFile AdoptCaptureFile(std::string text) {
     ParsedCaptureFile parsed;
-    if (bytes.empty())
+    if (text.empty())
         return parsed;
+    const std::string_view bytes = parsed.lines.AdoptText(std::move(text));
     LineSplitter splitter(bytes);
     if (splitter.Next().find(kCaptureFileMark) == std::string_view::npos) {
         parsed.status = ParsedCaptureFile::Status::NotCapture;
+        parsed.lines.clear();
         return parsed;
     }
     parsed.status = ParsedCaptureFile::Status::Ok;
     while (!splitter.AtEnd())
-        parsed.lines.emplace_back(splitter.Next());
+        parsed.lines.AppendView(splitter.Next());
     return parsed;
 }

@@ -49,7 +49,7 @@ LoadedCaptureFile LoadCaptureFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return loaded;
     const qint64 size = file.size();
-    QByteArray bytes(size, Qt::Uninitialized);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
     qint64 got = 0;
     while (got < size) {
         const qint64 n = file.read(bytes.data() + got, size - got);
@@ -58,6 +58,6 @@ LoadedCaptureFile LoadCaptureFile(const QString& path) {
         got += n;
     }
     loaded.readOk = true;
-    loaded.parsed = ParseCaptureFile(std::string_view(bytes.constData(), static_cast<std::size_t>(size)));
+    loaded.parsed = AdoptCaptureFile(std::move(bytes));
     return loaded;
 }

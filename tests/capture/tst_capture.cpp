@@ -22,7 +22,7 @@ constexpr std::string_view kFormat = "[yyyy/mm/dd] [hh:mm:ss]";
 QByteArrayList ToList(const CaptureLines& lines) {
     QByteArrayList list;
     for (const auto& line : lines)
-        list.append(QByteArray::fromStdString(line));
+        list.append(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
     return list;
 }
 
