@@ -7,13 +7,13 @@ int CaptureListModel::rowCount(const QModelIndex& parent) const {
 QVariant CaptureListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= Count())
         return {};
-    const std::string& line = Line(index.row());
+    const std::string_view line = Line(index.row());
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
-void CaptureListModel::Prepend(std::string line) {
+void CaptureListModel::Prepend(std::string_view line) {
     beginInsertRows(QModelIndex(), 0, 0);
-    m_lines.push_front(std::move(line));
+    m_lines.push_front(line);
     endInsertRows();
 }
 

@@ -15,10 +15,10 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     const CaptureLines& Lines() const { return m_lines; }
-    const std::string& Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
+    std::string_view Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
     int Count() const { return static_cast<int>(m_lines.size()); }
 
-    void Prepend(std::string line);
+    void Prepend(std::string_view line);
     void RemoveLast();
     void Replace(CaptureLines lines);
     void Clear();

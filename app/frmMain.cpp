@@ -302,7 +302,7 @@ void frmMain::RecordArrival(const char* bytes, qint64 count) {
                                        static_cast<std::size_t>(count));
     UpdateListWidth(line);
     m_listUpdating = true;
-    m_captureList.Prepend(std::move(line));
+    m_captureList.Prepend(line);
     if (m_captureList.Count() > static_cast<int>(kMaxLines)) {
         // Dropping the selected line must leave nothing selected, not select its neighbour.
         const int last = m_captureList.Count() - 1;
@@ -314,11 +314,13 @@ void frmMain::RecordArrival(const char* bytes, qint64 count) {
     m_listUpdating = false;
 }
 
-void frmMain::UpdateListWidth(const std::string& line) {
+void frmMain::UpdateListWidth(std::string_view line) {
     if (line.size() <= m_widestLine)
         return;
     m_widestLine = line.size();
-    const int textWidth = lstCapture->fontMetrics().horizontalAdvance(QString::fromStdString(line)) + 8;
+    const int textWidth = lstCapture->fontMetrics().horizontalAdvance(
+                              QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))) +
+                          8;
     lstCapture->setColumnWidth(0, std::max(textWidth, lstCapture->viewport()->width()));
 }
 
@@ -328,21 +330,20 @@ void frmMain::ReplaceCaptureList(CaptureLines lines) {
     m_captureList.Replace(std::move(lines));
     m_listUpdating = false;
     m_widestLine = 0;
-    const std::string* widest = nullptr;
-    for (const std::string& line : m_captureList.Lines()) {
-        if (!widest || line.size() > widest->size())
-            widest = &line;
+    std::string_view widest;
+    for (const std::string_view line : m_captureList.Lines()) {
+        if (line.size() > widest.size())
+            widest = line;
     }
     lstCapture->setColumnWidth(0, lstCapture->viewport()->width());
-    if (widest)
-        UpdateListWidth(*widest);
+    UpdateListWidth(widest);
 }
 
-const std::string* frmMain::SelectedLine() const {
+std::optional<std::string_view> frmMain::SelectedLine() const {
     const QModelIndexList rows = lstCapture->selectionModel()->selectedRows();
     if (rows.isEmpty())
-        return nullptr;
-    return &m_captureList.Line(rows.constFirst().row());
+        return std::nullopt;
+    return m_captureList.Line(rows.constFirst().row());
 }
 
 frmAccesibleFloors& frmMain::Floors() {
@@ -373,7 +374,7 @@ void frmMain::lstCapture_DblClick() {
 
 void frmMain::btnDetailFloors_Click() {
     // The selected line may have been dropped from the bottom of the list while the button was shown.
-    const std::string* line = SelectedLine();
+    const std::optional<std::string_view> line = SelectedLine();
     if (!line)
         return;
     Floors().setFloorData(modCommon::ByteText(*line));

@@ -9,6 +9,8 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 class DetailView;
 class QGroupBox;
@@ -72,10 +74,10 @@ private:
     void btnLoadCapture_Click();
     void btnClearCapture_Click();
 
-    // The selected capture line, or nullptr when none is selected.
-    const std::string* SelectedLine() const;
+    // The selected capture line, or nothing when none is selected.
+    std::optional<std::string_view> SelectedLine() const;
     void ReplaceCaptureList(CaptureLines lines);
-    void UpdateListWidth(const std::string& line);
+    void UpdateListWidth(std::string_view line);
     frmAccesibleFloors& Floors();
     frmDumpList& Dump();
 

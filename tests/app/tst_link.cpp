@@ -59,8 +59,8 @@ private:
     QString Remote(const char* name) { return FindLabel(*window, name)->text(); }
     QStringList Lines() {
         QStringList lines;
-        for (const std::string& line : window->CaptureList().Lines())
-            lines << QString::fromStdString(line);
+        for (const std::string_view line : window->CaptureList().Lines())
+            lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
         return lines;
     }
     QString BytesOf(int row) {

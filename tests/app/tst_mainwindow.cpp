@@ -55,8 +55,8 @@ private:
     }
     QStringList Lines() {
         QStringList lines;
-        for (const std::string& line : window->CaptureList().Lines())
-            lines << QString::fromStdString(line);
+        for (const std::string_view line : window->CaptureList().Lines())
+            lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
         return lines;
     }
     void Fill(int count) {
