@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::size_t kept = firstLine.size();
-    for (const std::string& line : parsed.lines) {
+    for (const std::string_view line : parsed.lines) {
         Check(!HasLineBreak(line), "a loaded line holds no CR or LF");
         kept += line.size();
     }

@@ -1,0 +1,408 @@
+// Faults from the peer and from files, on real sockets on 127.0.0.1 and real files: whatever happens,
+// the tool goes on working and keeps what it has recorded.
+#include "AppTestSupport.h"
+
+#include "common/modCommon.h"
+#include "views/frmDumpList.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr quint16 kPort = frmMain::kLocalPort;
+const QString kLoadFailed = QStringLiteral("Unable to load the file.");
+const QRegularExpression kLineShape(QStringLiteral(R"(^\[[^\]\r\n]+\] \[[^\]\r\n]+\]( [0-9A-F]{2})*$)"));
+
+int OpenDescriptors() {
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System).size());
+}
+
+qint64 ResidentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
+    }
+    return -1;
+}
+
+// Runs the event loop until the condition holds. Unlike QTest::qWaitFor it does not sleep between
+// rounds, so five hundred connections take as long as the work itself; deferred deletes run as in
+// the application's own loop, so the descriptors they hold are released.
+template <typename Condition> bool WaitFor(Condition condition, int milliseconds = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    QTimer wake; // bounds each blocking round so the deadline is seen
+    wake.start(10);
+    while (!condition()) {
+        if (clock.hasExpired(milliseconds))
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
+
+// The byte at stream offset k of a flood: consecutive values modulo a prime, so any stretch of a read
+// shows whether bytes were lost or reordered within it.
+constexpr int kPeriod = 251;
+
+// A peer on a thread of its own that writes as fast as the kernel takes the bytes, then closes.
+class FloodPeer {
+public:
+    explicit FloodPeer(std::size_t total) : m_thread([this, total] { Run(total); }) {}
+    ~FloodPeer() { m_thread.join(); }
+    std::size_t Sent() const { return m_sent; }
+    bool Done() const { return m_done; }
+
+private:
+    void Run(std::size_t total) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(kPort);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const timeval limit{10, 0}; // a window that stops reading must not hang the test
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            std::vector<char> pattern(kPeriod * 256);
+            for (std::size_t i = 0; i < pattern.size(); ++i)
+                pattern[i] = static_cast<char>(i % kPeriod);
+            const std::size_t chunk = pattern.size() - kPeriod;
+            while (m_sent < total) {
+                const ssize_t n = ::send(fd, pattern.data() + m_sent % kPeriod,
+                                         std::min(chunk, total - m_sent), MSG_NOSIGNAL);
+                if (n <= 0)
+                    break;
+                m_sent += static_cast<std::size_t>(n);
+            }
+        }
+        ::close(fd);
+        m_done = true;
+    }
+
+    std::atomic<std::size_t> m_sent = 0;
+    std::atomic<bool> m_done = false;
+    std::thread m_thread;
+};
+
+// Answers the file dialogs like FakePrompts, and can delete the chosen file as the dialog closes,
+// the way another program might between the operator's choice and the read.
+struct VanishingPrompts : FakePrompts {
+    bool vanish = false;
+    QString ChooseFile(QWidget* parent, bool save, const QString& lastName) override {
+        const QString name = FakePrompts::ChooseFile(parent, save, lastName);
+        if (vanish)
+            QFile::remove(name);
+        return name;
+    }
+};
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QByteArray Hex(int value) {
+    return QByteArray::number(value, 16).rightJustified(4, '0');
+}
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<frmMain> window;
+    VanishingPrompts prompts;
+    QTemporaryDir dir;
+
+    void Press(int index) { FindButton(*window, QStringLiteral("btnAction_%1").arg(index))->click(); }
+    int Count() const { return window->CaptureList().Count(); }
+    const CaptureLines& Lines() const { return window->CaptureList().Lines(); }
+    QString BytesOf(std::string_view line) const { return Text(modCommon::ByteText(line)); }
+    MessageTokens TokensOf(int row) const {
+        return SplitMessage(modCommon::ByteText(window->CaptureList().Line(row)));
+    }
+    bool Connect(QTcpSocket& client) {
+        client.connectToHost(QHostAddress::LocalHost, kPort);
+        return client.waitForConnected(2000) && WaitFor([&] { return window->ConnectState() == 2; });
+    }
+    // The tool still listens, accepts and records, and saves everything it holds.
+    void ExpectStillWorking() {
+        const CaptureLines before = Lines();
+        // A list longer than the limit (after a Load) loses its bottom line to the arrival.
+        const std::size_t kept = before.size() >= kMaxLines ? before.size() - 1 : before.size();
+        Press(0);
+        QCOMPARE(window->ConnectState(), 1);
+        QTcpSocket client;
+        QVERIFY(Connect(client));
+        // Bytes no other test records, so their line cannot be mistaken for an older one.
+        client.write(QByteArray::fromHex("FEDCBA98"));
+        QVERIFY(WaitFor(
+            [&] { return !Lines().empty() && BytesOf(Lines().front()) == QStringLiteral("FE DC BA 98"); }));
+        QCOMPARE(Lines().size(), kept + 1);
+        QVERIFY(std::equal(before.begin(), std::next(before.begin(), static_cast<std::ptrdiff_t>(kept)),
+                           std::next(Lines().begin())));
+        client.disconnectFromHost();
+        QVERIFY(WaitFor([&] { return window->ConnectState() == 0; }));
+
+        prompts.fileName = dir.filePath(QStringLiteral("after.txt"));
+        prompts.vanish = false;
+        FindButton(*window, "btnSaveCapture")->click();
+        QCOMPARE(prompts.warned, QStringList{});
+        QFile saved(prompts.fileName);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll().count("\r\n"), Count() + 1);
+    }
+
+private slots:
+    void init() {
+        prompts = VanishingPrompts();
+        window = std::make_unique<frmMain>();
+        window->SetPrompts(&prompts);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    void aPeerThatResetsTheConnection() {
+        RecordHex(*window, "05");
+        Press(0);
+        QTcpSocket client;
+        QVERIFY(Connect(client));
+        client.write(QByteArray::fromHex("0c41000010"));
+        QVERIFY(WaitFor([&] { return Count() == 2; }));
+        // Linger 0: closing sends a reset instead of the orderly end of the stream.
+        const linger reset{1, 0};
+        QCOMPARE(::setsockopt(static_cast<int>(client.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+                              sizeof reset),
+                 0);
+        client.abort();
+        QVERIFY(WaitFor([&] { return window->ConnectState() == 0; }));
+        QVERIFY(FindButton(*window, "btnAction_0")->isEnabled());
+        QVERIFY(!FindButton(*window, "btnAction_1")->isEnabled());
+        QCOMPARE(Count(), 2);
+        QCOMPARE(BytesOf(Lines()[0]), QStringLiteral("0C 41 00 00 10"));
+        QCOMPARE(BytesOf(Lines()[1]), QStringLiteral("05"));
+        ExpectStillWorking();
+    }
+
+    void aPeerThatFloodsFiftyMegabytes() {
+        RecordHex(*window, "05");
+        int arrivals = 0;
+        connect(&window->CaptureList(), &QAbstractItemModel::rowsInserted, this, [&] { ++arrivals; });
+        // The longest time the event loop was away: what the operator feels as a frozen window.
+        QElapsedTimer sinceTick;
+        qint64 longestStall = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this,
+                [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+        const qint64 residentBefore = ResidentKb();
+        constexpr std::size_t kTotal = 50u << 20;
+        Press(0);
+        QElapsedTimer clock;
+        clock.start();
+        {
+            FloodPeer peer(kTotal);
+            sinceTick.start();
+            tick.start(5);
+            QVERIFY(WaitFor([&] { return peer.Done() && window->ConnectState() == 0; }, 60000));
+            tick.stop();
+            QCOMPARE(peer.Sent(), kTotal); // the window read it all, the peer was never stuck
+        }
+        const qint64 residentGrowth = ResidentKb() - residentBefore;
+        qInfo("50 MB flood: %lld ms, %d lines, longest stall %lld ms, resident growth %lld kB",
+              static_cast<long long>(clock.elapsed()), arrivals, static_cast<long long>(longestStall),
+              static_cast<long long>(residentGrowth));
+
+        QVERIFY(arrivals > 0);
+        QCOMPARE(Count(), std::min(1 + arrivals, static_cast<int>(kMaxLines)));
+        if (1 + arrivals <= static_cast<int>(kMaxLines))
+            QCOMPARE(BytesOf(Lines().back()), QStringLiteral("05"));
+        for (int row = 0; row < Count() - (1 + arrivals <= static_cast<int>(kMaxLines) ? 1 : 0); ++row) {
+            const std::string_view line = Lines()[static_cast<std::size_t>(row)];
+            QVERIFY2(kLineShape.match(Text(line)).hasMatch(), qPrintable(Text(line)));
+            const MessageTokens bytes = TokensOf(row);
+            QVERIFY(!bytes.empty() && bytes.size() <= kMaxLineBytes);
+            for (std::size_t k = 1; k < bytes.size(); ++k) {
+                QCOMPARE(static_cast<int>(modCommon::HexValue(bytes[k])),
+                         (static_cast<int>(modCommon::HexValue(bytes[k - 1])) + 1) % kPeriod);
+            }
+        }
+        QVERIFY2(longestStall < 1000, "the window froze during the flood");
+        QVERIFY2(residentGrowth < 64 * 1024, "memory grew with the flood instead of staying bounded");
+        ExpectStillWorking();
+    }
+
+    void fiveHundredConnectionsLeakNothing() {
+        // One round first, so that what Qt sets up once for sockets is not counted as a leak.
+        auto cycle = [&](int i) {
+            Press(0);
+            QTcpSocket client;
+            if (!Connect(client))
+                return false;
+            client.write(QByteArray::fromHex(Hex(i)));
+            if (!client.waitForBytesWritten(2000) || !WaitFor([&] { return Count() == i + 1; }))
+                return false;
+            client.disconnectFromHost();
+            return WaitFor([&] { return window->ConnectState() == 0; });
+        };
+        QVERIFY(cycle(0));
+        const int descriptorsBefore = OpenDescriptors();
+        const qint64 residentBefore = ResidentKb();
+        constexpr int kCycles = 500;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 1; i <= kCycles; ++i)
+            QVERIFY2(cycle(i), qPrintable(QStringLiteral("connection %1").arg(i)));
+        const qint64 elapsed = clock.elapsed();
+        const int descriptorsAfter = OpenDescriptors();
+        const qint64 residentGrowth = ResidentKb() - residentBefore;
+        qInfo("500 connections: %lld ms, descriptors %d -> %d, resident growth %lld kB",
+              static_cast<long long>(elapsed), descriptorsBefore, descriptorsAfter,
+              static_cast<long long>(residentGrowth));
+
+        QCOMPARE(descriptorsAfter, descriptorsBefore);
+        QVERIFY2(residentGrowth < 8 * 1024, "memory grew with every connection");
+        QCOMPARE(Count(), kCycles + 1);
+        for (int i = 0; i <= kCycles; ++i)
+            QCOMPARE(BytesOf(Lines()[kCycles - i]),
+                     QString::fromLatin1(QByteArray::fromHex(Hex(i)).toHex(' ').toUpper()));
+        ExpectStillWorking();
+    }
+
+    void aPeerThatSendsNothing() {
+        RecordHex(*window, "0441000011000000");
+        Press(0);
+        QTcpSocket client;
+        QVERIFY(Connect(client));
+        // The operator works on while the peer says nothing: decode, a refused second client, Save.
+        ClickRow(*window, 0);
+        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
+        QTcpSocket second;
+        second.connectToHost(QHostAddress::LocalHost, kPort);
+        QVERIFY(!second.waitForConnected(2000) ||
+                WaitFor([&] { return second.state() == QAbstractSocket::UnconnectedState; }));
+        prompts.fileName = dir.filePath(QStringLiteral("silent.txt"));
+        FindButton(*window, "btnSaveCapture")->click();
+        QCOMPARE(prompts.warned, QStringList{});
+        QCOMPARE(window->ConnectState(), 2);
+        QCOMPARE(Count(), 1);
+        // Stop drops the silent peer.
+        Press(1);
+        QCOMPARE(window->ConnectState(), 0);
+        QVERIFY(WaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
+        QCOMPARE(Count(), 1);
+        ExpectStillWorking();
+    }
+
+    void filesThatAreNotWhatTheySeem_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("loadedLines"); // -1: the file is refused
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("vanish");
+
+        QByteArray garbage(1 << 20, '\0');
+        quint32 state = 0x9E3779B9u;
+        for (char& byte : garbage) {
+            state = state * 1664525u + 1013904223u;
+            byte = static_cast<char>(state >> 24);
+        }
+        const QByteArray mark = "[mm/dd/yyyy] [hh:mm:ss]\r\n";
+        // With every CR made an LF, each LF ends exactly one line.
+        const QByteArray garbageLines = mark + QByteArray(garbage).replace('\r', '\n');
+        const int garbageLineCount =
+            static_cast<int>(garbageLines.count('\n')) - (garbageLines.endsWith('\n') ? 1 : 0);
+        QTest::newRow("binary garbage") << QByteArray("\x01\x7F\xFE") + garbage << -1 << false << false;
+        QTest::newRow("garbage after the mark") << garbageLines << garbageLineCount << false << false;
+
+        QByteArray longLine = mark + "[11/22/2012] [10:15:30] 4C 41 00 00 20 30 30 30 31";
+        longLine.reserve(10 << 20);
+        while (longLine.size() < (10 << 20))
+            longLine += " C3";
+        QTest::newRow("one 10 MB line") << longLine + "\r\n" << 1 << false << false;
+
+        QByteArray manyLines = mark;
+        manyLines.reserve(2000000 * 36);
+        for (int i = 0; i < 2000000; ++i)
+            manyLines += "[11/22/2012] [10:15:30] " + QByteArray::number(i, 16).toUpper() + "\r\n";
+        QTest::newRow("2,000,000 lines") << manyLines << 2000000 << false << false;
+
+        QTest::newRow("a folder") << QByteArray() << -1 << true << false;
+        QTest::newRow("a file that vanishes") << mark << -1 << false << true;
+    }
+    void filesThatAreNotWhatTheySeem() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, loadedLines);
+        QFETCH(bool, folder);
+        QFETCH(bool, vanish);
+
+        RecordHex(*window, "0441000011000000");
+        RecordHex(*window, "0c41000010");
+        ClickRow(*window, 1);
+        const DecodeTable table = window->Table();
+        const CaptureLines before = Lines();
+        prompts.fileName = dir.filePath(QStringLiteral("fault.txt"));
+        if (folder) {
+            QVERIFY(QDir().mkpath(prompts.fileName));
+        } else {
+            QFile file(prompts.fileName);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), content.size());
+        }
+        prompts.vanish = vanish;
+
+        QElapsedTimer clock;
+        clock.start();
+        FindButton(*window, "btnLoadCapture")->click();
+        const qint64 loadMs = clock.elapsed();
+        if (loadedLines < 0) {
+            QCOMPARE(prompts.warned, QStringList{kLoadFailed});
+            QCOMPARE(Lines(), before);
+            QCOMPARE(window->Table(), table);
+            prompts.warned.clear();
+        } else {
+            QCOMPARE(prompts.warned, QStringList{});
+            QCOMPARE(Count(), loadedLines);
+            for (const std::string_view line : Lines())
+                QVERIFY(line.find_first_of("\r\n") == std::string::npos);
+            // Select, dump and open the floors of what came in, the first line and the last.
+            clock.restart();
+            auto* list = Find<QTableView>(*window, "lstCapture");
+            for (int row : {0, Count() - 1}) {
+                ClickRow(*window, row);
+                QVERIFY(window->Table().lblHeader[0].visible);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                                   list->visualRect(list->model()->index(row, 0)).center());
+                QVERIFY(window->DumpWindow()->isVisible());
+                if (QPushButton* details = FindButton(*window, "btnDetailFloors"); details->isVisible())
+                    details->click();
+            }
+            qInfo("%s: load %lld ms, select and show %lld ms", QTest::currentDataTag(),
+                  static_cast<long long>(loadMs), static_cast<long long>(clock.elapsed()));
+        }
+        QFile::remove(prompts.fileName);
+        QDir(prompts.fileName).removeRecursively();
+        ExpectStillWorking();
+    }
+};
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"
