@@ -7,8 +7,17 @@ int CaptureListModel::rowCount(const QModelIndex& parent) const {
 QVariant CaptureListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= Count())
         return {};
-    const std::string_view line = Line(index.row());
-    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    return DisplayText(Line(index.row()));
+}
+
+QString CaptureListModel::DisplayText(std::string_view line) {
+    if (line.size() <= kMaxShownBytes)
+        return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    // Cut before a character, never inside one of UTF-8's multi-byte sequences.
+    std::size_t shown = kMaxShownBytes;
+    while (shown > 0 && (static_cast<unsigned char>(line[shown]) & 0xC0) == 0x80)
+        --shown;
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(shown)) + QChar(0x2026);
 }
 
 void CaptureListModel::Prepend(std::string_view line) {

@@ -14,6 +14,12 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // What the list shows of a line. A line from an edited file can be megabytes long, and laying out
+    // such a text takes seconds at every repaint; no line the tool records comes near kMaxShownBytes,
+    // so only such a line is cut, and an ellipsis marks the cut. Decoding and saving use the whole line.
+    static constexpr std::size_t kMaxShownBytes = 4096;
+    static QString DisplayText(std::string_view line);
+
     const CaptureLines& Lines() const { return m_lines; }
     std::string_view Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
     int Count() const { return static_cast<int>(m_lines.size()); }

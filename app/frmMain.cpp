@@ -318,9 +318,8 @@ void frmMain::UpdateListWidth(std::string_view line) {
     if (line.size() <= m_widestLine)
         return;
     m_widestLine = line.size();
-    const int textWidth = lstCapture->fontMetrics().horizontalAdvance(
-                              QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))) +
-                          8;
+    const int textWidth =
+        lstCapture->fontMetrics().horizontalAdvance(CaptureListModel::DisplayText(line)) + 8;
     lstCapture->setColumnWidth(0, std::max(textWidth, lstCapture->viewport()->width()));
 }
 

@@ -313,6 +313,23 @@ private slots:
         ExpectStillWorking();
     }
 
+    // Only a line far longer than any the tool records is cut for the list, and never inside a character.
+    void longLinesAreShownCut_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        const qsizetype max = static_cast<qsizetype>(CaptureListModel::kMaxShownBytes);
+        QTest::newRow("at the limit") << QByteArray(max, 'A') << QString(max, u'A');
+        QTest::newRow("one byte over") << QByteArray(max + 1, 'A') << QString(max, u'A') + QChar(0x2026);
+        // Three-byte characters: the limit falls one byte into a character, which is left out whole.
+        QTest::newRow("inside a character")
+            << QByteArray("\xE2\x82\xAC").repeated(2000) << QString(max / 3, QChar(0x20AC)) + QChar(0x2026);
+    }
+    void longLinesAreShownCut() {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        QCOMPARE(CaptureListModel::DisplayText(std::string_view(line.constData(), line.size())), shown);
+    }
+
     void filesThatAreNotWhatTheySeem_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("loadedLines"); // -1: the file is refused
@@ -387,6 +404,13 @@ private slots:
             clock.restart();
             auto* list = Find<QTableView>(*window, "lstCapture");
             for (int row : {0, Count() - 1}) {
+                const QString shown = list->model()->index(row, 0).data().toString();
+                const std::string_view line = Lines()[static_cast<std::size_t>(row)];
+                if (line.size() <= CaptureListModel::kMaxShownBytes)
+                    QCOMPARE(shown, Text(line));
+                else
+                    QCOMPARE(shown, Text(line.substr(0, CaptureListModel::kMaxShownBytes)) + QChar(0x2026));
+                list->viewport()->repaint();
                 ClickRow(*window, row);
                 QVERIFY(window->Table().lblHeader[0].visible);
                 QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
