@@ -106,6 +106,9 @@ void frmMain::SetPrompts(Prompts* prompts) {
 void frmMain::BuildWindow() {
     setObjectName(QStringLiteral("frmMain"));
     setFixedSize(Twips(10575), Twips(6900));
+    // The layout is measured for a small Arial-like face; a wider default font would clip the
+    // explanation texts and run the longer field names into their type texts.
+    setFont(QFont(QStringLiteral("Arial"), 8));
 
     std::array<QGroupBox*, std::size(kFrames)> frames{};
     for (std::size_t i = 0; i < std::size(kFrames); ++i) {
@@ -146,7 +149,9 @@ void frmMain::BuildWindow() {
         btnAction[static_cast<std::size_t>(i)] =
             findChild<QPushButton*>(QStringLiteral("btnAction_%1").arg(i));
     lblConnect->setFont(titleFont);
-    findChild<QLabel*>(QStringLiteral("Label21"))->setFont(titleFont);
+    auto* label21 = findChild<QLabel*>(QStringLiteral("Label21"));
+    label21->setFont(titleFont);
+    label21->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     findChild<QLabel*>(QStringLiteral("Label1"))->adjustSize();
     btnDetailFloors->hide();
 
