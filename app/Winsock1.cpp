@@ -14,6 +14,10 @@ Winsock1::Winsock1(QObject* parent) : QObject(parent) {
     connect(&m_server, &QTcpServer::newConnection, this, &Winsock1::ConnectionRequest);
 }
 
+Winsock1::~Winsock1() {
+    Close();
+}
+
 QString Winsock1::LocalIP() {
     for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())

@@ -13,6 +13,9 @@ class Winsock1 : public QObject {
 
 public:
     explicit Winsock1(QObject* parent = nullptr);
+    // Drops an open connection first: a socket destroyed while connected would otherwise report a
+    // peer close to a window that is itself being destroyed.
+    ~Winsock1() override;
 
     void SetLocalPort(quint16 port) { m_localPort = port; }
     quint16 LocalPort() const { return m_localPort; }

@@ -2,6 +2,7 @@
 // the tool goes on working and keeps what it has recorded.
 #include "AppTestSupport.h"
 
+#include "app/Winsock1.h"
 #include "common/modCommon.h"
 #include "views/frmDumpList.h"
 
@@ -202,6 +203,21 @@ private slots:
         QCOMPARE(BytesOf(Lines()[0]), QStringLiteral("0C 41 00 00 10"));
         QCOMPARE(BytesOf(Lines()[1]), QStringLiteral("05"));
         ExpectStillWorking();
+    }
+
+    // The window going away while connected (a test's end, or the application's) is not the peer's
+    // close: reporting it would run the Stop action on a window already half destroyed.
+    void closingTheWindowWhileConnectedReportsNoPeerClose() {
+        auto* winsock = window->findChild<Winsock1*>();
+        QVERIFY(winsock);
+        int peerCloses = 0;
+        connect(winsock, &Winsock1::PeerClose, this, [&] { ++peerCloses; });
+        Press(0);
+        QTcpSocket client;
+        QVERIFY(Connect(client));
+        window.reset();
+        QCOMPARE(peerCloses, 0);
+        QVERIFY(WaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
     }
 
     void aPeerThatFloodsFiftyMegabytes() {
