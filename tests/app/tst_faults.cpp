@@ -22,6 +22,11 @@
 #include <atomic>
 #include <thread>
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's count of live heap bytes (GCC ships no header that declares it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace {
 
 constexpr quint16 kPort = frmMain::kLocalPort;
@@ -33,7 +38,13 @@ int OpenDescriptors() {
         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System).size());
 }
 
-qint64 ResidentKb() {
+// Memory in use, in kB: the resident size. Under AddressSanitizer that also counts freed memory held
+// in its quarantine (hundreds of megabytes after a flood), so there its own count of live heap bytes
+// is the measure.
+qint64 MemoryInUseKb() {
+#if defined(__SANITIZE_ADDRESS__)
+    return static_cast<qint64>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -42,6 +53,7 @@ qint64 ResidentKb() {
             return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
     }
     return -1;
+#endif
 }
 
 // Runs the event loop until the condition holds. Unlike QTest::qWaitFor it does not sleep between
@@ -230,7 +242,7 @@ private slots:
         QTimer tick;
         connect(&tick, &QTimer::timeout, this,
                 [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
-        const qint64 residentBefore = ResidentKb();
+        const qint64 memoryBefore = MemoryInUseKb();
         constexpr std::size_t kTotal = 50u << 20;
         Press(0);
         QElapsedTimer clock;
@@ -243,10 +255,10 @@ private slots:
             tick.stop();
             QCOMPARE(peer.Sent(), kTotal); // the window read it all, the peer was never stuck
         }
-        const qint64 residentGrowth = ResidentKb() - residentBefore;
-        qInfo("50 MB flood: %lld ms, %d lines, longest stall %lld ms, resident growth %lld kB",
+        const qint64 memoryGrowth = MemoryInUseKb() - memoryBefore;
+        qInfo("50 MB flood: %lld ms, %d lines, longest stall %lld ms, memory growth %lld kB",
               static_cast<long long>(clock.elapsed()), arrivals, static_cast<long long>(longestStall),
-              static_cast<long long>(residentGrowth));
+              static_cast<long long>(memoryGrowth));
 
         QVERIFY(arrivals > 0);
         QCOMPARE(Count(), std::min(1 + arrivals, static_cast<int>(kMaxLines)));
@@ -263,7 +275,7 @@ private slots:
             }
         }
         QVERIFY2(longestStall < 1000, "the window froze during the flood");
-        QVERIFY2(residentGrowth < 64 * 1024, "memory grew with the flood instead of staying bounded");
+        QVERIFY2(memoryGrowth < 16 * 1024, "memory grew with the flood instead of staying bounded");
         ExpectStillWorking();
     }
 
@@ -282,7 +294,7 @@ private slots:
         };
         QVERIFY(cycle(0));
         const int descriptorsBefore = OpenDescriptors();
-        const qint64 residentBefore = ResidentKb();
+        const qint64 memoryBefore = MemoryInUseKb();
         constexpr int kCycles = 500;
         QElapsedTimer clock;
         clock.start();
@@ -290,13 +302,13 @@ private slots:
             QVERIFY2(cycle(i), qPrintable(QStringLiteral("connection %1").arg(i)));
         const qint64 elapsed = clock.elapsed();
         const int descriptorsAfter = OpenDescriptors();
-        const qint64 residentGrowth = ResidentKb() - residentBefore;
-        qInfo("500 connections: %lld ms, descriptors %d -> %d, resident growth %lld kB",
+        const qint64 memoryGrowth = MemoryInUseKb() - memoryBefore;
+        qInfo("500 connections: %lld ms, descriptors %d -> %d, memory growth %lld kB",
               static_cast<long long>(elapsed), descriptorsBefore, descriptorsAfter,
-              static_cast<long long>(residentGrowth));
+              static_cast<long long>(memoryGrowth));
 
         QCOMPARE(descriptorsAfter, descriptorsBefore);
-        QVERIFY2(residentGrowth < 8 * 1024, "memory grew with every connection");
+        QVERIFY2(memoryGrowth < 8 * 1024, "memory grew with every connection");
         QCOMPARE(Count(), kCycles + 1);
         for (int i = 0; i <= kCycles; ++i)
             QCOMPARE(BytesOf(Lines()[kCycles - i]),
