@@ -190,9 +190,9 @@ private slots:
     void doubleClickShowsTheDumpOfThatLine() {
         RecordHex(*window, kMsg11);
         RecordHex(*window, "0102030405060708090A0B0C0D0E0F1011");
-        auto* list = Find<QTableView>(*window, "lstCapture");
+        CaptureListView* list = CaptureView(*window);
         ClickRow(*window, 1);
-        const QRect rect = list->visualRect(list->model()->index(0, 0));
+        const QRect rect = list->RowRect(0);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QVERIFY(window->DumpWindow()->isVisible());
