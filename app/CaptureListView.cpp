@@ -123,8 +123,9 @@ void CaptureListView::Widen(int first, int last) {
         if (line.size() <= m_widestChars)
             continue;
         m_widestChars = line.size();
-        const QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-        m_contentWidth = std::max(m_contentWidth, fontMetrics().horizontalAdvance(text) + 2 * kTextMargin);
+        m_contentWidth =
+            std::max(m_contentWidth,
+                     fontMetrics().horizontalAdvance(CaptureListModel::DisplayText(line)) + 2 * kTextMargin);
     }
 }
 
@@ -152,10 +153,9 @@ void CaptureListView::paintEvent(QPaintEvent*) {
             painter.fillRect(
                 rect, pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const std::string_view line = m_model->Line(row);
         painter.drawText(rect.adjusted(kTextMargin, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+                         CaptureListModel::DisplayText(m_model->Line(row)));
     }
 }
 

@@ -430,19 +430,14 @@ private slots:
                 QVERIFY(line.find_first_of("\r\n") == std::string::npos);
             // Select, dump and open the floors of what came in, the first line and the last.
             clock.restart();
-            auto* list = Find<QTableView>(*window, "lstCapture");
+            CaptureListView* list = CaptureView(*window);
+            // Measured on the cut text: the whole 10 MB line would be tens of millions of pixels wide.
+            QVERIFY(list->ContentWidth() < 1000000);
             for (int row : {0, Count() - 1}) {
-                const QString shown = list->model()->index(row, 0).data().toString();
-                const std::string_view line = Lines()[static_cast<std::size_t>(row)];
-                if (line.size() <= CaptureListModel::kMaxShownBytes)
-                    QCOMPARE(shown, Text(line));
-                else
-                    QCOMPARE(shown, Text(line.substr(0, CaptureListModel::kMaxShownBytes)) + QChar(0x2026));
                 list->viewport()->repaint();
                 ClickRow(*window, row);
                 QVERIFY(window->Table().lblHeader[0].visible);
-                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                                   list->visualRect(list->model()->index(row, 0)).center());
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
                 QVERIFY(window->DumpWindow()->isVisible());
                 if (QPushButton* details = FindButton(*window, "btnDetailFloors"); details->isVisible())
                     details->click();
