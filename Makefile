@@ -5,6 +5,9 @@
 SANITIZE ?= 0
 ifeq ($(SANITIZE),1)
 BUILD ?= build-sanitize
+# Leaks are reported too (Qt's own allocations raise none here); a stack trace makes a UB report usable.
+export ASAN_OPTIONS ?= detect_leaks=1
+export UBSAN_OPTIONS ?= print_stacktrace=1
 else
 BUILD ?= build
 endif
