@@ -52,11 +52,10 @@ fuzz:
 	@mkdir -p $(FUZZ_BUILD)/artifacts
 	@for f in $(FUZZERS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$f; \
-	  dict=; [ -f fuzz/$$f.dict ] && dict=-dict=fuzz/$$f.dict; \
 	  echo "$$f: $(FUZZ_SECONDS) s"; \
 	  if ! $(FUZZ_BUILD)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
-	      -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$f- $$dict $(FUZZ_BUILD)/corpus/$$f fuzz/corpus/$$f \
-	      2>$(FUZZ_BUILD)/$$f.log; then \
+	      -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$f- -dict=fuzz/capture_line.dict \
+	      $(FUZZ_BUILD)/corpus/$$f fuzz/corpus/$$f 2>$(FUZZ_BUILD)/$$f.log; then \
 	    tail -n 40 $(FUZZ_BUILD)/$$f.log; echo "$$f: FAILED (log: $(FUZZ_BUILD)/$$f.log)"; exit 1; fi; \
 	  grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' $(FUZZ_BUILD)/$$f.log; \
 	done
