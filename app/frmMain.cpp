@@ -1,3 +1,430 @@
 #include "app/frmMain.h"
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {}
+#include "AppVersion.h"
+#include "app/DetailView.h"
+#include "app/Twips.h"
+#include "app/Winsock1.h"
+#include "capture/CaptureFileIO.h"
+#include "common/modCommon.h"
+#include "views/frmAccesibleFloors.h"
+#include "views/frmDumpList.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
+
+namespace {
+
+enum class Kind { Label, Boxed, Button };
+
+// The fixed controls of the window, in twips; parent is the frame's index in the frames table, or -1.
+struct Control {
+    const char* name;
+    Kind kind;
+    int parent;
+    const char* caption;
+    int left, top, width, height;
+};
+
+struct Frame {
+    const char* name;
+    const char* caption;
+    int left, top, width, height;
+};
+
+constexpr Frame kFrames[] = {
+    {"Frame1", "Access control system", 240, 240, 3615, 855},
+    {"Frame4", "Status", 4320, 240, 1815, 855},
+    {"Frame2", "T-ARC", 6600, 240, 3735, 855},
+    {"Frame3", "Received data", 240, 1200, 8655, 5295},
+};
+constexpr int kFrame3 = 3;
+
+constexpr Control kControls[] = {
+    {"Label5", Kind::Label, 0, "IP", 240, 360, 375, 255},
+    {"lblRemoteIP", Kind::Boxed, 0, "", 600, 360, 1335, 255},
+    {"Label24", Kind::Label, 0, "Port", 2160, 360, 375, 255},
+    {"lblRemotePort", Kind::Boxed, 0, "", 2640, 360, 615, 255},
+    {"lblConnect", Kind::Boxed, 1, "", 240, 360, 1335, 255},
+    {"Label3", Kind::Label, 2, "IP", 240, 360, 375, 255},
+    {"lblLocalIP", Kind::Boxed, 2, "", 600, 360, 1335, 255},
+    {"Label4", Kind::Label, 2, "Port", 2160, 360, 495, 255},
+    {"lblLocalPort", Kind::Boxed, 2, "", 2640, 360, 615, 255},
+    {"Label21", Kind::Label, kFrame3, "Captured data", 360, 240, 2895, 375},
+    {"lblFormat", Kind::Label, kFrame3, "", 360, 480, 0, 180},
+    {"btnDetailFloors", Kind::Button, kFrame3, "Details", 2760, 3920, 1815, 300},
+    {"btnClearCapture", Kind::Button, -1, "Clear Capt.", 9000, 1440, 1335, 375},
+    {"btnSaveCapture", Kind::Button, -1, "Save Capt.", 9000, 1920, 1335, 375},
+    {"btnLoadCapture", Kind::Button, -1, "Load Capt.", 9000, 2400, 1335, 375},
+    {"btnAction_0", Kind::Button, -1, "Start", 9120, 4920, 1215, 375},
+    {"btnAction_1", Kind::Button, -1, "Stop", 9120, 5400, 1215, 375},
+    {"btnAction_2", Kind::Button, -1, "Exit", 9120, 6120, 1215, 375},
+    {"Label1", Kind::Label, -1, "T-ARC Emulator \xC2\xA9 the T-ARC Emulator developers", 2640, 6600, 4860,
+     195},
+};
+
+constexpr QRect kCaptureListRect = TwipsRect(360, 720, 8055, 840);
+
+struct StateLook {
+    const char* caption;
+    QColor colour;
+};
+const StateLook kStates[] = {
+    {"disconnection", QColor(255, 0, 0)},
+    {"connecting...", QColor(255, 0, 255)},
+    {"connection", QColor(0, 0, 255)},
+};
+
+const QString kExitQuestion = QStringLiteral("Are you sure you wish to exit?");
+const QString kClearQuestion = QStringLiteral("Are you sure you want to delete it?");
+const QString kSaveFailed = QStringLiteral("Unable to save the file.");
+const QString kLoadFailed = QStringLiteral("Unable to load the file.");
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QWidget(parent), m_winsock(new Winsock1(this)) {
+    BuildWindow();
+    connect(m_winsock, &Winsock1::ConnectionRequest, this, &frmMain::Winsock1_ConnectionRequest);
+    connect(m_winsock, &Winsock1::DataArrival, this, &frmMain::Winsock1_DataArrival);
+    connect(m_winsock, &Winsock1::PeerClose, this, &frmMain::Winsock1_Close);
+    InitSocket();
+    InitWindow();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::SetPrompts(Prompts* prompts) {
+    m_prompts = prompts ? prompts : &m_defaultPrompts;
+}
+
+void frmMain::BuildWindow() {
+    setObjectName(QStringLiteral("frmMain"));
+    setFixedSize(Twips(10575), Twips(6900));
+
+    std::array<QGroupBox*, std::size(kFrames)> frames{};
+    for (std::size_t i = 0; i < std::size(kFrames); ++i) {
+        const Frame& f = kFrames[i];
+        frames[i] = new QGroupBox(QString::fromLatin1(f.caption), this);
+        frames[i]->setObjectName(QString::fromLatin1(f.name));
+        frames[i]->setGeometry(TwipsRect(f.left, f.top, f.width, f.height));
+    }
+    Frame3 = frames[kFrame3];
+
+    const QFont titleFont(QStringLiteral("Arial"), 9, QFont::Bold);
+    for (const Control& c : kControls) {
+        QWidget* parent =
+            c.parent < 0 ? static_cast<QWidget*>(this) : frames[static_cast<std::size_t>(c.parent)];
+        const QString caption = QString::fromUtf8(c.caption);
+        QWidget* widget = nullptr;
+        if (c.kind == Kind::Button) {
+            widget = new QPushButton(caption, parent);
+        } else {
+            auto* label = new QLabel(caption, parent);
+            if (c.kind == Kind::Boxed) {
+                label->setFrameShape(QFrame::Box);
+                label->setAlignment(Qt::AlignCenter);
+            }
+            widget = label;
+        }
+        widget->setObjectName(QString::fromLatin1(c.name));
+        widget->setGeometry(TwipsRect(c.left, c.top, c.width, c.height));
+    }
+    lblRemoteIP = findChild<QLabel*>(QStringLiteral("lblRemoteIP"));
+    lblRemotePort = findChild<QLabel*>(QStringLiteral("lblRemotePort"));
+    lblConnect = findChild<QLabel*>(QStringLiteral("lblConnect"));
+    lblLocalIP = findChild<QLabel*>(QStringLiteral("lblLocalIP"));
+    lblLocalPort = findChild<QLabel*>(QStringLiteral("lblLocalPort"));
+    lblFormat = findChild<QLabel*>(QStringLiteral("lblFormat"));
+    btnDetailFloors = findChild<QPushButton*>(QStringLiteral("btnDetailFloors"));
+    for (int i = 0; i < 3; ++i)
+        btnAction[static_cast<std::size_t>(i)] =
+            findChild<QPushButton*>(QStringLiteral("btnAction_%1").arg(i));
+    lblConnect->setFont(titleFont);
+    findChild<QLabel*>(QStringLiteral("Label21"))->setFont(titleFont);
+    findChild<QLabel*>(QStringLiteral("Label1"))->adjustSize();
+    btnDetailFloors->hide();
+
+    // A one-column table view rather than a list view: it lays out one inserted row in constant time,
+    // where a list view lays out every row again, which matters once a loaded file holds a million lines.
+    lstCapture = new QTableView(Frame3);
+    lstCapture->setObjectName(QStringLiteral("lstCapture"));
+    lstCapture->setGeometry(kCaptureListRect);
+    lstCapture->setModel(&m_captureList);
+    lstCapture->horizontalHeader()->hide();
+    lstCapture->verticalHeader()->hide();
+    lstCapture->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstCapture->verticalHeader()->setDefaultSectionSize(lstCapture->fontMetrics().height() + 2);
+    lstCapture->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstCapture->setShowGrid(false);
+    lstCapture->setWordWrap(false);
+    lstCapture->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstCapture->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstCapture->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstCapture->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    lstCapture->setColumnWidth(0, kCaptureListRect.width());
+    connect(lstCapture->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_listUpdating && current.isValid())
+                    lstCapture_Click(current.row());
+            });
+    connect(lstCapture, &QAbstractItemView::doubleClicked, this, &frmMain::lstCapture_DblClick);
+
+    m_detailView = std::make_unique<DetailView>(Frame3);
+
+    for (int i = 0; i < 3; ++i)
+        connect(btnAction[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { btnAction_Click(i); });
+    connect(btnDetailFloors, &QPushButton::clicked, this, &frmMain::btnDetailFloors_Click);
+    connect(findChild<QPushButton*>(QStringLiteral("btnSaveCapture")), &QPushButton::clicked, this,
+            &frmMain::btnSaveCapture_Click);
+    connect(findChild<QPushButton*>(QStringLiteral("btnLoadCapture")), &QPushButton::clicked, this,
+            &frmMain::btnLoadCapture_Click);
+    connect(findChild<QPushButton*>(QStringLiteral("btnClearCapture")), &QPushButton::clicked, this,
+            &frmMain::btnClearCapture_Click);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void frmMain::InitSocket() {
+    m_winsock->SetLocalPort(kLocalPort);
+    m_connectState = 0;
+}
+
+void frmMain::InitWindow() {
+    setWindowTitle(QStringLiteral("%1 V%2.%3%4")
+                       .arg(kAppTitle)
+                       .arg(AppVersion::Major)
+                       .arg(AppVersion::Minor)
+                       .arg(AppVersion::Revision));
+    lblRemoteIP->clear();
+    lblRemotePort->clear();
+    lblLocalIP->setText(Winsock1::LocalIP());
+    lblLocalPort->setText(QString::number(m_winsock->LocalPort()));
+    SetConnectState(0);
+    ReplaceCaptureList({});
+    InitDetailView();
+}
+
+void frmMain::InitDetailView() {
+    ::InitDetailView(m_table);
+    DrawDetailView();
+    // Stop stays usable while listening or connected: otherwise a Clear or Load in those states would
+    // leave neither Start nor Stop to press until a peer happened to close.
+    if (m_connectState == 0)
+        btnAction[1]->setEnabled(false);
+    m_formatText = CurrentFormatText();
+    lblFormat->setText(m_formatText);
+    lblFormat->adjustSize();
+}
+
+void frmMain::SetConnectState(int state) {
+    if (state < 0 || state >= static_cast<int>(std::size(kStates)))
+        return;
+    const StateLook& look = kStates[state];
+    lblConnect->setText(QString::fromLatin1(look.caption));
+    QPalette palette = lblConnect->palette();
+    palette.setColor(QPalette::WindowText, look.colour);
+    lblConnect->setPalette(palette);
+    m_connectState = state;
+}
+
+void frmMain::DrawDetailView() {
+    m_detailView->Draw(m_table);
+    btnDetailFloors->setVisible(m_table.btnDetailFloorsVisible);
+}
+
+void frmMain::btnAction_Click(int index) {
+    switch (index) {
+    case 0:
+        StartAction();
+        break;
+    case 1:
+        StopAction();
+        break;
+    case 2:
+        close(); // the same question as the title bar's close
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::StartAction() {
+    lblRemoteIP->clear();
+    lblRemotePort->clear();
+    btnAction[0]->setEnabled(false);
+    btnAction[1]->setEnabled(true);
+    QString reason;
+    if (!m_winsock->Listen(&reason)) {
+        btnAction[0]->setEnabled(true);
+        btnAction[1]->setEnabled(false);
+        SetConnectState(0);
+        m_prompts->Warn(this, QStringLiteral("Unable to listen on port %1.\n%2").arg(kLocalPort).arg(reason));
+        return;
+    }
+    SetConnectState(1);
+}
+
+void frmMain::StopAction() {
+    btnAction[0]->setEnabled(true);
+    btnAction[1]->setEnabled(false);
+    m_winsock->Close();
+    SetConnectState(0);
+}
+
+void frmMain::Winsock1_ConnectionRequest() {
+    if (!m_winsock->Accept())
+        return;
+    lblRemoteIP->setText(m_winsock->RemoteHostIP());
+    lblRemotePort->setText(QString::number(m_winsock->RemotePort()));
+    SetConnectState(2);
+}
+
+void frmMain::Winsock1_DataArrival(qint64 bytesTotal) {
+    const QByteArray data = m_winsock->GetData(bytesTotal);
+    RecordArrival(data.constData(), data.size());
+}
+
+void frmMain::Winsock1_Close() {
+    if (m_connectState == 2)
+        StopAction();
+}
+
+void frmMain::RecordArrival(const char* bytes, qint64 count) {
+    std::string line = MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
+                                       static_cast<std::size_t>(count));
+    UpdateListWidth(line);
+    m_listUpdating = true;
+    m_captureList.Prepend(line);
+    if (m_captureList.Count() > static_cast<int>(kMaxLines)) {
+        // Dropping the selected line must leave nothing selected, not select its neighbour.
+        const int last = m_captureList.Count() - 1;
+        QItemSelectionModel* selection = lstCapture->selectionModel();
+        if (selection->currentIndex().row() == last || selection->isRowSelected(last))
+            selection->clear();
+        m_captureList.RemoveLast();
+    }
+    m_listUpdating = false;
+}
+
+void frmMain::UpdateListWidth(std::string_view line) {
+    if (line.size() <= m_widestLine)
+        return;
+    m_widestLine = line.size();
+    const int textWidth = lstCapture->fontMetrics().horizontalAdvance(
+                              QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))) +
+                          8;
+    lstCapture->setColumnWidth(0, std::max(textWidth, lstCapture->viewport()->width()));
+}
+
+void frmMain::ReplaceCaptureList(CaptureLines lines) {
+    m_listUpdating = true;
+    lstCapture->selectionModel()->clear();
+    m_captureList.Replace(std::move(lines));
+    m_listUpdating = false;
+    m_widestLine = 0;
+    std::string_view widest;
+    for (const std::string_view line : m_captureList.Lines()) {
+        if (line.size() > widest.size())
+            widest = line;
+    }
+    lstCapture->setColumnWidth(0, lstCapture->viewport()->width());
+    UpdateListWidth(widest);
+}
+
+std::optional<std::string_view> frmMain::SelectedLine() const {
+    const QModelIndexList rows = lstCapture->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return m_captureList.Line(rows.constFirst().row());
+}
+
+frmAccesibleFloors& frmMain::Floors() {
+    if (!m_floors)
+        m_floors = std::make_unique<frmAccesibleFloors>(this);
+    return *m_floors;
+}
+
+frmDumpList& frmMain::Dump() {
+    if (!m_dump)
+        m_dump = std::make_unique<frmDumpList>(this);
+    return *m_dump;
+}
+
+void frmMain::lstCapture_Click(int row) {
+    const SelectionResult result = DecodeLine(m_table, m_captureList.Line(row));
+    DrawDetailView();
+    if (result.floorsHandOver) {
+        Floors().setFloorData(result.byteText);
+        Floors().ReDraw();
+    }
+    Dump().setDumpData(result.byteText);
+}
+
+void frmMain::lstCapture_DblClick() {
+    Dump().ShowWindow();
+}
+
+void frmMain::btnDetailFloors_Click() {
+    // The selected line may have been dropped from the bottom of the list while the button was shown.
+    const std::optional<std::string_view> line = SelectedLine();
+    if (!line)
+        return;
+    Floors().setFloorData(modCommon::ByteText(*line));
+    Floors().ShowWindow();
+}
+
+void frmMain::btnSaveCapture_Click() {
+    const QString name = m_prompts->ChooseFile(this, true, m_lastFileName);
+    if (name.isEmpty())
+        return;
+    m_lastFileName = name;
+    if (!SaveCaptureFile(name, m_formatText.toStdString(), m_captureList.Lines()))
+        m_prompts->Warn(this, kSaveFailed);
+}
+
+void frmMain::btnLoadCapture_Click() {
+    const QString name = m_prompts->ChooseFile(this, false, m_lastFileName);
+    if (!name.isEmpty()) {
+        m_lastFileName = name;
+        LoadedCaptureFile loaded = LoadCaptureFile(name);
+        if (!loaded.readOk || loaded.parsed.status == ParsedCaptureFile::Status::NotCapture) {
+            // Nothing of the file reaches the list: it is read whole before the list is touched.
+            m_prompts->Warn(this, kLoadFailed);
+            return;
+        }
+        if (loaded.parsed.status == ParsedCaptureFile::Status::Ok)
+            ReplaceCaptureList(std::move(loaded.parsed.lines));
+    }
+    InitDetailView();
+}
+
+void frmMain::btnClearCapture_Click() {
+    if (m_captureList.Count() == 0)
+        return;
+    if (!m_prompts->Ask(this, kClearQuestion))
+        return;
+    ReplaceCaptureList({});
+    InitDetailView();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (!m_prompts->Ask(this, kExitQuestion)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_winsock->Close();
+    if (m_floors)
+        m_floors->hide();
+    if (m_dump)
+        m_dump->hide();
+    emit ExitConfirmed();
+}

@@ -1,11 +1,109 @@
 #pragma once
 
+#include "app/CaptureListModel.h"
+#include "app/Prompts.h"
+#include "capture/LocalClock.h"
+#include "decode/DecodeTable.h"
+
 #include <QWidget>
 
-// The main window. (Being built.)
+#include <array>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+class DetailView;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+class Winsock1;
+class frmAccesibleFloors;
+class frmDumpList;
+
+// The main window: the link to the access control system, the capture list and the decode table.
+// Constructing it runs the window's load step (InitSocket, InitWindow); nothing listens until Start.
 class frmMain : public QWidget {
     Q_OBJECT
 
 public:
+    static constexpr quint16 kLocalPort = 60173;
+
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Tests answer the questions and dialogs through their own Prompts; nullptr restores the real ones.
+    void SetPrompts(Prompts* prompts);
+
+    int ConnectState() const { return m_connectState; }
+    const QString& FormatText() const { return m_formatText; }
+    const DecodeTable& Table() const { return m_table; }
+    const CaptureListModel& CaptureList() const { return m_captureList; }
+    frmAccesibleFloors* FloorsWindow() const { return m_floors.get(); }
+    frmDumpList* DumpWindow() const { return m_dump.get(); }
+
+    // The receive path after the socket read: one capture line on top, the list trimmed to 5000.
+    void RecordArrival(const char* bytes, qint64 count);
+
+signals:
+    // The operator confirmed Exit: the application ends at once.
+    void ExitConfirmed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWindow();
+    void InitSocket();
+    void InitWindow();
+    void InitDetailView();
+    void SetConnectState(int state);
+    void DrawDetailView();
+
+    void btnAction_Click(int index);
+    void StartAction();
+    void StopAction();
+    void Winsock1_ConnectionRequest();
+    void Winsock1_DataArrival(qint64 bytesTotal);
+    void Winsock1_Close();
+
+    void lstCapture_Click(int row);
+    void lstCapture_DblClick();
+    void btnDetailFloors_Click();
+    void btnSaveCapture_Click();
+    void btnLoadCapture_Click();
+    void btnClearCapture_Click();
+
+    // The selected capture line, or nothing when none is selected.
+    std::optional<std::string_view> SelectedLine() const;
+    void ReplaceCaptureList(CaptureLines lines);
+    void UpdateListWidth(std::string_view line);
+    frmAccesibleFloors& Floors();
+    frmDumpList& Dump();
+
+    Prompts m_defaultPrompts;
+    Prompts* m_prompts = &m_defaultPrompts;
+    Winsock1* m_winsock = nullptr;
+    int m_connectState = 0;
+    QString m_formatText;
+    QString m_lastFileName;
+    LocalClock m_clock;
+    CaptureListModel m_captureList;
+    DecodeTable m_table;
+    bool m_listUpdating = false; // the program's own list changes never count as a selection
+    std::size_t m_widestLine = 0;
+
+    QGroupBox* Frame3 = nullptr;
+    QLabel* lblRemoteIP = nullptr;
+    QLabel* lblRemotePort = nullptr;
+    QLabel* lblConnect = nullptr;
+    QLabel* lblLocalIP = nullptr;
+    QLabel* lblLocalPort = nullptr;
+    QLabel* lblFormat = nullptr;
+    QTableView* lstCapture = nullptr;
+    QPushButton* btnDetailFloors = nullptr;
+    std::array<QPushButton*, 3> btnAction{};
+    std::unique_ptr<DetailView> m_detailView;
+    std::unique_ptr<frmAccesibleFloors> m_floors;
+    std::unique_ptr<frmDumpList> m_dump;
 };

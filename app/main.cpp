@@ -9,6 +9,7 @@ int main(int argc, char* argv[]) {
         return status;
     QApplication app(argc, argv);
     frmMain window;
+    QObject::connect(&window, &frmMain::ExitConfirmed, &app, &QCoreApplication::quit);
     window.show();
     return app.exec();
 }

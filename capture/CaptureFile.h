@@ -11,6 +11,9 @@
 
 inline constexpr std::string_view kCaptureFileMark = "[hh:mm:ss]";
 
+// Appends one file line and its CR LF: the whole-text form below and the chunked save share it.
+void AppendCaptureFileLine(std::string& out, std::string_view line);
+
 // The whole file text for a list.
 std::string FormatCaptureFile(std::string_view formatText, const CaptureLines& lines);
 
@@ -27,3 +30,5 @@ struct ParsedCaptureFile {
 // Splits the bytes of a file into lines at CR LF, a lone CR or a lone LF (a line end at the very end
 // does not start another line) and checks the first line for the mark. Lines are kept byte for byte.
 ParsedCaptureFile ParseCaptureFile(std::string_view bytes);
+// The same for a text the result may keep: its lines point into it instead of being copied.
+ParsedCaptureFile AdoptCaptureFile(std::string bytes);

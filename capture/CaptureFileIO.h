@@ -11,8 +11,8 @@
 bool SaveCaptureFile(const QString& path, std::string_view formatText, const CaptureLines& lines);
 
 struct LoadedCaptureFile {
-    bool readOk = false;       // false: the file could not be opened or read whole
-    ParsedCaptureFile parsed;  // valid only when readOk
+    bool readOk = false;      // false: the file could not be opened or read whole
+    ParsedCaptureFile parsed; // valid only when readOk
 };
 
 // Reads the whole file before anything else happens, then parses it.

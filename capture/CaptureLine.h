@@ -1,8 +1,9 @@
 #pragma once
 
+#include "capture/CaptureLines.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 
@@ -10,9 +11,6 @@
 
 inline constexpr std::size_t kMaxLineBytes = 256; // bytes shown of one read; the rest are dropped
 inline constexpr std::size_t kMaxLines = 5000;    // lines kept after an arrival
-
-// The capture list, newest line first. A deque gives the O(1) insert on top and trim at the bottom.
-using CaptureLines = std::deque<std::string>;
 
 // "[date] [time]": the part of a capture line before its bytes.
 std::string MakeCapturePrefix(std::string_view date, std::string_view time);

@@ -1,1 +1,411 @@
 #include "decode/DecodeTable.h"
+
+#include "common/modCommon.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+
+namespace {
+
+// Row and column of each value cell, indexed by cell.
+constexpr std::array<int, 16> kDataCellRows = {1, 2, 2, 2, 2, 3, 3, 3, 4, 5, 6, 7, 7, 7, 7, 7};
+constexpr std::array<int, 16> kDataCellColumns = {0, 0, 1, 2, 3, 0, 1, 2, 0, 0, 0, 0, 1, 2, 3, 4};
+constexpr std::array<int, 4> kHeaderCellRows = {1, 2, 3, 3};
+constexpr std::array<int, 4> kHeaderCellColumns = {0, 0, 0, 1};
+constexpr std::array<int, kHeaderRows> kHeaderCellTops = {2280, 2520, 2760};
+constexpr std::array<int, kHeaderRows> kHeaderNameTops = {2310, 2550, 2810};
+constexpr int kDataCellTop = 3360;
+constexpr int kDataNameTop = 3410;
+constexpr int kRowPitch = 240;
+
+// Tops of the third data row's labels while they stand centred on the band of rows 3 and 4.
+constexpr int kFloorsNameTop = 4010;
+constexpr int kFloorsExplanationTop = 3960;
+
+constexpr std::array<std::string_view, kHeaderRows> kHeaderTypes = {"BYTE(1)", "CHAR(1)", "BYTE(2)"};
+constexpr std::array<std::string_view, kHeaderRows> kHeaderExplanations = {
+    "Byte size of the communication data", "\"A\" (fixed)", "0x00 (fixed)"};
+constexpr std::array<std::string_view, kDataRows> kDataNames = {
+    "Command", "Gate number", "Dest floor", "Door opening", "Attribution", "Seq number", "Reserve"};
+constexpr std::array<std::string_view, kDataRows> kTypes10 = {"BYTE(1)", "CHAR(4)", "CHAR(3)", "CHAR(1)",
+                                                              "CHAR(1)", "BYTE(1)", "BYTE(1)"};
+constexpr std::array<std::string_view, kDataRows> kExplanations10 = {
+    "0x10 (fixed)",
+    "\"0001\" to \"9999\"",
+    "\"001\" to \"255\" (Building Floor Name)",
+    "\"1\": Front side, \"2\": Rear side, \"3\": Both-side",
+    "\"0\": General, \"1\": Handicapped person, \"2\": VIP",
+    "0x00 to 0xFF",
+    "0x00 (fixed)"};
+// Row 4 is hidden in the 0x20 layout: its type text is emptied, its explanation left as it was.
+constexpr std::array<std::string_view, kDataRows> kTypes20 = {"BYTE(1)", "CHAR(4)", "BYTE(64)", "",
+                                                              "CHAR(1)", "BYTE(1)", "BYTE(5)"};
+constexpr std::array<std::string_view, kDataRows> kExplanations20 = {
+    "0x20 (fixed)", "\"0001\" to \"0255\"", "Accesible Floors", "", "\"0\": General, \"2\": VIP",
+    "0x00 to 0xFF", "0x00 (fixed)"};
+// Indices of the labels of data rows 3 (destination floor) and 4 (door opening).
+constexpr std::size_t kFloorRow = 2;
+constexpr std::size_t kDoorRow = 3;
+
+constexpr std::string_view kUnknownCommand = "0x10 or 0x11 or 0x20";
+constexpr std::uint32_t kCommand10 = 0x10;
+constexpr std::uint32_t kCommand11 = 0x11;
+constexpr std::uint32_t kCommand20 = 0x20;
+constexpr std::size_t kCommandToken = 4;
+
+void ResetCells(std::span<Label> cells, bool visible, bool red) {
+    for (Label& cell : cells) {
+        cell.visible = visible;
+        cell.caption.clear();
+        cell.red = red;
+    }
+}
+
+// Cells a decoder is about to fill: any of them it cannot fill stays visible, empty and red.
+void ShowEmptyRed(std::span<Label> cells) {
+    ResetCells(cells, true, true);
+}
+void HideEmptyRed(std::span<Label> cells) {
+    ResetCells(cells, false, true);
+}
+void ShowEmptyNormal(std::span<Label> cells) {
+    ResetCells(cells, true, false);
+}
+
+void Hide(std::span<Label> labels) {
+    for (Label& label : labels)
+        label.visible = false;
+}
+
+void Show(std::span<Label> labels) {
+    for (Label& label : labels)
+        label.visible = true;
+}
+
+void SetCell(Label& cell, std::string_view token, bool valid) {
+    cell.red = !valid;
+    cell.caption = token;
+}
+
+bool HasValue(std::string_view token, int expected) {
+    return static_cast<std::int64_t>(modCommon::HexValue(token)) == expected;
+}
+
+// The value of a token as the character tests of the 0x10 and 0x20 bodies take it. Empty when the
+// message lacks the token or the value does not fit a signed 16-bit integer: either ends the decoder.
+std::optional<int> CharValue(const MessageTokens& tokens, std::size_t index) {
+    if (index >= tokens.size())
+        return std::nullopt;
+    const std::uint32_t value = modCommon::HexValue(tokens[index]);
+    if (value > static_cast<std::uint32_t>(std::numeric_limits<std::int16_t>::max()))
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+bool IsDigit(int value) {
+    return value >= '0' && value <= '9';
+}
+
+// A fixed-width field of ASCII digits: each byte is judged alone, then, when all of them are digits,
+// the number they form. A field cut short gets no range check. False when the decoder must stop.
+bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, std::size_t firstToken,
+                    std::size_t firstCell, std::size_t width, int maxNumber) {
+    const auto cells = std::span(table.lblData).subspan(firstCell, width);
+    int number = 0;
+    bool allDigits = true;
+    for (std::size_t k = 0; k < width; ++k) {
+        const auto value = CharValue(tokens, firstToken + k);
+        if (!value)
+            return false;
+        const bool digit = IsDigit(*value);
+        if (digit)
+            number = number * 10 + (*value - '0');
+        else
+            allDigits = false;
+        SetCell(cells[k], tokens[firstToken + k], digit);
+    }
+    if (allDigits && (number < 1 || number > maxNumber)) {
+        for (Label& cell : cells)
+            cell.red = true;
+    }
+    return true;
+}
+
+template <typename Rule>
+bool ShowCharCell(DecodeTable& table, const MessageTokens& tokens, std::size_t token, std::size_t cell,
+                  Rule valid) {
+    const auto value = CharValue(tokens, token);
+    if (!value)
+        return false;
+    SetCell(table.lblData[cell], tokens[token], valid(*value));
+    return true;
+}
+
+// Any sequence number is valid, so its value is never taken.
+bool ShowSeqNumber(DecodeTable& table, const MessageTokens& tokens, std::size_t token, std::size_t cell) {
+    if (token >= tokens.size())
+        return false;
+    SetCell(table.lblData[cell], tokens[token], true);
+    return true;
+}
+
+// Reserve bytes, each of which must be 0.
+bool ShowReserve(DecodeTable& table, const MessageTokens& tokens, std::size_t firstToken,
+                 std::size_t firstCell, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        if (firstToken + k >= tokens.size())
+            return false;
+        SetDataValue(table, static_cast<int>(firstCell + k), tokens[firstToken + k], 0);
+    }
+    return true;
+}
+
+// The name, type and explanation labels of the 0x10 and 0x20 layouts, set before any token is read so
+// that a message cut short still shows its whole layout. An empty explanation keeps its old caption.
+void ShowBodyLayout(DecodeTable& table, const std::array<std::string_view, kDataRows>& types,
+                    const std::array<std::string_view, kDataRows>& explanations) {
+    table.lblGateNumber.visible = true;
+    table.lblGateNumber.caption = kDataNames[1];
+    table.lblDestFloor.visible = true;
+    table.lblAttr.visible = true;
+    table.lblSeqNumber.visible = true;
+    table.lblReserve.visible = true;
+    Show(table.lblDataTypeD);
+    Show(table.lblDataExplanation);
+    for (std::size_t r = 0; r < kDataRows; ++r) {
+        if (!explanations[r].empty())
+            table.lblDataExplanation[r].caption = explanations[r];
+        table.lblDataTypeD[r].caption = types[r];
+    }
+}
+
+// Puts the third row's labels back on their own line, undoing the 0x20 layout.
+void PlaceFloorRowOnOwnLine(DecodeTable& table) {
+    table.lblDestFloor.top = DataNameTop(3);
+    table.lblDataTypeD[kFloorRow].top = DataNameTop(3);
+    table.lblDataExplanation[kFloorRow].top = DataCellTop(3);
+}
+
+} // namespace
+
+DecodeTable::DecodeTable() {
+    for (std::size_t i = 0; i < lblHeader.size(); ++i)
+        lblHeader[i].top = HeaderCellTop(HeaderCellRow(static_cast<int>(i)));
+    for (std::size_t r = 0; r < kHeaderRows; ++r) {
+        lblDataTypeH[r].caption = kHeaderTypes[r];
+        lblDataTypeH[r].top = HeaderNameTop(static_cast<int>(r) + 1);
+        lblHeaderExplanation[r].top = HeaderCellTop(static_cast<int>(r) + 1);
+    }
+    for (std::size_t i = 0; i < lblData.size(); ++i)
+        lblData[i].top = DataCellTop(DataCellRow(static_cast<int>(i)));
+    const auto names = DataNameLabels(*this);
+    for (std::size_t r = 0; r < kDataRows; ++r) {
+        const int row = static_cast<int>(r) + 1;
+        names[r]->caption = kDataNames[r];
+        names[r]->top = DataNameTop(row);
+        lblDataTypeD[r].caption = kTypes10[r];
+        lblDataTypeD[r].top = DataNameTop(row);
+        lblDataExplanation[r].top = DataCellTop(row);
+    }
+}
+
+int DataCellRow(int index) {
+    return kDataCellRows[static_cast<std::size_t>(index)];
+}
+int DataCellColumn(int index) {
+    return kDataCellColumns[static_cast<std::size_t>(index)];
+}
+int HeaderCellRow(int index) {
+    return kHeaderCellRows[static_cast<std::size_t>(index)];
+}
+int HeaderCellColumn(int index) {
+    return kHeaderCellColumns[static_cast<std::size_t>(index)];
+}
+int HeaderCellTop(int row) {
+    return kHeaderCellTops[static_cast<std::size_t>(row - 1)];
+}
+int HeaderNameTop(int row) {
+    return kHeaderNameTops[static_cast<std::size_t>(row - 1)];
+}
+int DataCellTop(int row) {
+    return kDataCellTop + kRowPitch * (row - 1);
+}
+int DataNameTop(int row) {
+    return kDataNameTop + kRowPitch * (row - 1);
+}
+
+std::array<Label*, 7> DataNameLabels(DecodeTable& table) {
+    return {&table.lblCommand, &table.lblGateNumber, &table.lblDestFloor, &table.lblDoorOpen,
+            &table.lblAttr,    &table.lblSeqNumber,  &table.lblReserve};
+}
+
+std::array<const Label*, 7> DataNameLabels(const DecodeTable& table) {
+    return {&table.lblCommand, &table.lblGateNumber, &table.lblDestFloor, &table.lblDoorOpen,
+            &table.lblAttr,    &table.lblSeqNumber,  &table.lblReserve};
+}
+
+MessageTokens SplitMessage(std::string_view byteText) {
+    return modCommon::SplitFields(byteText);
+}
+
+SelectionResult DecodeLine(DecodeTable& table, std::string_view line) {
+    SelectionResult result;
+    result.byteText = modCommon::ByteText(line);
+    const MessageTokens tokens = SplitMessage(result.byteText);
+    ClearDetailView(table);
+    ShowHeader(table, tokens);
+    if (tokens.size() > kCommandToken)
+        result.floorsHandOver = ShowData(table, tokens);
+    return result;
+}
+
+void ClearDetailView(DecodeTable& table) {
+    HideEmptyRed(table.lblHeader);
+    Hide(table.lblHeaderExplanation);
+    Hide(table.lblDataTypeH);
+    HideEmptyRed(table.lblData);
+    Hide(table.lblDataExplanation);
+    Hide(table.lblDataTypeD);
+    for (Label* name : DataNameLabels(table))
+        name->visible = false;
+    table.btnDetailFloorsVisible = false;
+}
+
+void SetHeaderValue(DecodeTable& table, int index, std::string_view token, int expected) {
+    if (index < 0 || static_cast<std::size_t>(index) >= table.lblHeader.size())
+        return;
+    SetCell(table.lblHeader[static_cast<std::size_t>(index)], token, HasValue(token, expected));
+}
+
+void SetDataValue(DecodeTable& table, int index, std::string_view token, int expected) {
+    if (index < 0 || static_cast<std::size_t>(index) >= table.lblData.size())
+        return;
+    SetCell(table.lblData[static_cast<std::size_t>(index)], token, HasValue(token, expected));
+}
+
+void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
+    ShowEmptyRed(table.lblHeader);
+    Show(table.lblHeaderExplanation);
+    Show(table.lblDataTypeH);
+    for (std::size_t r = 0; r < kHeaderRows; ++r) {
+        table.lblHeaderExplanation[r].caption = kHeaderExplanations[r];
+        table.lblDataTypeH[r].caption = kHeaderTypes[r];
+    }
+    if (tokens.empty())
+        return;
+    // The length is judged against the three message sizes only, never against the tokens present.
+    const std::uint32_t length = modCommon::HexValue(tokens[0]);
+    SetCell(table.lblHeader[0], tokens[0], length == 12 || length == 4 || length == 76);
+    // Version "A", then the two reserve bytes.
+    constexpr std::array<int, 3> expected = {'A', 0, 0};
+    for (std::size_t i = 1; i <= expected.size(); ++i) {
+        if (i >= tokens.size())
+            return;
+        SetHeaderValue(table, static_cast<int>(i), tokens[i], expected[i - 1]);
+    }
+}
+
+bool ShowData(DecodeTable& table, const MessageTokens& tokens) {
+    table.lblCommand.visible = true;
+    table.lblData[0].visible = true;
+    table.lblDataExplanation[0].visible = true;
+    table.lblDataTypeD[0].visible = true;
+    if (tokens.size() <= kCommandToken)
+        return false;
+    const std::string_view token = tokens[kCommandToken];
+    // An over-long token cannot equal a listed command, so it falls through to the unlisted case.
+    const std::uint32_t command = modCommon::HexValue(token);
+    const bool listed = command == kCommand10 || command == kCommand11 || command == kCommand20;
+    SetCell(table.lblData[0], token, listed);
+    switch (command) {
+    case kCommand11:
+        ShowCommand11(table, tokens);
+        return false;
+    case kCommand10:
+        ShowCommand10(table, tokens);
+        return false;
+    case kCommand20:
+        return ShowCommand20(table, tokens);
+    default:
+        table.lblDataExplanation[0].caption = kUnknownCommand;
+        return false;
+    }
+}
+
+void ShowCommand11(DecodeTable& table, const MessageTokens& tokens) {
+    table.lblGateNumber.visible = true;
+    table.lblGateNumber.caption = "Resrve";
+    ShowEmptyRed(std::span(table.lblData).subspan(1, 3));
+    Show(std::span(table.lblDataExplanation).first(2));
+    Show(std::span(table.lblDataTypeD).first(2));
+    table.lblDataExplanation[0].caption = "0x11 (fixed)";
+    table.lblDataExplanation[1].caption = "0x00 (fixed)";
+    table.lblDataTypeD[0].caption = "BYTE(1)";
+    table.lblDataTypeD[1].caption = "BYTE(3)";
+    ShowReserve(table, tokens, 5, 1, 3);
+}
+
+void ShowCommand10(DecodeTable& table, const MessageTokens& tokens) {
+    table.lblDestFloor.caption = kDataNames[kFloorRow];
+    table.lblDoorOpen.visible = true;
+    ShowEmptyRed(std::span(table.lblData).subspan(1, 11));
+    ShowBodyLayout(table, kTypes10, kExplanations10);
+    PlaceFloorRowOnOwnLine(table);
+
+    if (!ShowDigitField(table, tokens, 5, 1, 4, 9999))
+        return;
+    if (!ShowDigitField(table, tokens, 9, 5, 3, 255))
+        return;
+    if (!ShowCharCell(table, tokens, 12, 8, [](int v) { return v >= '1' && v <= '3'; }))
+        return;
+    if (!ShowCharCell(table, tokens, 13, 9, [](int v) { return IsDigit(v) || (v >= 'A' && v <= 'F'); }))
+        return;
+    if (!ShowSeqNumber(table, tokens, 14, 10))
+        return;
+    ShowReserve(table, tokens, 15, 11, 1);
+}
+
+bool ShowCommand20(DecodeTable& table, const MessageTokens& tokens) {
+    table.lblDestFloor.caption = "Accesible Floors";
+    table.lblDestFloor.top = kFloorsNameTop;
+    table.lblDoorOpen.visible = false;
+    ShowEmptyRed(std::span(table.lblData).subspan(1, 15));
+    Hide(std::span(table.lblData).subspan(5, 4));
+    ShowBodyLayout(table, kTypes20, kExplanations20);
+    table.lblDataExplanation[kFloorRow].top = kFloorsExplanationTop;
+    table.lblDataExplanation[kDoorRow].visible = false;
+    table.lblDataTypeD[kFloorRow].top = kFloorsNameTop;
+    table.lblDataTypeD[kDoorRow].visible = false;
+    table.btnDetailFloorsVisible = true;
+
+    return ShowDigitField(table, tokens, 5, 1, 4, 255) &&
+           ShowCharCell(table, tokens, 73, 9, [](int v) { return v == '0' || v == '2'; }) &&
+           ShowSeqNumber(table, tokens, 74, 10) && ShowReserve(table, tokens, 75, 11, 5);
+}
+
+void InitDetailView(DecodeTable& table) {
+    ShowEmptyNormal(table.lblHeader);
+    for (Label& explanation : table.lblHeaderExplanation)
+        explanation.caption.clear();
+    for (std::size_t r = 0; r < kHeaderRows; ++r)
+        table.lblDataTypeH[r].caption = kHeaderTypes[r];
+    table.lblGateNumber.visible = true;
+    table.lblDestFloor.visible = true;
+    table.lblDestFloor.caption = kDataNames[kFloorRow];
+    table.lblDoorOpen.visible = true;
+    table.lblAttr.visible = true;
+    table.lblSeqNumber.visible = true;
+    table.lblReserve.visible = true;
+    ShowEmptyNormal(std::span(table.lblData).first(12));
+    table.lblDataExplanation[kDoorRow].visible = true;
+    table.lblDataTypeD[kFloorRow].caption = kTypes10[kFloorRow];
+    table.lblDataTypeD[kDoorRow].visible = true;
+    table.lblDataTypeD[kDoorRow].caption = kTypes10[kDoorRow];
+    PlaceFloorRowOnOwnLine(table);
+    for (Label& explanation : table.lblDataExplanation)
+        explanation.caption.clear();
+    Hide(std::span(table.lblData).subspan(12));
+    table.btnDetailFloorsVisible = false;
+}

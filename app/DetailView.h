@@ -1,0 +1,33 @@
+#pragma once
+
+#include "decode/DecodeTable.h"
+
+#include <QColor>
+
+#include <array>
+#include <optional>
+
+class QLabel;
+class QWidget;
+
+// The labels of the decode table inside the "Received data" frame. Draw() brings them in line with a
+// DecodeTable value, touching only what differs from the last drawing.
+class DetailView {
+public:
+    explicit DetailView(QWidget* frame);
+
+    void Draw(const DecodeTable& table);
+
+    static QColor NormalColor();
+    static QColor RedColor() { return {255, 0, 0}; }
+
+private:
+    std::array<QLabel*, 4> lblHeader{};
+    std::array<QLabel*, 3> lblDataTypeH{};
+    std::array<QLabel*, 3> lblHeaderExplanation{};
+    std::array<QLabel*, 16> lblData{};
+    std::array<QLabel*, 7> lblDataTypeD{};
+    std::array<QLabel*, 7> lblDataExplanation{};
+    std::array<QLabel*, 7> dataNames{}; // lblCommand ... lblReserve
+    std::optional<DecodeTable> m_drawn;
+};

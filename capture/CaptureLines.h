@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The capture list's lines, newest first, as 8-bit text, with O(1) insertion on top and removal at the
+// bottom. A line recorded on arrival owns its text; lines loaded from a file point into the file's text,
+// which the store keeps alive, so a million loaded lines cost one buffer and a small record each
+// rather than a million allocations.
+class CaptureLines {
+    struct Entry {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        std::unique_ptr<char[]> owned; // null for a line inside an adopted text
+    };
+
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = std::string_view;
+
+        const_iterator() = default;
+        std::string_view operator*() const { return {it_->data, it_->size}; }
+        const_iterator& operator++() {
+            ++it_;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++it_;
+            return before;
+        }
+        bool operator==(const const_iterator&) const = default;
+
+    private:
+        friend class CaptureLines;
+        explicit const_iterator(std::deque<Entry>::const_iterator it) : it_(it) {}
+        std::deque<Entry>::const_iterator it_;
+    };
+
+    CaptureLines() = default;
+    CaptureLines(std::initializer_list<std::string_view> lines);
+    CaptureLines(const CaptureLines& other);
+    CaptureLines& operator=(const CaptureLines& other);
+    CaptureLines(CaptureLines&&) noexcept = default;
+    CaptureLines& operator=(CaptureLines&&) noexcept = default;
+    ~CaptureLines() = default;
+
+    // Keeps text for the lines that AppendViews adds; returns where it now lives.
+    std::string_view AdoptText(std::string text);
+    // Adds a line at the bottom without copying it; it must lie inside a text this store adopted.
+    void AppendView(std::string_view line) { m_entries.push_back({line.data(), line.size(), nullptr}); }
+
+    void push_front(std::string_view line);
+    void push_back(std::string_view line);
+    void pop_back() { m_entries.pop_back(); }
+    void clear();
+
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    std::string_view operator[](std::size_t i) const { return {m_entries[i].data, m_entries[i].size}; }
+    std::string_view front() const { return (*this)[0]; }
+    std::string_view back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const { return const_iterator(m_entries.begin()); }
+    const_iterator end() const { return const_iterator(m_entries.end()); }
+
+    bool operator==(const CaptureLines& other) const;
+
+private:
+    static Entry Own(std::string_view line);
+
+    std::deque<Entry> m_entries;
+    std::vector<std::unique_ptr<const std::string>> m_texts;
+};

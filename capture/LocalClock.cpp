@@ -1,0 +1,43 @@
+#include "capture/LocalClock.h"
+
+#include "capture/CaptureLine.h"
+#include "decode/DateOrder.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+
+LocalClock::LocalClock()
+    : m_dateFormat(QLocale::system().dateFormat(QLocale::ShortFormat)),
+      m_timeFormat(TimeFormatWithoutZone()) {}
+
+const std::string& LocalClock::Prefix() {
+    const std::time_t now = std::time(nullptr);
+    if (now != m_second) {
+        const QDateTime local = QDateTime::currentDateTime();
+        const QLocale locale = QLocale::system();
+        m_prefix = MakeCapturePrefix(locale.toString(local.date(), m_dateFormat).toStdString(),
+                                     locale.toString(local.time(), m_timeFormat).toStdString());
+        m_second = now;
+    }
+    return m_prefix;
+}
+
+QString TimeFormatWithoutZone() {
+    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't')
+            result += c;
+    }
+    return result.simplified();
+}
+
+QString CurrentFormatText() {
+    const QString sample =
+        QLocale::system().toString(QDate(kSampleYear, kSampleMonth, kSampleDay), QLocale::ShortFormat);
+    return QString::fromStdString(MakeFormatText(sample.toStdString()));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <ctime>
+#include <string>
+
+// The local date and time as capture lines carry them: the system's short date format and its time
+// format with seconds but without a time-zone field.
+class LocalClock {
+public:
+    LocalClock();
+
+    // "[date] [time]" for the current second. Formatting through the locale costs microseconds, so the
+    // prefix is made once per second and reused for every arrival within it.
+    const std::string& Prefix();
+
+    QString DateFormat() const { return m_dateFormat; }
+    QString TimeFormat() const { return m_timeFormat; }
+
+private:
+    QString m_dateFormat;
+    QString m_timeFormat;
+    std::time_t m_second = -1;
+    std::string m_prefix;
+};
+
+// The system's time format with seconds, its time-zone letters removed.
+QString TimeFormatWithoutZone();
+
+// FormatText: the date order of the system's short date format, then " [hh:mm:ss]".
+QString CurrentFormatText();

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/Prompts.h"
+#include "app/frmMain.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+#include <QTableView>
+#include <QTest>
+
+// Answers the main window's questions and dialogs without showing them, and remembers what was asked.
+struct FakePrompts : Prompts {
+    bool answer = true;
+    QString fileName;
+    QStringList asked;
+    QStringList warned;
+    QStringList offered; // the name each file dialog offered
+    QList<bool> saveDialogs;
+
+    bool Ask(QWidget*, const QString& text) override {
+        asked << text;
+        return answer;
+    }
+    void Warn(QWidget*, const QString& text) override { warned << text; }
+    QString ChooseFile(QWidget*, bool save, const QString& lastName) override {
+        saveDialogs << save;
+        offered << lastName;
+        return fileName;
+    }
+};
+
+template <typename T> T* Find(const QWidget& window, const QString& name) {
+    T* widget = window.findChild<T*>(name);
+    if (!widget)
+        qFatal("no widget named %s", qPrintable(name));
+    return widget;
+}
+
+inline QLabel* FindLabel(const QWidget& window, const QString& name) {
+    return Find<QLabel>(window, name);
+}
+
+inline QPushButton* FindButton(const QWidget& window, const QString& name) {
+    return Find<QPushButton>(window, name);
+}
+
+// The colour drawn inside a widget, away from its border.
+inline QColor DrawnColour(QWidget* widget) {
+    return widget->grab().toImage().pixelColor(widget->width() / 2, 2);
+}
+
+// Selects a row as the operator does, with a mouse click on it.
+inline void ClickRow(frmMain& window, int row) {
+    auto* list = Find<QTableView>(window, QStringLiteral("lstCapture"));
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+inline void RecordHex(frmMain& window, const QByteArray& hex) {
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    window.RecordArrival(bytes.constData(), bytes.size());
+}

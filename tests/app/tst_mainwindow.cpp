@@ -1,0 +1,343 @@
+// The main window's decode table, detail windows and capture buttons as the operator uses them.
+#include "AppTestSupport.h"
+
+#include "capture/CaptureFileIO.h"
+#include "common/modCommon.h"
+#include "views/frmAccesibleFloors.h"
+#include "views/frmDumpList.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+const QByteArray kMsg11 = "0441000011000000";
+const QByteArray kMsg10BadDoor = "0C41000010303030333031353430FF01"; // door "4", reserve 01
+// A full 0x20 message whose floor bytes are all `floor`.
+QByteArray Msg20(const char* floor) {
+    return "4C4100002030303031" + QByteArray(floor).repeated(64) + "30000000000000";
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<frmMain> window;
+    FakePrompts prompts;
+    QTemporaryDir dir;
+
+    QPushButton* Button(const char* name) { return FindButton(*window, QString::fromLatin1(name)); }
+    QLabel* Cell(const char* name) { return FindLabel(*window, QString::fromLatin1(name)); }
+    QScrollBar* FloorsScroll() { return Find<QScrollBar>(*window->FloorsWindow(), "VScroll1"); }
+    QString FloorsRow0() { return FindLabel(*window->FloorsWindow(), "lblIndex_0")->text(); }
+    QString FloorCell(int i) {
+        return FindLabel(*window->FloorsWindow(), QStringLiteral("lblAccesibleFloor_%1").arg(i))->text();
+    }
+    QStringList Lines() {
+        QStringList lines;
+        for (const std::string_view line : window->CaptureList().Lines())
+            lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+        return lines;
+    }
+    void Fill(int count) {
+        for (int i = 0; i < count; ++i)
+            RecordHex(*window, QByteArray::number(i % 256, 16).rightJustified(2, '0'));
+    }
+
+private slots:
+    void init() {
+        prompts = FakePrompts();
+        window = std::make_unique<frmMain>();
+        window->SetPrompts(&prompts);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    void startUpShowsTheDefaultTable() {
+        const QString format = window->FormatText();
+        QVERIFY2(
+            QStringList({"[mm/dd/yyyy] [hh:mm:ss]", "[dd/mm/yyyy] [hh:mm:ss]", "[yyyy/mm/dd] [hh:mm:ss]"})
+                .contains(format),
+            qPrintable(format));
+        QCOMPARE(Cell("lblFormat")->text(), format);
+        const char* types[] = {"BYTE(1)", "CHAR(4)", "CHAR(3)", "CHAR(1)", "CHAR(1)", "BYTE(1)", "BYTE(1)"};
+        for (int r = 0; r < 7; ++r)
+            QCOMPARE(FindLabel(*window, QStringLiteral("lblDataTypeD_%1").arg(r))->text(), QString(types[r]));
+        for (int i = 0; i < 16; ++i) {
+            QLabel* cell = FindLabel(*window, QStringLiteral("lblData_%1").arg(i));
+            QCOMPARE(cell->isVisible(), i < 12);
+            QVERIFY(cell->text().isEmpty());
+        }
+        QCOMPARE(DrawnColour(Cell("lblData_0")), QApplication::palette().color(QPalette::Button));
+        QVERIFY(!Button("btnDetailFloors")->isVisible());
+        QCOMPARE(Cell("lblDestFloor")->text(), QStringLiteral("Dest floor"));
+    }
+
+    void selectingALineDrawsItsTable() {
+        RecordHex(*window, kMsg10BadDoor);
+        ClickRow(*window, 0);
+        QCOMPARE(Cell("lblHeader_0")->text(), QStringLiteral("0C"));
+        QCOMPARE(Cell("lblData_4")->text(), QStringLiteral("33"));
+        QCOMPARE(DrawnColour(Cell("lblData_4")), QApplication::palette().color(QPalette::Button));
+        QCOMPARE(DrawnColour(Cell("lblData_8")), QColor(255, 0, 0));  // door "4"
+        QCOMPARE(DrawnColour(Cell("lblData_11")), QColor(255, 0, 0)); // reserve 01
+        QVERIFY(Cell("lblDoorOpen")->isVisible());
+        QVERIFY(!Cell("lblData_12")->isVisible());
+        QVERIFY(!Button("btnDetailFloors")->isVisible());
+
+        RecordHex(*window, Msg20("00"));
+        ClickRow(*window, 0);
+        QCOMPARE(Cell("lblDestFloor")->text(), QStringLiteral("Accesible Floors"));
+        QVERIFY(!Cell("lblDoorOpen")->isVisible());
+        QVERIFY(Cell("lblData_15")->isVisible());
+        QVERIFY(!Cell("lblData_5")->isVisible());
+        QVERIFY(Button("btnDetailFloors")->isVisible());
+        QVERIFY(Cell("lblDestFloor")->y() > Cell("lblDoorOpen")->y() - 5); // moved down into the band
+
+        ClickRow(*window, 1); // back to the 0x10 line
+        QVERIFY(Cell("lblDoorOpen")->isVisible());
+        QCOMPARE(Cell("lblDestFloor")->text(), QStringLiteral("Dest floor"));
+        QVERIFY(!Button("btnDetailFloors")->isVisible());
+    }
+
+    void stopStaysUsableAfterClearOrLoadWhileListening() {
+        Button("btnAction_0")->click();
+        RecordHex(*window, kMsg11);
+        Button("btnClearCapture")->click();
+        QCOMPARE(window->CaptureList().Count(), 0);
+        QVERIFY(!Button("btnAction_0")->isEnabled());
+        QVERIFY(Button("btnAction_1")->isEnabled());
+        prompts.fileName.clear(); // a cancelled Load resets the table too
+        Button("btnLoadCapture")->click();
+        QVERIFY(Button("btnAction_1")->isEnabled());
+        Button("btnAction_1")->click();
+        QCOMPARE(window->ConnectState(), 0);
+        QVERIFY(Button("btnAction_0")->isEnabled());
+    }
+
+    void detailsAndTheFloorsPage() {
+        RecordHex(*window, Msg20("01"));
+        ClickRow(*window, 0);
+        QVERIFY(window->FloorsWindow());
+        QVERIFY(!window->FloorsWindow()->isVisible()); // handed over, not shown
+        Button("btnDetailFloors")->click();
+        QVERIFY(window->FloorsWindow()->isVisible());
+        QCOMPARE(FloorsScroll()->value(), 0);
+        QCOMPARE(FloorCell(0), QStringLiteral("01"));
+
+        FloorsScroll()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(FloorsRow0(), QStringLiteral("09"));
+        FloorsScroll()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(FloorsRow0(), QStringLiteral("10"));
+
+        RecordHex(*window, kMsg11); // an arrival leaves the page
+        QCOMPARE(FloorsScroll()->value(), 9);
+        ClickRow(*window, 0); // so does a line that is not 0x20
+        QCOMPARE(FloorsScroll()->value(), 9);
+        QCOMPARE(FloorCell(0), QStringLiteral("01"));
+
+        RecordHex(*window, Msg20("C3"));
+        ClickRow(*window, 0); // another full 0x20 line: back to page one with its floors
+        QCOMPARE(FloorsScroll()->value(), 0);
+        QCOMPARE(FloorsRow0(), QStringLiteral("01"));
+        QCOMPARE(FloorCell(0), QStringLiteral("11"));
+        QCOMPARE(FloorCell(1), QStringLiteral("00"));
+
+        FloorsScroll()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        Find<QPushButton>(*window->FloorsWindow(), "btnClose")->click();
+        QVERIFY(!window->FloorsWindow()->isVisible());
+        Button("btnDetailFloors")->click();
+        QVERIFY(window->FloorsWindow()->isVisible());
+        QCOMPARE(FloorsScroll()->value(), 0);
+        QCOMPARE(FloorCell(0), QStringLiteral("11"));
+    }
+
+    void detailsForATrimmedLineDoesNothing() {
+        RecordHex(*window, Msg20("01"));
+        Fill(4999);
+        ClickRow(*window, 4999);
+        QVERIFY(Button("btnDetailFloors")->isVisible());
+        RecordHex(*window, kMsg11); // drops the selected line
+        Button("btnDetailFloors")->click();
+        QVERIFY(!window->FloorsWindow() || !window->FloorsWindow()->isVisible());
+    }
+
+    void doubleClickShowsTheDumpOfThatLine() {
+        RecordHex(*window, kMsg11);
+        RecordHex(*window, "0102030405060708090A0B0C0D0E0F1011");
+        auto* list = Find<QTableView>(*window, "lstCapture");
+        ClickRow(*window, 1);
+        const QRect rect = list->visualRect(list->model()->index(0, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QVERIFY(window->DumpWindow()->isVisible());
+        auto* grid = Find<QTableWidget>(*window->DumpWindow(), "MSFlexGrid1");
+        auto text = [&](int r, int c) { return grid->item(r, c) ? grid->item(r, c)->text() : QString(); };
+        QCOMPARE(text(1, 1), QStringLiteral("01"));
+        QCOMPARE(text(2, 1), QStringLiteral("11"));
+        QCOMPARE(text(2, 2), QString());
+    }
+
+    void saveThenLoadGivesTheSameLines() {
+        RecordHex(*window, kMsg11);
+        RecordHex(*window, Msg20("00"));
+        RecordHex(*window, "05");
+        const QStringList before = Lines();
+        prompts.fileName = dir.filePath("capture.txt");
+        Button("btnSaveCapture")->click();
+        QVERIFY(prompts.warned.isEmpty());
+        const QByteArray file = ReadAll(prompts.fileName);
+        QVERIFY(file.startsWith(window->FormatText().toLatin1() + "\r\n"));
+        QCOMPARE(file.count("\r\n"), 4);
+        QVERIFY(file.endsWith("\r\n"));
+
+        Button("btnClearCapture")->click();
+        RecordHex(*window, "FF");
+        Button("btnLoadCapture")->click();
+        QCOMPARE(Lines(), before);
+        QCOMPARE(prompts.offered.last(), prompts.fileName); // the last name is offered again
+    }
+
+    void cancelledDialogs() {
+        RecordHex(*window, kMsg11);
+        ClickRow(*window, 0);
+        prompts.fileName.clear();
+        Button("btnSaveCapture")->click();
+        QVERIFY(QDir(dir.path()).isEmpty());
+        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
+        Button("btnLoadCapture")->click(); // the list stays, the table is reset
+        QCOMPARE(window->CaptureList().Count(), 1);
+        QVERIFY(window->Table().lblData[0].caption.empty());
+        QVERIFY(!window->Table().lblData[0].red);
+        QVERIFY(prompts.warned.isEmpty());
+    }
+
+    void loadFailuresLeaveListAndTable_data() {
+        QTest::addColumn<QByteArray>("content"); // empty: the path is a folder
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<bool>("reset");
+        QTest::newRow("no header line") << QByteArray("[11/22/2012] [10:15:30] 05\r\n") << true << false;
+        QTest::newRow("a folder") << QByteArray() << true << false;
+        QTest::newRow("zero bytes") << QByteArray("\0", 0) << false << true;
+    }
+    void loadFailuresLeaveListAndTable() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, warned);
+        QFETCH(bool, reset);
+        RecordHex(*window, kMsg11);
+        ClickRow(*window, 0);
+        const QStringList before = Lines();
+        prompts.fileName = dir.filePath(QTest::currentDataTag());
+        if (QByteArray(QTest::currentDataTag()) == "a folder")
+            QVERIFY(QDir().mkpath(prompts.fileName));
+        else
+            WriteAll(prompts.fileName, content);
+        Button("btnLoadCapture")->click();
+        QCOMPARE(prompts.warned, warned ? QStringList{"Unable to load the file."} : QStringList{});
+        QCOMPARE(Lines(), before);
+        QCOMPARE(window->Table().lblData[0].caption.empty(), reset);
+    }
+
+    void aLoadedListIsNotCappedButTrimsOnePerArrival() {
+        CaptureLines lines;
+        for (int i = 0; i < 6000; ++i)
+            lines.push_back("[11/22/2012] [10:15:30] " + modCommon::ByteToHex(static_cast<std::uint8_t>(i)));
+        const QString path = dir.filePath("big.txt");
+        QVERIFY(SaveCaptureFile(path, "[mm/dd/yyyy] [hh:mm:ss]", lines));
+        prompts.fileName = path;
+        Button("btnLoadCapture")->click();
+        QCOMPARE(window->CaptureList().Count(), 6000);
+        RecordHex(*window, "05");
+        QCOMPARE(window->CaptureList().Count(), 6000);
+        QCOMPARE(window->CaptureList().Lines().back(), lines[5998]);
+    }
+
+    void saveFailureIsReported() {
+        RecordHex(*window, kMsg11);
+        prompts.fileName = dir.path(); // a folder
+        Button("btnSaveCapture")->click();
+        QCOMPARE(prompts.warned, QStringList{"Unable to save the file."});
+        QCOMPARE(window->CaptureList().Count(), 1);
+    }
+
+    void clearAsksOnlyWhenThereIsSomething() {
+        Button("btnClearCapture")->click();
+        QVERIFY(prompts.asked.isEmpty());
+        RecordHex(*window, kMsg11);
+        prompts.answer = false;
+        Button("btnClearCapture")->click();
+        QCOMPARE(prompts.asked, QStringList{"Are you sure you want to delete it?"});
+        QCOMPARE(window->CaptureList().Count(), 1);
+        prompts.answer = true;
+        Button("btnClearCapture")->click();
+        QCOMPARE(window->CaptureList().Count(), 0);
+    }
+
+    void theRealDialogsSaveAndLoad() {
+        window->SetPrompts(nullptr);
+        RecordHex(*window, kMsg11);
+        const QString path = dir.filePath("real.txt");
+        QStringList filters;
+        QString selectedFilter;
+        auto answer = [&](const QString& name) {
+            QTimer::singleShot(0, this, [&, name] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                filters = dialog->nameFilters();
+                selectedFilter = dialog->selectedNameFilter();
+                dialog->selectFile(name);
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+        };
+        answer(path);
+        Button("btnSaveCapture")->click();
+        QCOMPARE(filters, QStringList({"All Files (*.*)", "CSV Files (*.csv)", "TEXT Files (*.txt)"}));
+        QCOMPARE(selectedFilter, QStringLiteral("TEXT Files (*.txt)"));
+        QVERIFY(ReadAll(path).endsWith("00 00 00\r\n"));
+
+        // A file that is not a capture file: the real warning box, with its title and text.
+        const QString bad = dir.filePath("bad.txt");
+        WriteAll(bad, "hello\r\n");
+        QString text;
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        answer(bad);
+        QTimer::singleShot(200, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            box->button(QMessageBox::Ok)->click();
+        });
+        Button("btnLoadCapture")->click();
+        QCOMPARE(text, QStringLiteral("Unable to load the file."));
+        QCOMPARE(title, QStringLiteral("T-ARC Emulator"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(window->CaptureList().Count(), 1);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
