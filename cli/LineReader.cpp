@@ -4,11 +4,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace {
-constexpr std::size_t kBlockSize = 1 << 20;
-}
-
-LineReader::LineReader(int fd) : m_fd(fd), m_buffer(kBlockSize) {}
+LineReader::LineReader(int fd, std::size_t blockSize) : m_fd(fd), m_buffer(blockSize) {}
 
 bool LineReader::Fill() {
     if (m_begin > 0) {

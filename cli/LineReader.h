@@ -8,7 +8,9 @@
 // files, without waiting for the whole input: decode can follow a recorder through a pipe.
 class LineReader {
 public:
-    explicit LineReader(int fd);
+    // blockSize is the size of one read (the buffer grows for longer lines).
+    explicit LineReader(int fd, std::size_t blockSize = kDefaultBlockSize);
+    static constexpr std::size_t kDefaultBlockSize = 1 << 20;
 
     // Called before every read that may wait for input, so that output can be flushed while waiting.
     void setBeforeRead(std::function<void()> beforeRead) { m_beforeRead = std::move(beforeRead); }

@@ -43,7 +43,7 @@ bool WriteAll(int fd, const std::string& text) {
 } // namespace
 
 Recorder::Recorder(const Settings& settings, QObject* parent)
-    : QObject(parent), m_settings(settings), m_formatText(m_clock.FormatText()) {
+    : QObject(parent), m_settings(settings), m_formatText(CurrentFormatText().toStdString()) {
     m_saveTimer.setSingleShot(true);
     connect(&m_saveTimer, &QTimer::timeout, this, &Recorder::Save);
     connect(&m_server, &QTcpServer::newConnection, this, &Recorder::OnNewConnection);
@@ -110,7 +110,7 @@ void Recorder::OnDisconnected() {
 
 void Recorder::Record(const QByteArray& bytes) {
     std::string line =
-        MakeCaptureLine(m_clock.CapturePrefixNow(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
+        MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
                         static_cast<std::size_t>(bytes.size()));
     if (!m_outputFailed && !WriteAll(STDOUT_FILENO, line + '\n')) {
         m_outputFailed = true;
@@ -121,7 +121,7 @@ void Recorder::Record(const QByteArray& bytes) {
         }
     }
     if (!m_settings.outPath.isEmpty()) {
-        m_lines.push_front(std::move(line));
+        m_lines.push_front(line);
         ScheduleSave();
     }
 }
