@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 CaptureInput::CaptureInput(const std::string& path) {
@@ -18,6 +19,8 @@ CaptureInput::CaptureInput(const std::string& path) {
             return;
         }
     }
+    struct stat info {};
+    m_mayWait = ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode);
     m_reader = std::make_unique<LineReader>(m_fd);
 }
 

@@ -25,6 +25,9 @@ public:
     // error, which error() then tells.
     bool Next(std::string_view& line, std::size_t& number);
 
+    // Whether a read can wait for more input (a pipe or a terminal, not a file).
+    bool mayWait() const { return m_mayWait; }
+
     // Whether the first line was FormatText, that is whether the lines are newest first.
     bool hadHeader() const { return m_hadHeader; }
 
@@ -34,5 +37,6 @@ private:
     std::unique_ptr<LineReader> m_reader;
     std::size_t m_number = 0;
     bool m_hadHeader = false;
+    bool m_mayWait = false;
     std::string m_error;
 };

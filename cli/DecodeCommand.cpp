@@ -1,21 +1,24 @@
 #include "cli/DecodeCommand.h"
 
 #include "capture/CaptureLine.h"
+#include "cli/BatchDecoder.h"
 #include "cli/CaptureInput.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/HexBytes.h"
-#include "cli/LineDecoder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::string_view kCommand = "decode";
 constexpr std::size_t kFlushSize = 1 << 18;
+constexpr unsigned kMostWorkers = 8;
 
 constexpr std::string_view kHelp = R"(Usage: tarc-emulator decode [OPTIONS] [FILE ...]
 
@@ -43,25 +46,35 @@ input/output error.
 class Output {
 public:
     void Flush() {
+        WriteAll(m_buffer);
+        m_buffer.clear();
+    }
+    // A large report goes out as it is rather than through the buffer.
+    void Write(std::string_view report) {
+        if (report.size() < kFlushSize) {
+            m_buffer += report;
+            if (m_buffer.size() < kFlushSize)
+                return;
+            report = {};
+        }
+        Flush();
+        WriteAll(report);
+    }
+    bool failed() const { return m_error != 0; }
+    int error() const { return m_error; }
+
+private:
+    void WriteAll(std::string_view text) {
         std::size_t done = 0;
-        while (done < m_buffer.size() && m_error == 0) {
-            const ssize_t written = ::write(STDOUT_FILENO, m_buffer.data() + done, m_buffer.size() - done);
+        while (done < text.size() && m_error == 0) {
+            const ssize_t written = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
             if (written > 0)
                 done += static_cast<std::size_t>(written);
             else if (written == 0 || errno != EINTR)
                 m_error = written == 0 ? EIO : errno;
         }
-        m_buffer.clear();
     }
-    void FlushIfFull() {
-        if (m_buffer.size() >= kFlushSize)
-            Flush();
-    }
-    std::string& buffer() { return m_buffer; }
-    bool failed() const { return m_error != 0; }
-    int error() const { return m_error; }
 
-private:
     std::string m_buffer;
     int m_error = 0;
 };
@@ -119,9 +132,10 @@ int RunDecodeCommand(const QStringList& arguments) {
     if (files.isEmpty() && hexLines.empty())
         files.append("-");
 
-    LineDecoder decoder(options);
     Output output;
-    bool allValid = true;
+    const unsigned cores = std::thread::hardware_concurrency();
+    BatchDecoder decoder(options, cores > 1 ? std::min(cores, kMostWorkers) : 0,
+                         [&output](const std::string& report) { output.Write(report); });
     bool ioError = false;
     for (const QString& file : files) {
         const std::string path = file.toStdString();
@@ -131,20 +145,29 @@ int RunDecodeCommand(const QStringList& arguments) {
             ioError = true;
             continue;
         }
-        input.setBeforeRead([&output] { output.Flush(); });
+        // A batch a block read; before a read that may wait, everything so far is decoded and written,
+        // so that a pipe from a live recorder shows each line as it comes.
+        input.setBeforeRead([&] {
+            decoder.Submit();
+            if (input.mayWait()) {
+                decoder.Drain();
+                output.Flush();
+            }
+        });
         std::string_view line;
         std::size_t number = 0;
-        while (input.Next(line, number) && !output.failed()) {
-            allValid = decoder.Decode(path, number, line, output.buffer()) && allValid;
-            output.FlushIfFull();
-        }
+        while (input.Next(line, number) && !output.failed())
+            decoder.Add(path, number, line);
+        decoder.Submit();
         if (!input.error().empty()) {
             PrintError(kCommand, "cannot read " + path + ": " + input.error());
             ioError = true;
         }
     }
     for (std::size_t i = 0; i < hexLines.size(); ++i)
-        allValid = decoder.Decode("--hex", i + 1, hexLines[i], output.buffer()) && allValid;
+        decoder.Add("--hex", i + 1, hexLines[i]);
+    decoder.Drain();
+    const bool allValid = decoder.allValid();
     output.Flush();
     if (output.failed()) {
         PrintError(kCommand, std::string("cannot write the output: ") + std::strerror(output.error()));

@@ -18,9 +18,9 @@ LineDecoder::LineDecoder(const DecodeOptions& options) : m_options(options) {
 bool LineDecoder::Decode(std::string_view source, std::size_t number, std::string_view line,
                          std::string& out) {
     const CaptureLineParts parts = SplitCaptureLine(line);
-    const MessageTokens tokens = SplitMessage(parts.byteText);
-    const std::vector<MessageSpan> spans = FrameMessages(tokens);
-    const LineInfo info{source, number, parts.date, parts.time, tokens.size(), &spans};
+    std::vector<MessageSpan>& spans = m_spans;
+    FrameMessages(parts.byteText, spans);
+    const LineInfo info{source, number, parts.date, parts.time, CountTokens(parts.byteText), &spans};
 
     const std::size_t start = out.size();
     m_report->BeginLine(out, info);
@@ -31,13 +31,9 @@ bool LineDecoder::Decode(std::string_view source, std::size_t number, std::strin
         // the line the window would have shown had that message arrived alone.
         std::string_view decoded = line;
         if (i > 0) {
-            const MessageSpan& span = spans[i];
-            const std::string_view first = tokens[span.first];
-            const std::string_view last = tokens[span.first + span.count - 1];
             m_messageLine = MakeCapturePrefix(parts.date, parts.time);
             m_messageLine += ' ';
-            m_messageLine.append(first.data(),
-                                 static_cast<std::size_t>(last.data() + last.size() - first.data()));
+            m_messageLine += spans[i].text;
             decoded = m_messageLine;
         }
         const SelectionResult selection = DecodeLine(m_table, decoded);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/FloorsView.h"
+#include "cli/Framing.h"
 #include "cli/Report.h"
 #include "cli/TableRows.h"
 #include "decode/DecodeTable.h"
@@ -31,5 +32,6 @@ private:
     DecodeTable m_table;
     TableRows m_rows;
     FloorsView m_floors;
+    std::vector<MessageSpan> m_spans;
     std::string m_messageLine;
 };

@@ -109,9 +109,8 @@ void Recorder::OnDisconnected() {
 }
 
 void Recorder::Record(const QByteArray& bytes) {
-    std::string line =
-        MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                        static_cast<std::size_t>(bytes.size()));
+    std::string line = MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                       static_cast<std::size_t>(bytes.size()));
     if (!m_outputFailed && !WriteAll(STDOUT_FILENO, line + '\n')) {
         m_outputFailed = true;
         PrintError(kCommand, std::string("cannot write to standard output: ") + std::strerror(errno));

@@ -2,6 +2,9 @@
 
 #include "cli/AppendNumber.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr std::size_t kNameWidth = 18;
@@ -9,19 +12,115 @@ constexpr std::size_t kTypeWidth = 10;
 constexpr std::size_t kCellWidth = 4;
 constexpr std::size_t kCellsWidth = kCellWidth * kMaxRowCells + 2;
 constexpr std::size_t kFloorNameWidth = 8;
+constexpr std::size_t kFloorIndexWidth = kNameWidth + 6;
 constexpr std::string_view kRed = "\x1b[41;97m";
 constexpr std::string_view kPlain = "\x1b[0m";
 constexpr std::string_view kMissing = "--";
 constexpr char kRedMark = '!';
+constexpr std::string_view kFloorsLegend = "     00 : Not accessible\n"
+                                           "     01 : Accessible to only front side door\n"
+                                           "     10 : Accessible to only rear side door\n"
+                                           "     11 : Accessible to both side door\n";
 
-void Pad(std::string& out, std::size_t written, std::size_t width) {
-    if (written < width)
-        out.append(width - written, ' ');
+// Writes into room made in advance, then gives back what was not used: a row is a dozen short pieces,
+// and appending them one by one to a string costs more than the decoding that produced them.
+class Cursor {
+public:
+    Cursor(std::string& out, std::size_t most) : m_out(out) {
+        const std::size_t start = out.size();
+        out.resize(start + most);
+        m_p = out.data() + start;
+    }
+    ~Cursor() { m_out.resize(static_cast<std::size_t>(m_p - m_out.data())); }
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+    void Put(std::string_view text) {
+        std::memcpy(m_p, text.data(), text.size());
+        m_p += text.size();
+    }
+    void Put(char c) { *m_p++ = c; }
+    void Blanks(std::size_t count) {
+        std::memset(m_p, ' ', count);
+        m_p += count;
+    }
+    void PadFrom(const char* start, std::size_t width) {
+        const auto written = static_cast<std::size_t>(m_p - start);
+        if (written < width)
+            Blanks(width - written);
+    }
+    void TrimBlanks() {
+        while (m_p[-1] == ' ')
+            --m_p;
+    }
+    const char* here() const { return m_p; }
+
+private:
+    std::string& m_out;
+    char* m_p;
+};
+
+// Room for one value cell: its text or "--", the mark, the colour codes and the padding.
+std::size_t CellRoom(std::string_view text) {
+    return std::max(text.size(), kMissing.size()) + kCellWidth + kRed.size() + kPlain.size();
 }
 
-void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
-    out += text;
-    Pad(out, text.size(), width);
+// One value cell in its column; returns the bytes of colour codes written, which take no room on screen.
+std::size_t PutCell(Cursor& cursor, std::string_view text, bool red, bool colour) {
+    const std::string_view shown = red && text.empty() ? kMissing : text;
+    const char* start = cursor.here();
+    const bool painted = red && colour;
+    if (painted)
+        cursor.Put(kRed);
+    cursor.Put(shown);
+    if (red)
+        cursor.Put(kRedMark);
+    if (painted)
+        cursor.Put(kPlain);
+    const std::size_t colourBytes = painted ? kRed.size() + kPlain.size() : 0;
+    cursor.PadFrom(start, kCellWidth - 1 + colourBytes);
+    cursor.Put(' ');
+    return colourBytes;
+}
+
+// The floors as the floors window lays a byte out: highest floor on the left, two bits a floor, its
+// eight pages one after the other.
+void AppendFloors(std::string& out, const FloorsView& floors, bool colour) {
+    out += "  Accesible Floors";
+    for (const std::string_view heading : {"D7 D6", "D5 D4", "D3 D2", "D1 D0"}) {
+        out.append(kFloorNameWidth - 1, ' ');
+        out += heading;
+    }
+    out += '\n';
+    for (const FloorsPage& page : floors.pages) {
+        for (int row = 0; row < kFloorsPageRows; ++row) {
+            std::size_t room = kFloorIndexWidth + 1;
+            for (int column = 0; column < 4; ++column) {
+                const auto i = static_cast<std::size_t>(4 * row + column);
+                room += kFloorNameWidth + page.lblNo[i].caption.size() + 1 +
+                        CellRoom(page.lblAccesibleFloor[i].caption);
+            }
+            Cursor cursor(out, room);
+            const char* start = cursor.here();
+            cursor.Blanks(4);
+            cursor.Put(page.lblIndex[static_cast<std::size_t>(row)]);
+            cursor.PadFrom(start, kFloorIndexWidth - kFloorNameWidth);
+            for (int column = 3; column >= 0; --column) {
+                const auto i = static_cast<std::size_t>(4 * row + column);
+                const Label& name = page.lblNo[i];
+                const std::string_view shown =
+                    name.visible ? std::string_view(name.caption) : std::string_view();
+                if (shown.size() < kFloorNameWidth)
+                    cursor.Blanks(kFloorNameWidth - shown.size());
+                cursor.Put(shown);
+                cursor.Put(' ');
+                PutCell(cursor, page.lblAccesibleFloor[i].caption, page.lblAccesibleFloor[i].red, colour);
+            }
+            cursor.TrimBlanks();
+            cursor.Put('\n');
+        }
+    }
+    out += kFloorsLegend;
 }
 
 void AppendBytes(std::string& out, std::uint64_t count) {
@@ -75,23 +174,8 @@ void TextReport::BeginLine(std::string& out, const LineInfo& line) {
     out += '\n';
 }
 
-void TextReport::AppendCell(std::string& out, std::string_view text, bool red) const {
-    const std::string_view shown = red && text.empty() ? kMissing : text;
-    const std::size_t width = shown.size() + (red ? 1 : 0);
-    if (red && m_colour)
-        out += kRed;
-    out += shown;
-    if (red)
-        out += kRedMark;
-    if (red && m_colour)
-        out += kPlain;
-    Pad(out, width, kCellWidth - 1);
-    out += ' ';
-}
-
 void TextReport::AddMessage(std::string& out, const LineInfo& line, const MessageReport& message) {
     const bool several = line.spans->size() > 1;
-    const char* indent = several ? "    " : "  ";
     if (several) {
         out += "  message ";
         AppendNumber(out, message.index + 1);
@@ -103,58 +187,41 @@ void TextReport::AddMessage(std::string& out, const LineInfo& line, const Messag
         AppendNumber(out, message.span->first + message.span->count);
         out += '\n';
     }
+    const std::string_view indent = several ? "    " : "  ";
     const TableRows& rows = *message.rows;
+    std::size_t room = 0;
     for (int r = 0; r < rows.count; ++r) {
         const TableRow& row = rows.rows[static_cast<std::size_t>(r)];
-        out += indent;
-        AppendPadded(out, row.name, kNameWidth);
-        AppendPadded(out, row.type, kTypeWidth);
-        const std::size_t cellsStart = out.size();
-        std::size_t colourBytes = 0;
-        for (int c = 0; c < row.cellCount; ++c) {
-            const TableCell& cell = row.cells[static_cast<std::size_t>(c)];
-            AppendCell(out, cell.text, cell.red);
-            if (cell.red && m_colour)
-                colourBytes += kRed.size() + kPlain.size();
+        room += indent.size() + row.name.size() + kNameWidth + row.type.size() + kTypeWidth + kCellsWidth +
+                row.explanation.size() + 1;
+        for (int c = 0; c < row.cellCount; ++c)
+            room += CellRoom(row.cells[static_cast<std::size_t>(c)].text);
+    }
+    {
+        Cursor cursor(out, room);
+        for (int r = 0; r < rows.count; ++r) {
+            const TableRow& row = rows.rows[static_cast<std::size_t>(r)];
+            cursor.Put(indent);
+            const char* name = cursor.here();
+            cursor.Put(row.name);
+            cursor.PadFrom(name, kNameWidth);
+            const char* type = cursor.here();
+            cursor.Put(row.type);
+            cursor.PadFrom(type, kTypeWidth);
+            std::size_t colourBytes = 0;
+            const char* cells = cursor.here();
+            for (int c = 0; c < row.cellCount; ++c) {
+                const TableCell& cell = row.cells[static_cast<std::size_t>(c)];
+                colourBytes += PutCell(cursor, cell.text, cell.red, m_colour);
+            }
+            cursor.PadFrom(cells, kCellsWidth + colourBytes);
+            cursor.Put(row.explanation);
+            cursor.TrimBlanks();
+            cursor.Put('\n');
         }
-        Pad(out, out.size() - cellsStart - colourBytes, kCellsWidth);
-        out += row.explanation;
-        while (!out.empty() && out.back() == ' ')
-            out.pop_back();
-        out += '\n';
     }
     if (message.floors)
-        AppendFloors(out, *message.floors);
-}
-
-void TextReport::AppendFloors(std::string& out, const FloorsView& floors) const {
-    // As the floors window lays a byte out: highest floor on the left, two bits a floor.
-    out += "  Accesible Floors";
-    for (const std::string_view heading : {"D7 D6", "D5 D4", "D3 D2", "D1 D0"}) {
-        out.append(kFloorNameWidth - 1, ' ');
-        out += heading;
-    }
-    out += '\n';
-    for (const FloorsPage& page : floors.pages) {
-        for (int row = 0; row < kFloorsPageRows; ++row) {
-            out += "    ";
-            out += page.lblIndex[static_cast<std::size_t>(row)];
-            out.append(kNameWidth - 8, ' ');
-            for (int column = 3; column >= 0; --column) {
-                const auto i = static_cast<std::size_t>(4 * row + column);
-                const Label& name = page.lblNo[i];
-                const std::string_view shown =
-                    name.visible ? std::string_view(name.caption) : std::string_view();
-                Pad(out, shown.size(), kFloorNameWidth);
-                out += shown;
-                out += ' ';
-                AppendCell(out, page.lblAccesibleFloor[i].caption, page.lblAccesibleFloor[i].red);
-            }
-            while (out.back() == ' ')
-                out.pop_back();
-            out += '\n';
-        }
-    }
+        AppendFloors(out, *message.floors, m_colour);
 }
 
 void TextReport::EndLine(std::string& out, const LineInfo&, bool) {

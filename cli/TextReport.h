@@ -14,8 +14,5 @@ public:
     void EndLine(std::string& out, const LineInfo& line, bool valid) override;
 
 private:
-    void AppendCell(std::string& out, std::string_view text, bool red) const;
-    void AppendFloors(std::string& out, const FloorsView& floors) const;
-
     bool m_colour;
 };
