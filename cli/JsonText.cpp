@@ -39,11 +39,23 @@ std::size_t Utf8Length(std::string_view text, std::size_t i) {
     return length;
 }
 
+bool Plain(unsigned char c) {
+    return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+}
+
 } // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
     out.push_back('"');
     for (std::size_t i = 0; i < text.size();) {
+        // Runs of plain ASCII, nearly all of every report, go in one piece.
+        std::size_t run = i;
+        while (run < text.size() && Plain(static_cast<unsigned char>(text[run])))
+            ++run;
+        out.append(text.data() + i, run - i);
+        i = run;
+        if (i == text.size())
+            break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '"' || c == '\\') {
             out.push_back('\\');
@@ -52,9 +64,6 @@ void AppendJsonString(std::string& out, std::string_view text) {
         } else if (c < 0x20 || c == 0x7F) {
             out += "\\u00";
             modCommon::AppendByteToHex(out, c);
-            ++i;
-        } else if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
             ++i;
         } else if (const std::size_t length = Utf8Length(text, i); length > 0) {
             out.append(text.substr(i, length));

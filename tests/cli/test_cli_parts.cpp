@@ -5,6 +5,7 @@
 #include "cli/JsonText.h"
 #include "cli/LineReader.h"
 #include "cli/MessageBuilder.h"
+#include "cli/RunHeadless.h"
 #include "common/modCommon.h"
 
 #include <QTemporaryFile>
@@ -43,6 +44,8 @@ private slots:
     void lineReader();
     void jsonString_data();
     void jsonString();
+    void windowArguments_data();
+    void windowArguments();
 };
 
 void TestCliParts::hexBytes_data() {
@@ -140,7 +143,8 @@ void TestCliParts::floorList() {
     const Bytes message = BuildMessage(fields);
     QCOMPARE(message.size(), std::size_t(80));
     QCOMPARE(Hex(Bytes(message.begin(), message.begin() + 9)), QString("4C 41 00 00 20 30 30 30 31"));
-    QCOMPARE(int(message[9 + static_cast<std::size_t>(byteIndex)]), int((*floors)[static_cast<std::size_t>(byteIndex)]));
+    QCOMPARE(int(message[9 + static_cast<std::size_t>(byteIndex)]),
+             int((*floors)[static_cast<std::size_t>(byteIndex)]));
     QCOMPARE(Hex(Bytes(message.begin() + 73, message.end())), QString("30 00 00 00 00 00 00"));
 }
 
@@ -168,25 +172,43 @@ void TestCliParts::fieldTexts() {
 void TestCliParts::framing_data() {
     QTest::addColumn<QString>("byteText");
     QTest::addColumn<QString>("spans"); // first+count/length per message
-    QTest::newRow("no bytes") << "" << "";
-    QTest::newRow("one 0x11") << "04 41 00 00 11 00 00 00" << "0+8/8";
-    QTest::newRow("part of a 0x10") << "0C 41 00 00 10" << "0+5/16";
-    QTest::newRow("one byte") << "4C" << "0+1/80";
+    QTest::newRow("no bytes") << ""
+                              << "";
+    QTest::newRow("one 0x11") << "04 41 00 00 11 00 00 00"
+                              << "0+8/8";
+    QTest::newRow("part of a 0x10") << "0C 41 00 00 10"
+                                    << "0+5/16";
+    QTest::newRow("one byte") << "4C"
+                              << "0+1/80";
     QTest::newRow("two messages") << "04 41 00 00 11 00 00 00 0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00"
                                   << "0+8/8 8+16/16";
-    QTest::newRow("one and a part") << "04 41 00 00 11 00 00 00 04 41" << "0+8/8 8+2/8";
-    QTest::newRow("zero length: header only") << "00 41 00 00 00 41 00 00" << "0+4/4 4+4/4";
-    QTest::newRow("over-long token saturates") << "FFFFFFFFFF 41" << "0+2/4294967299";
+    QTest::newRow("one and a part") << "04 41 00 00 11 00 00 00 04 41"
+                                    << "0+8/8 8+2/8";
+    QTest::newRow("zero length: header only") << "00 41 00 00 00 41 00 00"
+                                              << "0+4/4 4+4/4";
+    QTest::newRow("over-long token saturates") << "FFFFFFFFFF 41"
+                                               << "0+2/4294967299";
+    QTest::newRow("trailing blank is an empty byte") << "00 41 00 00 "
+                                                     << "0+4/4 4+1/4";
+    QTest::newRow("two blanks") << "04 41  00"
+                                << "0+4/8";
 }
 
 void TestCliParts::framing() {
     QFETCH(QString, byteText);
     const std::string text = byteText.toStdString();
-    const auto spans = FrameMessages(modCommon::SplitFields(text));
+    std::vector<MessageSpan> spans{MessageSpan{}}; // left over from a previous line
+    FrameMessages(text, spans);
     QStringList shown;
-    for (const MessageSpan& s : spans)
+    QStringList texts;
+    for (const MessageSpan& s : spans) {
         shown << QString("%1+%2/%3").arg(s.first).arg(s.count).arg(s.length);
+        texts << QString::fromStdString(std::string(s.text));
+    }
     QTEST(shown.join(' '), "spans");
+    // The parts put back together are the whole text: no byte lost or counted twice.
+    QCOMPARE(texts.join(' '), byteText);
+    QCOMPARE(CountTokens(text), modCommon::SplitFields(text).size());
 }
 
 void TestCliParts::lineReader_data() {
@@ -198,7 +220,8 @@ void TestCliParts::lineReader_data() {
         QTest::newRow(tag + ": CR LF, lone CR, lone LF, empty line, no end")
             << mixed << QStringList{"a", "bb", "ccc", "d", "", "eee"};
         QTest::newRow(tag + ": CR at the very end") << QByteArray("x\r") << QStringList{"x"};
-        QTest::newRow(tag + ": CR CR is an empty line") << QByteArray("x\r\ry\r\n") << QStringList{"x", "", "y"};
+        QTest::newRow(tag + ": CR CR is an empty line")
+            << QByteArray("x\r\ry\r\n") << QStringList{"x", "", "y"};
         QTest::newRow(tag + ": LF CR") << QByteArray("x\n\ry") << QStringList{"x", "", "y"};
     }
     QTest::newRow("empty input") << QByteArray() << QStringList{};
@@ -235,10 +258,12 @@ void TestCliParts::jsonString_data() {
     QTest::newRow("plain") << QByteArray("BYTE(1)") << QByteArray("\"BYTE(1)\"");
     QTest::newRow("inner quotes") << QByteArray("\"A\" (fixed)") << QByteArray(R"j("\"A\" (fixed)")j");
     QTest::newRow("backslash") << QByteArray("a\\b") << QByteArray(R"j("a\\b")j");
-    QTest::newRow("control characters") << QByteArray("a\tb\x01\x7f") << QByteArray(R"j("a\u0009b\u0001\u007F")j");
+    QTest::newRow("control characters")
+        << QByteArray("a\tb\x01\x7f") << QByteArray(R"j("a\u0009b\u0001\u007F")j");
     QTest::newRow("UTF-8 kept") << QByteArray("22.11.2012 \xe5\x8d\x88\xe5\x89\x8d")
                                 << QByteArray("\"22.11.2012 \xe5\x8d\x88\xe5\x89\x8d\"");
-    QTest::newRow("four-byte UTF-8 kept") << QByteArray("\xf0\x9f\x98\x80") << QByteArray("\"\xf0\x9f\x98\x80\"");
+    QTest::newRow("four-byte UTF-8 kept")
+        << QByteArray("\xf0\x9f\x98\x80") << QByteArray("\"\xf0\x9f\x98\x80\"");
     QTest::newRow("Latin-1 byte") << QByteArray("caf\xe9") << QByteArray(R"j("caf\ufffd")j");
     QTest::newRow("cut sequence") << QByteArray("\xe5\x8d") << QByteArray(R"j("\ufffd\ufffd")j");
     QTest::newRow("over-long form") << QByteArray("\xc0\xaf") << QByteArray(R"j("\ufffd\ufffd")j");
@@ -250,6 +275,26 @@ void TestCliParts::jsonString() {
     std::string out = "x";
     AppendJsonString(out, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     QTEST(QByteArray::fromStdString(out.substr(1)), "json");
+}
+
+void TestCliParts::windowArguments_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("none") << QStringList{};
+    QTest::newRow("Qt's platform option") << QStringList{"-platform", "offscreen"};
+    QTest::newRow("Qt's style option") << QStringList{"-style=fusion"};
+    QTest::newRow("Qt option in double-dash form") << QStringList{"--reverse"};
+}
+
+// Whatever is not a command opens the window: the dispatcher must hand these back untouched.
+void TestCliParts::windowArguments() {
+    QFETCH(QStringList, arguments);
+    std::vector<QByteArray> storage{"tarc-emulator"};
+    for (const QString& argument : arguments)
+        storage.push_back(argument.toUtf8());
+    std::vector<char*> argv;
+    for (QByteArray& argument : storage)
+        argv.push_back(argument.data());
+    QCOMPARE(RunHeadless(static_cast<int>(argv.size()), argv.data()), -1);
 }
 
 QTEST_GUILESS_MAIN(TestCliParts)
