@@ -1,24 +1,18 @@
 #include "cli/DecodeCommand.h"
 
 #include "capture/CaptureLine.h"
-#include "cli/BatchDecoder.h"
-#include "cli/CaptureInput.h"
 #include "cli/CommandLine.h"
+#include "cli/DecodeRun.h"
 #include "cli/ExitStatus.h"
 #include "cli/HexBytes.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::string_view kCommand = "decode";
-constexpr std::size_t kFlushSize = 1 << 18;
-constexpr unsigned kMostWorkers = 8;
 
 constexpr std::string_view kHelp = R"(Usage: tarc-emulator decode [OPTIONS] [FILE ...]
 
@@ -40,44 +34,6 @@ In text, a value that breaks the format carries a "!" ("FF!") and a missing byte
 Exit status: 0 every message valid, 1 a message has an invalid or missing field, 2 a usage or
 input/output error.
 )";
-
-// Output goes out in large writes, and before any read that may wait so that a pipe from a live
-// recorder shows each line as it comes.
-class Output {
-public:
-    void Flush() {
-        WriteAll(m_buffer);
-        m_buffer.clear();
-    }
-    // A large report goes out as it is rather than through the buffer.
-    void Write(std::string_view report) {
-        if (report.size() < kFlushSize) {
-            m_buffer += report;
-            if (m_buffer.size() < kFlushSize)
-                return;
-            report = {};
-        }
-        Flush();
-        WriteAll(report);
-    }
-    bool failed() const { return m_error != 0; }
-    int error() const { return m_error; }
-
-private:
-    void WriteAll(std::string_view text) {
-        std::size_t done = 0;
-        while (done < text.size() && m_error == 0) {
-            const ssize_t written = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
-            if (written > 0)
-                done += static_cast<std::size_t>(written);
-            else if (written == 0 || errno != EINTR)
-                m_error = written == 0 ? EIO : errno;
-        }
-    }
-
-    std::string m_buffer;
-    int m_error = 0;
-};
 
 std::optional<bool> ColourWanted(const QString& when) {
     if (when == "always")
@@ -118,7 +74,7 @@ int RunDecodeCommand(const QStringList& arguments) {
     options.colour = *colour && !options.json;
 
     // Every --hex must be a message before anything is decoded: a typing error is a usage error.
-    std::vector<std::string> hexLines;
+    DecodeInputs inputs;
     for (const QString& hex : parser.values(hexOption)) {
         const auto bytes = ParseHexBytes(hex.toStdString());
         if (!bytes || bytes->empty() || bytes->size() > kMaxLineBytes) {
@@ -126,54 +82,19 @@ int RunDecodeCommand(const QStringList& arguments) {
                        "--hex takes 1 to 256 bytes as hex digits, not \"" + hex.toStdString() + "\"");
             return kExitUsage;
         }
-        hexLines.push_back(MakeCaptureLine(MakeCapturePrefix({}, {}), bytes->data(), bytes->size()));
+        inputs.hexLines.push_back(MakeCaptureLine(MakeCapturePrefix({}, {}), bytes->data(), bytes->size()));
     }
-    QStringList files = parser.positionalArguments();
-    if (files.isEmpty() && hexLines.empty())
-        files.append("-");
+    for (const QString& file : parser.positionalArguments())
+        inputs.files.push_back(file.toStdString());
+    if (inputs.files.empty() && inputs.hexLines.empty())
+        inputs.files.push_back("-");
 
-    Output output;
-    const unsigned cores = std::thread::hardware_concurrency();
-    BatchDecoder decoder(options, cores > 1 ? std::min(cores, kMostWorkers) : 0,
-                         [&output](const std::string& report) { output.Write(report); });
-    bool ioError = false;
-    for (const QString& file : files) {
-        const std::string path = file.toStdString();
-        CaptureInput input(path);
-        if (!input.error().empty()) {
-            PrintError(kCommand, "cannot open " + path + ": " + input.error());
-            ioError = true;
-            continue;
-        }
-        // A batch a block read; before a read that may wait, everything so far is decoded and written,
-        // so that a pipe from a live recorder shows each line as it comes.
-        input.setBeforeRead([&] {
-            decoder.Submit();
-            if (input.mayWait()) {
-                decoder.Drain();
-                output.Flush();
-            }
-        });
-        std::string_view line;
-        std::size_t number = 0;
-        while (input.Next(line, number) && !output.failed())
-            decoder.Add(path, number, line);
-        decoder.Submit();
-        if (!input.error().empty()) {
-            PrintError(kCommand, "cannot read " + path + ": " + input.error());
-            ioError = true;
-        }
-    }
-    for (std::size_t i = 0; i < hexLines.size(); ++i)
-        decoder.Add("--hex", i + 1, hexLines[i]);
-    decoder.Drain();
-    const bool allValid = decoder.allValid();
-    output.Flush();
-    if (output.failed()) {
-        PrintError(kCommand, std::string("cannot write the output: ") + std::strerror(output.error()));
+    const DecodeOutcome outcome = RunDecode(inputs, options, DefaultWorkers(), STDOUT_FILENO);
+    if (outcome.outputError != 0) {
+        PrintError(kCommand, std::string("cannot write the output: ") + std::strerror(outcome.outputError));
         return kExitUsage;
     }
-    if (ioError)
+    if (outcome.inputError)
         return kExitUsage;
-    return allValid ? kExitOk : kExitCheckFailed;
+    return outcome.allValid ? kExitOk : kExitCheckFailed;
 }

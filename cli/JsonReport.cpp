@@ -41,7 +41,7 @@ void AppendRow(std::string& out, const TableRow& row) {
         AppendBool(out, !row.cells[static_cast<std::size_t>(c)].red);
     }
     out += "],\"valid\":";
-    AppendBool(out, row.valid());
+    AppendBool(out, row.valid);
     out += ",\"explanation\":";
     AppendJsonString(out, row.explanation);
     out += '}';

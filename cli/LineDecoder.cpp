@@ -37,9 +37,9 @@ bool LineDecoder::Decode(std::string_view source, std::size_t number, std::strin
             decoded = m_messageLine;
         }
         const SelectionResult selection = DecodeLine(m_table, decoded);
-        ReadTableRows(m_table, m_rows);
+        m_reader.Read(m_rows);
 
-        MessageReport message{i, spans.empty() ? nullptr : &spans[i], &m_rows, nullptr, m_rows.valid()};
+        MessageReport message{i, spans.empty() ? nullptr : &spans[i], &m_rows, nullptr, m_rows.valid};
         if (m_options.floors && m_table.btnDetailFloorsVisible) {
             ReadFloors(selection.byteText, m_floors);
             message.floors = &m_floors;

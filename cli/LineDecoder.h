@@ -30,6 +30,7 @@ private:
     DecodeOptions m_options;
     std::unique_ptr<Report> m_report;
     DecodeTable m_table;
+    TableReader m_reader{m_table};
     TableRows m_rows;
     FloorsView m_floors;
     std::vector<MessageSpan> m_spans;

@@ -25,19 +25,33 @@ struct TableRow {
     std::array<TableCell, kMaxRowCells> cells{};
     int cellCount = 0;
     bool dataRow = false; // false for the communication header
-
-    bool valid() const;
+    bool valid = true;    // no shown cell is red
 };
 
 struct TableRows {
     std::array<TableRow, kHeaderRows + kDataRows> rows{};
     int count = 0;
-
-    bool valid() const;
+    bool valid = true;
 };
 
 // The names of the header rows; they never change in the window.
 inline constexpr std::array<std::string_view, kHeaderRows> kHeaderRowNames = {"Data length", "Version",
                                                                               "Reserve"};
 
-void ReadTableRows(const DecodeTable& table, TableRows& rows);
+// Reads one table again and again: where each row's labels and cells are is worked out once.
+class TableReader {
+public:
+    explicit TableReader(const DecodeTable& table);
+    void Read(TableRows& rows) const;
+
+private:
+    struct RowLabels {
+        const Label* name = nullptr; // null for a header row, whose name never changes
+        std::string_view fixedName;
+        const Label* type = nullptr;
+        const Label* explanation = nullptr;
+        std::array<const Label*, kMaxRowCells> cells{};
+        int cellCount = 0;
+    };
+    std::array<RowLabels, kHeaderRows + kDataRows> m_rows;
+};

@@ -36,6 +36,12 @@ public:
     Cursor& operator=(const Cursor&) = delete;
 
     void Put(std::string_view text) {
+        if (text.size() == 2) { // a byte's two digits, the commonest piece by far
+            m_p[0] = text[0];
+            m_p[1] = text[1];
+            m_p += 2;
+            return;
+        }
         std::memcpy(m_p, text.data(), text.size());
         m_p += text.size();
     }
