@@ -69,20 +69,25 @@ bool Recorder::Listen() {
 }
 
 void Recorder::OnNewConnection() {
-    QTcpSocket* socket = m_server.nextPendingConnection();
-    if (!socket || m_peer)
-        return;
-    // Like the window: one peer at a time, and further clients are refused rather than queued unseen.
-    m_server.close();
-    m_peer = socket;
-    m_peerName = PeerName(*socket);
-    PrintError(kCommand, "connection from " + m_peerName.toStdString());
-    connect(socket, &QTcpSocket::readyRead, this, &Recorder::OnReadyRead);
-    connect(socket, &QTcpSocket::disconnected, this, &Recorder::OnDisconnected);
-    if (socket->bytesAvailable() > 0)
-        OnReadyRead();
-    if (socket->state() != QAbstractSocket::ConnectedState)
-        OnDisconnected();
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        if (m_peer) {
+            // Queued by the system before the listener closed: refused like any further client.
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        // Like the window: one peer at a time, and further clients are refused rather than queued unseen.
+        m_server.close();
+        m_peer = socket;
+        m_peerName = PeerName(*socket);
+        PrintError(kCommand, "connection from " + m_peerName.toStdString());
+        connect(socket, &QTcpSocket::readyRead, this, &Recorder::OnReadyRead);
+        connect(socket, &QTcpSocket::disconnected, this, &Recorder::OnDisconnected);
+        if (socket->bytesAvailable() > 0)
+            OnReadyRead();
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            OnDisconnected();
+    }
 }
 
 void Recorder::OnReadyRead() {
