@@ -1,30 +1,23 @@
 #include "cli/HexBytes.h"
 
-namespace {
+#include "common/modCommon.h"
 
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+#include <cctype>
+
+namespace {
 
 bool IsSeparator(char c) {
     return c == ' ' || c == '\t' || c == ',' || c == ':' || c == '-';
 }
+bool IsDigit(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 bool AppendRun(std::vector<std::uint8_t>& bytes, std::string_view run) {
-    if (run.size() == 1) {
-        bytes.push_back(static_cast<std::uint8_t>(DigitValue(run[0])));
-        return true;
-    }
-    if (run.size() % 2 != 0)
+    if (run.size() != 1 && run.size() % 2 != 0)
         return false;
     for (std::size_t i = 0; i < run.size(); i += 2)
-        bytes.push_back(static_cast<std::uint8_t>(DigitValue(run[i]) * 16 + DigitValue(run[i + 1])));
+        bytes.push_back(modCommon::HexLowByte(run.substr(i, 2)));
     return true;
 }
 
@@ -34,7 +27,7 @@ std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
     std::vector<std::uint8_t> bytes;
     std::size_t runStart = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && DigitValue(text[i]) >= 0)
+        if (i < text.size() && IsDigit(text[i]))
             continue;
         if (i < text.size() && !IsSeparator(text[i]))
             return std::nullopt;

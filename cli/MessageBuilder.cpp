@@ -1,7 +1,9 @@
 #include "cli/MessageBuilder.h"
 
 #include <charconv>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -29,6 +31,18 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
         }
     }
     return parts;
+}
+
+// A field of one character, given as that character or by the name of its meaning.
+std::optional<char> NamedCharacter(std::string_view text,
+                                   std::initializer_list<std::pair<std::string_view, char>> names) {
+    for (const auto& [name, character] : names) {
+        if (text == name)
+            return character;
+    }
+    if (text.size() == 1)
+        return text[0];
+    return std::nullopt;
 }
 
 std::optional<std::uint8_t> ParseSide(std::string_view text) {
@@ -92,27 +106,11 @@ std::optional<int> ParseCommand(std::string_view text) {
 }
 
 std::optional<char> ParseDoor(std::string_view text) {
-    if (text == "front")
-        return '1';
-    if (text == "rear")
-        return '2';
-    if (text == "both")
-        return '3';
-    if (text.size() == 1)
-        return text[0];
-    return std::nullopt;
+    return NamedCharacter(text, {{"front", '1'}, {"rear", '2'}, {"both", '3'}});
 }
 
 std::optional<char> ParseAttribution(std::string_view text) {
-    if (text == "general")
-        return '0';
-    if (text == "handicapped")
-        return '1';
-    if (text == "vip")
-        return '2';
-    if (text.size() == 1)
-        return text[0];
-    return std::nullopt;
+    return NamedCharacter(text, {{"general", '0'}, {"handicapped", '1'}, {"vip", '2'}});
 }
 
 std::optional<std::array<std::uint8_t, 64>> ParseFloorList(std::string_view text) {
