@@ -3,6 +3,7 @@
 #include "cli/Framing.h"
 #include "cli/HexBytes.h"
 #include "cli/JsonText.h"
+#include "cli/LineDecoder.h"
 #include "cli/LineReader.h"
 #include "cli/MessageBuilder.h"
 #include "cli/RunHeadless.h"
@@ -44,6 +45,7 @@ private slots:
     void lineReader();
     void jsonString_data();
     void jsonString();
+    void reportIndependentOfEarlierLines();
     void windowArguments_data();
     void windowArguments();
 };
@@ -283,6 +285,43 @@ void TestCliParts::windowArguments_data() {
     QTest::newRow("Qt's platform option") << QStringList{"-platform", "offscreen"};
     QTest::newRow("Qt's style option") << QStringList{"-style=fusion"};
     QTest::newRow("Qt option in double-dash form") << QStringList{"--reverse"};
+}
+
+// Batches are decoded on several threads, each with its own table, so a line's report must not depend on
+// what the table showed before. The decoders change shared labels (the 0x11 row name, the 0x20 layout of
+// rows 3 and 4), which makes every order of the layouts worth checking.
+void TestCliParts::reportIndependentOfEarlierLines() {
+    std::string line20 = "[11/22/2012] [10:15:34] 4C 41 00 00 20 30 30 30 31";
+    for (int i = 0; i < 64; ++i)
+        line20 += " 5A";
+    line20 += " 32 07 00 00 00 00 00";
+    const std::vector<std::string> lines = {
+        "[11/22/2012] [10:15:30] 04 41 00 00 11 00 00 00",
+        "[11/22/2012] [10:15:31] 0C 41 00 00 10 30 30 30 33 30 31 35 31 30 00 00",
+        line20,
+        line20.substr(0, 60),
+        "[11/22/2012] [10:15:35] 04 41 00 00 12",
+        "[11/22/2012] [10:15:36] 0C 41",
+        "[11/22/2012] [10:15:37]",
+        "[11/22/2012] [10:15:38] 04 41 00 00 11 00 00 00 4C 41 00 00 20 30 30",
+    };
+    for (const bool json : {false, true}) {
+        DecodeOptions options;
+        options.json = json;
+        options.floors = true;
+        for (const std::string& second : lines) {
+            std::string alone;
+            LineDecoder(options).Decode("-", 2, second, alone);
+            for (const std::string& first : lines) {
+                LineDecoder decoder(options);
+                std::string before;
+                decoder.Decode("-", 1, first, before);
+                std::string after;
+                decoder.Decode("-", 2, second, after);
+                QCOMPARE(QString::fromStdString(after), QString::fromStdString(alone));
+            }
+        }
+    }
 }
 
 // Whatever is not a command opens the window: the dispatcher must hand these back untouched.
