@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "AppVersion.h"
+#include "app/CaptureListView.h"
 #include "app/DetailView.h"
 #include "app/Twips.h"
 #include "app/Winsock1.h"
@@ -12,12 +13,10 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTableView>
 
 namespace {
 
@@ -106,6 +105,9 @@ void frmMain::SetPrompts(Prompts* prompts) {
 void frmMain::BuildWindow() {
     setObjectName(QStringLiteral("frmMain"));
     setFixedSize(Twips(10575), Twips(6900));
+    // The layout is measured for a small Arial-like face; a wider default font would clip the
+    // explanation texts and run the longer field names into their type texts.
+    setFont(QFont(QStringLiteral("Arial"), 8));
 
     std::array<QGroupBox*, std::size(kFrames)> frames{};
     for (std::size_t i = 0; i < std::size(kFrames); ++i) {
@@ -146,34 +148,17 @@ void frmMain::BuildWindow() {
         btnAction[static_cast<std::size_t>(i)] =
             findChild<QPushButton*>(QStringLiteral("btnAction_%1").arg(i));
     lblConnect->setFont(titleFont);
-    findChild<QLabel*>(QStringLiteral("Label21"))->setFont(titleFont);
+    auto* label21 = findChild<QLabel*>(QStringLiteral("Label21"));
+    label21->setFont(titleFont);
+    label21->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     findChild<QLabel*>(QStringLiteral("Label1"))->adjustSize();
     btnDetailFloors->hide();
 
-    // A one-column table view rather than a list view: it lays out one inserted row in constant time,
-    // where a list view lays out every row again, which matters once a loaded file holds a million lines.
-    lstCapture = new QTableView(Frame3);
+    lstCapture = new CaptureListView(&m_captureList, Frame3);
     lstCapture->setObjectName(QStringLiteral("lstCapture"));
     lstCapture->setGeometry(kCaptureListRect);
-    lstCapture->setModel(&m_captureList);
-    lstCapture->horizontalHeader()->hide();
-    lstCapture->verticalHeader()->hide();
-    lstCapture->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lstCapture->verticalHeader()->setDefaultSectionSize(lstCapture->fontMetrics().height() + 2);
-    lstCapture->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lstCapture->setShowGrid(false);
-    lstCapture->setWordWrap(false);
-    lstCapture->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstCapture->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstCapture->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstCapture->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    lstCapture->setColumnWidth(0, kCaptureListRect.width());
-    connect(lstCapture->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (!m_listUpdating && current.isValid())
-                    lstCapture_Click(current.row());
-            });
-    connect(lstCapture, &QAbstractItemView::doubleClicked, this, &frmMain::lstCapture_DblClick);
+    connect(lstCapture, &CaptureListView::RowSelected, this, &frmMain::lstCapture_Click);
+    connect(lstCapture, &CaptureListView::RowDoubleClicked, this, &frmMain::lstCapture_DblClick);
 
     m_detailView = std::make_unique<DetailView>(Frame3);
 
@@ -298,52 +283,22 @@ void frmMain::Winsock1_Close() {
 }
 
 void frmMain::RecordArrival(const char* bytes, qint64 count) {
-    std::string line = MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
-                                       static_cast<std::size_t>(count));
-    UpdateListWidth(line);
-    m_listUpdating = true;
+    const std::string line = MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
+                                             static_cast<std::size_t>(count));
     m_captureList.Prepend(line);
-    if (m_captureList.Count() > static_cast<int>(kMaxLines)) {
-        // Dropping the selected line must leave nothing selected, not select its neighbour.
-        const int last = m_captureList.Count() - 1;
-        QItemSelectionModel* selection = lstCapture->selectionModel();
-        if (selection->currentIndex().row() == last || selection->isRowSelected(last))
-            selection->clear();
+    if (m_captureList.Count() > static_cast<int>(kMaxLines))
         m_captureList.RemoveLast();
-    }
-    m_listUpdating = false;
-}
-
-void frmMain::UpdateListWidth(std::string_view line) {
-    if (line.size() <= m_widestLine)
-        return;
-    m_widestLine = line.size();
-    const int textWidth = lstCapture->fontMetrics().horizontalAdvance(
-                              QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))) +
-                          8;
-    lstCapture->setColumnWidth(0, std::max(textWidth, lstCapture->viewport()->width()));
 }
 
 void frmMain::ReplaceCaptureList(CaptureLines lines) {
-    m_listUpdating = true;
-    lstCapture->selectionModel()->clear();
     m_captureList.Replace(std::move(lines));
-    m_listUpdating = false;
-    m_widestLine = 0;
-    std::string_view widest;
-    for (const std::string_view line : m_captureList.Lines()) {
-        if (line.size() > widest.size())
-            widest = line;
-    }
-    lstCapture->setColumnWidth(0, lstCapture->viewport()->width());
-    UpdateListWidth(widest);
 }
 
 std::optional<std::string_view> frmMain::SelectedLine() const {
-    const QModelIndexList rows = lstCapture->selectionModel()->selectedRows();
-    if (rows.isEmpty())
+    const int row = lstCapture->SelectedRow();
+    if (row < 0)
         return std::nullopt;
-    return m_captureList.Line(rows.constFirst().row());
+    return m_captureList.Line(row);
 }
 
 frmAccesibleFloors& frmMain::Floors() {

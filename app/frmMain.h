@@ -12,11 +12,11 @@
 #include <optional>
 #include <string_view>
 
+class CaptureListView;
 class DetailView;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QTableView;
 class Winsock1;
 class frmAccesibleFloors;
 class frmDumpList;
@@ -77,7 +77,6 @@ private:
     // The selected capture line, or nothing when none is selected.
     std::optional<std::string_view> SelectedLine() const;
     void ReplaceCaptureList(CaptureLines lines);
-    void UpdateListWidth(std::string_view line);
     frmAccesibleFloors& Floors();
     frmDumpList& Dump();
 
@@ -90,8 +89,6 @@ private:
     LocalClock m_clock;
     CaptureListModel m_captureList;
     DecodeTable m_table;
-    bool m_listUpdating = false; // the program's own list changes never count as a selection
-    std::size_t m_widestLine = 0;
 
     QGroupBox* Frame3 = nullptr;
     QLabel* lblRemoteIP = nullptr;
@@ -100,7 +97,7 @@ private:
     QLabel* lblLocalIP = nullptr;
     QLabel* lblLocalPort = nullptr;
     QLabel* lblFormat = nullptr;
-    QTableView* lstCapture = nullptr;
+    CaptureListView* lstCapture = nullptr;
     QPushButton* btnDetailFloors = nullptr;
     std::array<QPushButton*, 3> btnAction{};
     std::unique_ptr<DetailView> m_detailView;

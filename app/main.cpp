@@ -9,7 +9,8 @@ int main(int argc, char* argv[]) {
         return status;
     QApplication app(argc, argv);
     frmMain window;
-    QObject::connect(&window, &frmMain::ExitConfirmed, &app, &QCoreApplication::quit);
+    // exit() rather than quit(): quit() would first ask every window to close, and so ask again.
+    QObject::connect(&window, &frmMain::ExitConfirmed, &app, [] { QCoreApplication::exit(0); });
     window.show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 // The main window's hot paths: one arrival with a full list, a selection drawn into the decode table,
 // and an arrival into a list of a million loaded lines until the view has laid out again.
+#include "app/CaptureListView.h"
 #include "app/Prompts.h"
 #include "app/frmMain.h"
 #include "capture/CaptureFileIO.h"
@@ -8,7 +9,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QTableView>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -44,17 +44,25 @@ int main(int argc, char* argv[]) {
     window.SetPrompts(&prompts);
     window.show();
     QApplication::processEvents();
-    auto* list = window.findChild<QTableView*>(QStringLiteral("lstCapture"));
+    auto* list = window.findChild<CaptureListView*>(QStringLiteral("lstCapture"));
 
     // One arrival with a full list: read done, format, insert on top, trim at 5000.
     for (int i = 0; i < 5000; ++i)
         window.RecordArrival(kMessages[i % 3].constData(), kMessages[i % 3].size());
+    // Handler time only: the event loop runs between batches, as it does between arrivals in use, so
+    // the repaints the handlers ask for do not pile up in the posted-event queue.
     constexpr int kArrivals = 200000;
+    constexpr int kBatch = 100;
     QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < kArrivals; ++i)
-        window.RecordArrival(kMessages[i % 3].constData(), kMessages[i % 3].size());
-    const double arrival = PerCallMicros(timer.nsecsElapsed(), kArrivals);
+    qint64 handlerNanos = 0;
+    for (int i = 0; i < kArrivals; i += kBatch) {
+        timer.start();
+        for (int k = i; k < i + kBatch; ++k)
+            window.RecordArrival(kMessages[k % 3].constData(), kMessages[k % 3].size());
+        handlerNanos += timer.nsecsElapsed();
+        QApplication::processEvents();
+    }
+    const double arrival = PerCallMicros(handlerNanos, kArrivals);
     // The bare baseline: only formatting the same lines.
     const std::string prefix = MakeCapturePrefix("12/06/2026", "20:01:03");
     std::size_t sink = 0;
@@ -72,11 +80,20 @@ int main(int argc, char* argv[]) {
 
     // Selecting a line of the full list and drawing the decode table.
     constexpr int kSelections = 3000;
-    timer.restart();
-    for (int i = 0; i < kSelections; ++i)
-        list->setCurrentIndex(list->model()->index(i, 0));
-    std::printf("select a line and draw the decode table: %.1f us per selection (target < 1000 us)\n",
-                PerCallMicros(timer.nsecsElapsed(), kSelections));
+    qint64 selectNanos = 0;
+    qint64 handlerOnly = 0;
+    for (int i = 0; i < kSelections; ++i) {
+        timer.restart();
+        list->SelectRow(i);
+        handlerOnly += timer.nsecsElapsed();
+        QApplication::processEvents(); // paints what the selection changed
+        selectNanos += timer.nsecsElapsed();
+    }
+    std::printf("select a line of the full list, decode into the labels: %.1f us per selection\n",
+                PerCallMicros(handlerOnly, kSelections));
+    std::printf(
+        "select a line of the full list, decode and paint: %.1f us per selection (target < 1000 us)\n",
+        PerCallMicros(selectNanos, kSelections));
 
     // An arrival into a million loaded lines, until the view has laid out again.
     QTemporaryDir dir;

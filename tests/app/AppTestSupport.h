@@ -1,12 +1,12 @@
 #pragma once
 
+#include "app/CaptureListView.h"
 #include "app/Prompts.h"
 #include "app/frmMain.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
-#include <QTableView>
 #include <QTest>
 
 // Answers the main window's questions and dialogs without showing them, and remembers what was asked.
@@ -51,11 +51,14 @@ inline QColor DrawnColour(QWidget* widget) {
 }
 
 // Selects a row as the operator does, with a mouse click on it.
+inline CaptureListView* CaptureView(frmMain& window) {
+    return Find<CaptureListView>(window, QStringLiteral("lstCapture"));
+}
+
 inline void ClickRow(frmMain& window, int row) {
-    auto* list = Find<QTableView>(window, QStringLiteral("lstCapture"));
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    CaptureListView* list = CaptureView(window);
+    list->ScrollTo(row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
 }
 
 inline void RecordHex(frmMain& window, const QByteArray& hex) {

@@ -2,6 +2,7 @@
 // receive path and the capture list's order and limits, over real sockets on 127.0.0.1.
 #include "AppTestSupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -246,22 +247,44 @@ private slots:
         QCOMPARE(decoded.lblData[0].caption, std::string("11"));
         RecordHex(*window, "0441000012");
         QCOMPARE(window->Table(), decoded);
-        auto* list = Find<QTableView>(*window, "lstCapture");
-        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
-        QCOMPARE(list->selectionModel()->selectedRows().first().row(), 2); // the same line, moved down
+        QCOMPARE(CaptureView(*window)->SelectedRow(), 2); // the same line, moved down
+    }
+
+    void theKeyboardSelectsToo() {
+        RecordHex(*window, "0441000011000000");
+        RecordHex(*window, "0c41000010");
+        ClickRow(*window, 0);
+        QCOMPARE(window->Table().lblData[0].caption, std::string("10"));
+        QTest::keyClick(CaptureView(*window), Qt::Key_Down);
+        QCOMPARE(CaptureView(*window)->SelectedRow(), 1);
+        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
+        QTest::keyClick(CaptureView(*window), Qt::Key_Down); // already at the bottom: nothing changes
+        QCOMPARE(CaptureView(*window)->SelectedRow(), 1);
+    }
+
+    void theModelKeepsItsContract() {
+        for (int i = 0; i < 4998; ++i)
+            RecordHex(*window, "05");
+        // The tester checks the whole model at every change: attach it for the arrivals around the limit.
+        QAbstractItemModelTester tester(const_cast<CaptureListModel*>(&window->CaptureList()),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (int i = 0; i < 5; ++i)
+            RecordHex(*window, "05");
+        QCOMPARE(window->CaptureList().Count(), 5000);
+        prompts.answer = true;
+        FindButton(*window, "btnClearCapture")->click();
+        QCOMPARE(window->CaptureList().rowCount(), 0);
     }
 
     void trimmingTheSelectedLineSelectsNothing() {
         for (int i = 0; i < 5000; ++i)
             RecordHex(*window, "0441000011000000");
-        auto* list = Find<QTableView>(*window, "lstCapture");
         ClickRow(*window, 4999);
-        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(CaptureView(*window)->SelectedRow(), 4999);
         const DecodeTable decoded = window->Table();
         RecordHex(*window, "0c41000010");
         QCOMPARE(window->CaptureList().Count(), 5000);
-        QVERIFY(list->selectionModel()->selectedRows().isEmpty());
-        QVERIFY(!list->selectionModel()->currentIndex().isValid());
+        QCOMPARE(CaptureView(*window)->SelectedRow(), -1);
         QCOMPARE(window->Table(), decoded);
     }
 

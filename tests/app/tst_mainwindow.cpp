@@ -1,6 +1,8 @@
 // The main window's decode table, detail windows and capture buttons as the operator uses them.
 #include "AppTestSupport.h"
 
+#include "app/Twips.h"
+
 #include "capture/CaptureFileIO.h"
 #include "common/modCommon.h"
 #include "views/frmAccesibleFloors.h"
@@ -113,11 +115,13 @@ private slots:
         QVERIFY(Cell("lblData_15")->isVisible());
         QVERIFY(!Cell("lblData_5")->isVisible());
         QVERIFY(Button("btnDetailFloors")->isVisible());
-        QVERIFY(Cell("lblDestFloor")->y() > Cell("lblDoorOpen")->y() - 5); // moved down into the band
+        QCOMPARE(Cell("lblDestFloor")->y(), Twips(4010)); // centred on the band of rows 3 and 4
+        QCOMPARE(Cell("lblDataTypeD_2")->y(), Twips(4010));
 
         ClickRow(*window, 1); // back to the 0x10 line
         QVERIFY(Cell("lblDoorOpen")->isVisible());
         QCOMPARE(Cell("lblDestFloor")->text(), QStringLiteral("Dest floor"));
+        QCOMPARE(Cell("lblDestFloor")->y(), Twips(3890));
         QVERIFY(!Button("btnDetailFloors")->isVisible());
     }
 
@@ -186,9 +190,9 @@ private slots:
     void doubleClickShowsTheDumpOfThatLine() {
         RecordHex(*window, kMsg11);
         RecordHex(*window, "0102030405060708090A0B0C0D0E0F1011");
-        auto* list = Find<QTableView>(*window, "lstCapture");
+        CaptureListView* list = CaptureView(*window);
         ClickRow(*window, 1);
-        const QRect rect = list->visualRect(list->model()->index(0, 0));
+        const QRect rect = list->RowRect(0);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QVERIFY(window->DumpWindow()->isVisible());
@@ -223,8 +227,10 @@ private slots:
         RecordHex(*window, kMsg11);
         ClickRow(*window, 0);
         prompts.fileName.clear();
+        QTemporaryDir empty;
+        QDir::setCurrent(empty.path());
         Button("btnSaveCapture")->click();
-        QVERIFY(QDir(dir.path()).isEmpty());
+        QVERIFY(QDir(empty.path()).isEmpty());
         QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
         Button("btnLoadCapture")->click(); // the list stays, the table is reset
         QCOMPARE(window->CaptureList().Count(), 1);

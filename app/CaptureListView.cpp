@@ -1,0 +1,223 @@
+#include "app/CaptureListView.h"
+
+#include "app/CaptureListModel.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace {
+constexpr int kTextMargin = 3;
+} // namespace
+
+CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
+    : QAbstractScrollArea(parent), m_model(model) {
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { OnRowsInserted(first, last); });
+    connect(model, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) { OnRowsRemoved(first, last); });
+    connect(model, &QAbstractItemModel::modelReset, this, &CaptureListView::OnReset);
+    OnReset();
+}
+
+int CaptureListView::VisibleRows() const {
+    return std::max(1, viewport()->height() / m_rowHeight);
+}
+
+int CaptureListView::TopRow() const {
+    return verticalScrollBar()->value();
+}
+
+QRect CaptureListView::RowRect(int row) const {
+    return {-horizontalScrollBar()->value(), (row - TopRow()) * m_rowHeight,
+            std::max(m_contentWidth, viewport()->width()), m_rowHeight};
+}
+
+int CaptureListView::RowAt(QPoint viewportPos) const {
+    if (viewportPos.y() < 0)
+        return -1;
+    const int row = TopRow() + viewportPos.y() / m_rowHeight;
+    return row < m_model->Count() ? row : -1;
+}
+
+void CaptureListView::SelectRow(int row) {
+    if (row < 0 || row >= m_model->Count())
+        return;
+    ScrollTo(row);
+    if (row == m_selected)
+        return;
+    m_selected = row;
+    viewport()->update();
+    emit RowSelected(row);
+}
+
+void CaptureListView::ClearSelection() {
+    if (m_selected < 0)
+        return;
+    m_selected = -1;
+    viewport()->update();
+}
+
+void CaptureListView::ScrollTo(int row) {
+    QScrollBar* bar = verticalScrollBar();
+    if (row < bar->value())
+        bar->setValue(row);
+    else if (row >= bar->value() + VisibleRows())
+        bar->setValue(row - VisibleRows() + 1);
+}
+
+void CaptureListView::OnRowsInserted(int first, int last) {
+    // The selection stays on its line, which has moved down; the view keeps its top row, as a list box does.
+    if (m_selected >= first)
+        m_selected += last - first + 1;
+    Widen(first, last);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void CaptureListView::OnRowsRemoved(int first, int last) {
+    // A removed selected line leaves nothing selected rather than selecting a neighbour.
+    if (m_selected >= first && m_selected <= last)
+        m_selected = -1;
+    else if (m_selected > last)
+        m_selected -= last - first + 1;
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void CaptureListView::OnReset() {
+    m_selected = -1;
+    Remeasure();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+void CaptureListView::Remeasure() {
+    m_rowHeight = fontMetrics().height() + 2;
+    m_widestChars = 0;
+    m_contentWidth = 0;
+    // Only the longest line in characters is measured: a line's width follows its length.
+    int widest = -1;
+    std::size_t widestChars = 0;
+    for (int row = 0; row < m_model->Count(); ++row) {
+        if (widest < 0 || m_model->Line(row).size() > widestChars) {
+            widestChars = m_model->Line(row).size();
+            widest = row;
+        }
+    }
+    if (widest >= 0)
+        Widen(widest, widest);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void CaptureListView::Widen(int first, int last) {
+    for (int row = first; row <= last; ++row) {
+        const std::string_view line = m_model->Line(row);
+        if (line.size() <= m_widestChars)
+            continue;
+        m_widestChars = line.size();
+        const QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+        m_contentWidth = std::max(m_contentWidth, fontMetrics().horizontalAdvance(text) + 2 * kTextMargin);
+    }
+}
+
+void CaptureListView::UpdateScrollBars() {
+    const int rows = m_model->Count();
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setRange(0, std::max(0, rows - VisibleRows()));
+    vertical->setPageStep(VisibleRows());
+    vertical->setSingleStep(1);
+    QScrollBar* horizontal = horizontalScrollBar();
+    horizontal->setRange(0, std::max(0, m_contentWidth - viewport()->width()));
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(fontMetrics().averageCharWidth() * 3);
+}
+
+void CaptureListView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const int first = TopRow();
+    const int end = std::min(m_model->Count(), first + VisibleRows() + 1);
+    const QPalette& pal = palette();
+    for (int row = first; row < end; ++row) {
+        const QRect rect = RowRect(row);
+        const bool selected = row == m_selected;
+        if (selected)
+            painter.fillRect(
+                rect, pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
+        painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const std::string_view line = m_model->Line(row);
+        painter.drawText(rect.adjusted(kTextMargin, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    }
+}
+
+void CaptureListView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CaptureListView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int row = RowAt(event->position().toPoint());
+    if (row >= 0)
+        SelectRow(row);
+}
+
+void CaptureListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int row = RowAt(event->position().toPoint());
+    if (row >= 0) {
+        SelectRow(row);
+        emit RowDoubleClicked(row);
+    }
+}
+
+void CaptureListView::keyPressEvent(QKeyEvent* event) {
+    const int count = m_model->Count();
+    if (count == 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int current = m_selected < 0 ? TopRow() : m_selected;
+    int row = -1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        row = m_selected < 0 ? current : current - 1;
+        break;
+    case Qt::Key_Down:
+        row = m_selected < 0 ? current : current + 1;
+        break;
+    case Qt::Key_PageUp:
+        row = current - VisibleRows();
+        break;
+    case Qt::Key_PageDown:
+        row = current + VisibleRows();
+        break;
+    case Qt::Key_Home:
+        row = 0;
+        break;
+    case Qt::Key_End:
+        row = count - 1;
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    SelectRow(std::clamp(row, 0, count - 1));
+}
+
+void CaptureListView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        Remeasure();
+}

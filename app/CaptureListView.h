@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+
+#include <cstddef>
+
+class CaptureListModel;
+
+// The capture list on screen: a single-selection list of one text line per row, drawn straight from
+// the model. Qt's item views keep per-row bookkeeping that costs O(rows) for every insertion or removal
+// (a table view walks all its header sections when a row is removed); a line list of uniform rows needs
+// none of it, so an arrival costs the same with 5000 lines as with a million loaded ones.
+class CaptureListView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit CaptureListView(CaptureListModel* model, QWidget* parent = nullptr);
+
+    // The selected row, or -1.
+    int SelectedRow() const { return m_selected; }
+    // Selects a row as the operator does (raises RowSelected when it changes).
+    void SelectRow(int row);
+    void ClearSelection();
+    void ScrollTo(int row);
+    QRect RowRect(int row) const;
+    int RowAt(QPoint viewportPos) const;
+    int RowHeight() const { return m_rowHeight; }
+    int ContentWidth() const { return m_contentWidth; }
+
+signals:
+    // Only the operator's own selection (mouse or keyboard) raises these; the program's changes to
+    // the list never do.
+    void RowSelected(int row);
+    void RowDoubleClicked(int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void OnRowsInserted(int first, int last);
+    void OnRowsRemoved(int first, int last);
+    void OnReset();
+    void Remeasure();
+    void Widen(int first, int last);
+    void UpdateScrollBars();
+    int VisibleRows() const;
+    int TopRow() const;
+
+    CaptureListModel* m_model;
+    int m_selected = -1;
+    int m_rowHeight = 1;
+    int m_contentWidth = 0;
+    std::size_t m_widestChars = 0;
+};
