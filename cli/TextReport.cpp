@@ -42,6 +42,8 @@ public:
             m_p += 2;
             return;
         }
+        if (text.empty())
+            return; // an empty view may have no data pointer at all
         std::memcpy(m_p, text.data(), text.size());
         m_p += text.size();
     }

@@ -219,7 +219,7 @@ void TestCliLink::stopMidRecording() {
 
 void TestCliLink::recordErrors() {
     QTcpServer blocker;
-    QVERIFY(blocker.listen(QHostAddress::Any, 0));
+    QVERIFY(blocker.listen(QHostAddress::LocalHost, 0));
     const CliRun inUse = RunCli({"record", "--port", QString::number(blocker.serverPort())});
     QCOMPARE(inUse.status, 2);
     QVERIFY2(inUse.err.contains("is already in use"), inUse.err.constData());
