@@ -30,9 +30,11 @@ void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_
 }
 
 BatchDecoder::Result BatchDecoder::DecodeRange(const DecodeOptions& options, const Batch& batch,
-                                               std::size_t first, std::size_t last) {
+                                               std::size_t first, std::size_t last, std::string output) {
     LineDecoder decoder(options);
     Result result;
+    result.output = std::move(output);
+    result.output.clear();
     // Room for a typical report up front: growing a string of megabytes copies it each time.
     result.output.reserve((last - first) * kReportBytesPerLine);
     for (std::size_t i = first; i < last; ++i) {
@@ -52,9 +54,10 @@ void BatchDecoder::Submit() {
     m_batch = std::make_unique<Batch>();
     const std::size_t count = batch->lines.size();
     if (m_workers == 0) {
-        const Result result = DecodeRange(m_options, *batch, 0, count);
-        m_allValid = m_allValid && result.valid;
-        m_sink(result.output);
+        m_underWay.push_back(std::async(std::launch::deferred, [this, batch, count] {
+            return DecodeRange(m_options, *batch, 0, count, SpareOutput());
+        }));
+        HandOnOldest();
         return;
     }
     // One share of the batch per worker, handed on in order.
@@ -63,19 +66,29 @@ void BatchDecoder::Submit() {
         const std::size_t last = count * (w + 1) / m_workers;
         if (first == last)
             continue;
-        m_underWay.push_back(std::async(std::launch::async, [options = m_options, batch, first, last] {
-            return DecodeRange(options, *batch, first, last);
-        }));
+        m_underWay.push_back(std::async(
+            std::launch::async, [options = m_options, batch, first, last, output = SpareOutput()]() mutable {
+                return DecodeRange(options, *batch, first, last, std::move(output));
+            }));
     }
     while (m_underWay.size() > kBatchesPerWorker * m_workers)
         HandOnOldest();
 }
 
 void BatchDecoder::HandOnOldest() {
-    const Result result = m_underWay.front().get();
+    Result result = m_underWay.front().get();
     m_underWay.pop_front();
     m_allValid = m_allValid && result.valid;
     m_sink(result.output);
+    m_spareOutputs.push_back(std::move(result.output));
+}
+
+std::string BatchDecoder::SpareOutput() {
+    if (m_spareOutputs.empty())
+        return {};
+    std::string output = std::move(m_spareOutputs.back());
+    m_spareOutputs.pop_back();
+    return output;
 }
 
 void BatchDecoder::Drain() {

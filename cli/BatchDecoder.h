@@ -40,13 +40,15 @@ private:
         bool valid = true;
     };
     static Result DecodeRange(const DecodeOptions& options, const Batch& batch, std::size_t first,
-                              std::size_t last);
+                              std::size_t last, std::string output);
     void HandOnOldest();
+    std::string SpareOutput();
 
     DecodeOptions m_options;
     unsigned m_workers;
     Sink m_sink;
     std::unique_ptr<Batch> m_batch;
     std::deque<std::future<Result>> m_underWay;
+    std::vector<std::string> m_spareOutputs; // written out already; their memory is used again
     bool m_allValid = true;
 };
