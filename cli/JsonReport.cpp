@@ -3,6 +3,7 @@
 #include "cli/JsonText.h"
 
 #include "cli/AppendNumber.h"
+#include "cli/Cursor.h"
 
 namespace {
 
@@ -20,43 +21,66 @@ std::string_view Framing(const std::vector<MessageSpan>& spans) {
     return spans.front().shortBy() == 0 ? "one" : "part";
 }
 
-void AppendRow(std::string& out, const TableRow& row) {
-    AppendJsonString(out, row.name);
-    out += ":{\"type\":";
-    AppendJsonString(out, row.type);
-    out += ",\"cells\":[";
+// The most one row takes: its texts escaped, and the keys and punctuation around them.
+std::size_t RowRoom(const TableRow& row) {
+    constexpr std::size_t kKeys = 96;    // the keys and brackets: 66
+    constexpr std::size_t kPerCell = 12; // "null" or the text beyond its room, "false", two commas
+    std::size_t room = kKeys + JsonStringRoom(row.name.size()) + JsonStringRoom(row.type.size()) +
+                       JsonStringRoom(row.explanation.size());
+    for (int c = 0; c < row.cellCount; ++c)
+        room += JsonStringRoom(row.cells[static_cast<std::size_t>(c)].text.size()) + kPerCell;
+    return room;
+}
+
+void PutString(Cursor& cursor, std::string_view text) {
+    cursor.MoveTo(PutJsonString(cursor.position(), text));
+}
+
+void PutBool(Cursor& cursor, bool value) {
+    cursor.Put(value ? std::string_view("true") : std::string_view("false"));
+}
+
+void PutRow(Cursor& cursor, const TableRow& row) {
+    PutString(cursor, row.name);
+    cursor.Put(":{\"type\":");
+    PutString(cursor, row.type);
+    cursor.Put(",\"cells\":[");
     for (int c = 0; c < row.cellCount; ++c) {
         const TableCell& cell = row.cells[static_cast<std::size_t>(c)];
         if (c > 0)
-            out += ',';
+            cursor.Put(',');
         if (cell.missing())
-            out += "null";
+            cursor.Put("null");
         else
-            AppendJsonString(out, cell.text);
+            PutString(cursor, cell.text);
     }
-    out += "],\"cell_valid\":[";
+    cursor.Put("],\"cell_valid\":[");
     for (int c = 0; c < row.cellCount; ++c) {
         if (c > 0)
-            out += ',';
-        AppendBool(out, !row.cells[static_cast<std::size_t>(c)].red);
+            cursor.Put(',');
+        PutBool(cursor, !row.cells[static_cast<std::size_t>(c)].red);
     }
-    out += "],\"valid\":";
-    AppendBool(out, row.valid);
-    out += ",\"explanation\":";
-    AppendJsonString(out, row.explanation);
-    out += '}';
+    cursor.Put("],\"valid\":");
+    PutBool(cursor, row.valid);
+    cursor.Put(",\"explanation\":");
+    PutString(cursor, row.explanation);
+    cursor.Put('}');
 }
 
 void AppendRows(std::string& out, const TableRows& rows, bool dataRows) {
+    std::size_t room = 0;
+    for (int r = 0; r < rows.count; ++r)
+        room += RowRoom(rows.rows[static_cast<std::size_t>(r)]) + 1;
+    Cursor cursor(out, room);
     bool first = true;
     for (int r = 0; r < rows.count; ++r) {
         const TableRow& row = rows.rows[static_cast<std::size_t>(r)];
         if (row.dataRow != dataRows)
             continue;
         if (!first)
-            out += ',';
+            cursor.Put(',');
         first = false;
-        AppendRow(out, row);
+        PutRow(cursor, row);
     }
 }
 

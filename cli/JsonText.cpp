@@ -2,6 +2,8 @@
 
 #include "common/modCommon.h"
 
+#include <cstring>
+
 namespace {
 
 // Length of the well-formed UTF-8 sequence starting at text[i], 0 when it is not one.
@@ -45,33 +47,47 @@ bool Plain(unsigned char c) {
 
 } // namespace
 
-void AppendJsonString(std::string& out, std::string_view text) {
-    out.push_back('"');
+char* PutJsonString(char* out, std::string_view text) {
+    *out++ = '"';
     for (std::size_t i = 0; i < text.size();) {
         // Runs of plain ASCII, nearly all of every report, go in one piece.
         std::size_t run = i;
         while (run < text.size() && Plain(static_cast<unsigned char>(text[run])))
             ++run;
-        out.append(text.data() + i, run - i);
-        i = run;
+        if (run > i) {
+            std::memcpy(out, text.data() + i, run - i);
+            out += run - i;
+            i = run;
+        }
         if (i == text.size())
             break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
+            *out++ = '\\';
+            *out++ = static_cast<char>(c);
             ++i;
         } else if (c < 0x20 || c == 0x7F) {
-            out += "\\u00";
-            modCommon::AppendByteToHex(out, c);
+            std::memcpy(out, "\\u00", 4);
+            std::memcpy(out + 4, modCommon::ByteToHex(c).data(), 2);
+            out += 6;
             ++i;
         } else if (const std::size_t length = Utf8Length(text, i); length > 0) {
-            out.append(text.substr(i, length));
+            std::memcpy(out, text.data() + i, length);
+            out += length;
             i += length;
         } else {
-            out += "\\ufffd";
+            std::memcpy(out, "\\ufffd", 6);
+            out += 6;
             ++i;
         }
     }
-    out.push_back('"');
+    *out++ = '"';
+    return out;
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    const std::size_t start = out.size();
+    out.resize(start + JsonStringRoom(text.size()));
+    char* end = PutJsonString(out.data() + start, text);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
