@@ -2,6 +2,7 @@
 
 #include "common/modCommon.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -41,8 +42,16 @@ std::size_t Utf8Length(std::string_view text, std::size_t i) {
     return length;
 }
 
+// Bytes that stand for themselves inside a JSON string: printable ASCII but the quote and the backslash.
+constexpr std::array<bool, 256> kPlain = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    return plain;
+}();
+
 bool Plain(unsigned char c) {
-    return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+    return kPlain[c];
 }
 
 } // namespace
