@@ -20,7 +20,10 @@ bool LineDecoder::Decode(std::string_view source, std::size_t number, std::strin
     const CaptureLineParts parts = SplitCaptureLine(line);
     std::vector<MessageSpan>& spans = m_spans;
     FrameMessages(parts.byteText, spans);
-    const LineInfo info{source, number, parts.date, parts.time, CountTokens(parts.byteText), &spans};
+    std::size_t byteCount = 0;
+    for (const MessageSpan& span : spans)
+        byteCount += span.count;
+    const LineInfo info{source, number, parts.date, parts.time, byteCount, &spans};
 
     const std::size_t start = out.size();
     m_report->BeginLine(out, info);
