@@ -28,7 +28,7 @@ std::size_t RowRoom(const TableRow& row) {
     std::size_t room = kKeys + JsonStringRoom(row.name.size()) + JsonStringRoom(row.type.size()) +
                        JsonStringRoom(row.explanation.size());
     for (int c = 0; c < row.cellCount; ++c)
-        room += JsonStringRoom(row.cells[static_cast<std::size_t>(c)].text.size()) + kPerCell;
+        room += JsonStringRoom(row.cells[static_cast<std::size_t>(c)].text().size()) + kPerCell;
     return room;
 }
 
@@ -52,13 +52,13 @@ void PutRow(Cursor& cursor, const TableRow& row) {
         if (cell.missing())
             cursor.Put("null");
         else
-            PutString(cursor, cell.text);
+            PutString(cursor, cell.text());
     }
     cursor.Put("],\"cell_valid\":[");
     for (int c = 0; c < row.cellCount; ++c) {
         if (c > 0)
             cursor.Put(',');
-        PutBool(cursor, !row.cells[static_cast<std::size_t>(c)].red);
+        PutBool(cursor, !row.cells[static_cast<std::size_t>(c)].red());
     }
     cursor.Put("],\"valid\":");
     PutBool(cursor, row.valid);

@@ -55,7 +55,7 @@ void TableReader::Read(TableRows& rows) const {
             const Label* cell = labels.cells[static_cast<std::size_t>(c)];
             if (!cell || !cell->visible)
                 continue;
-            row.cells[static_cast<std::size_t>(row.cellCount++)] = TableCell{cell->caption, cell->red};
+            row.cells[static_cast<std::size_t>(row.cellCount++)] = TableCell{cell};
             row.valid = row.valid && !cell->red;
         }
         rows.valid = rows.valid && row.valid;

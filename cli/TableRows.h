@@ -10,12 +10,14 @@
 
 inline constexpr int kMaxRowCells = 5;
 
+// A shown value cell: the label itself, so that reading a row copies nothing of it.
 struct TableCell {
-    std::string_view text;
-    bool red = false;
+    const Label* label = nullptr;
 
+    std::string_view text() const { return label->caption; }
+    bool red() const { return label->red; }
     // A red cell without text: the byte is missing from the message (or its token is empty).
-    bool missing() const { return red && text.empty(); }
+    bool missing() const { return label->red && label->caption.empty(); }
 };
 
 struct TableRow {

@@ -4,6 +4,7 @@
 #include "cli/Cursor.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -122,17 +123,21 @@ void AppendFraming(std::string& out, const LineInfo& line) {
 } // namespace
 
 void TextReport::BeginLine(std::string& out, const LineInfo& line) {
-    out += line.source;
-    out += ':';
-    AppendNumber(out, line.number);
-    if (!line.date.empty() || !line.time.empty()) {
-        out += "  [";
-        out += line.date;
-        out += "] [";
-        out += line.time;
-        out += ']';
+    {
+        constexpr std::size_t kFixed = 32; // the number, brackets and blanks
+        Cursor cursor(out, line.source.size() + line.date.size() + line.time.size() + kFixed);
+        cursor.Put(line.source);
+        cursor.Put(':');
+        cursor.MoveTo(std::to_chars(cursor.position(), cursor.position() + 24, line.number).ptr);
+        if (!line.date.empty() || !line.time.empty()) {
+            cursor.Put("  [");
+            cursor.Put(line.date);
+            cursor.Put("] [");
+            cursor.Put(line.time);
+            cursor.Put(']');
+        }
+        cursor.Put("  ");
     }
-    out += "  ";
     AppendFraming(out, line);
     out += '\n';
 }
@@ -158,7 +163,7 @@ void TextReport::AddMessage(std::string& out, const LineInfo& line, const Messag
         room += indent.size() + row.name.size() + kNameWidth + row.type.size() + kTypeWidth + kCellsWidth +
                 row.explanation.size() + 1;
         for (int c = 0; c < row.cellCount; ++c)
-            room += CellRoom(row.cells[static_cast<std::size_t>(c)].text);
+            room += CellRoom(row.cells[static_cast<std::size_t>(c)].text());
     }
     {
         Cursor cursor(out, room);
@@ -175,7 +180,7 @@ void TextReport::AddMessage(std::string& out, const LineInfo& line, const Messag
             const char* cells = cursor.here();
             for (int c = 0; c < row.cellCount; ++c) {
                 const TableCell& cell = row.cells[static_cast<std::size_t>(c)];
-                colourBytes += PutCell(cursor, cell.text, cell.red, m_colour);
+                colourBytes += PutCell(cursor, cell.text(), cell.red(), m_colour);
             }
             cursor.PadFrom(cells, kCellsWidth + colourBytes);
             cursor.Put(row.explanation);
