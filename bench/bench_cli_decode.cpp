@@ -2,8 +2,10 @@
 // "tarc-emulator decode FILE > /dev/null", against a bare loop that reads the same file line by line
 // and writes each line to /dev/null.
 
+#include "cli/CaptureInput.h"
 #include "cli/DecodeRun.h"
 #include "common/modCommon.h"
+#include "decode/DecodeTable.h"
 
 #include <QTemporaryDir>
 
@@ -128,6 +130,16 @@ int main() {
         }
     });
 
+    // The decode core alone, one thread, on the same lines: what the window's selection costs.
+    const Timing core = Best([&] {
+        CaptureInput input(path);
+        DecodeTable table;
+        std::string_view line;
+        std::size_t number = 0;
+        while (input.Next(line, number))
+            DecodeLine(table, line);
+    });
+
     const DecodeInputs inputs{{path}, {}};
     DecodeOptions text;
     DecodeOptions json;
@@ -146,6 +158,7 @@ int main() {
                 "(%u cores)\n",
                 kLines, kRuns, workers, std::max(1u, workers));
     PrintFigure("bare getline + write loop", bare, bare);
+    PrintFigure("DecodeLine alone, one thread", core, bare);
     PrintFigure("decode, text, every core", textAll, bare);
     PrintFigure("decode, text, one thread", textOne, bare);
     PrintFigure("decode --json, every core", jsonAll, bare);

@@ -31,6 +31,15 @@ std::size_t CellRoom(std::string_view text) {
 
 // One value cell in its column; returns the bytes of colour codes written, which take no room on screen.
 std::size_t PutCell(Cursor& cursor, std::string_view text, bool red, bool colour) {
+    if (!red && text.size() == 2) { // the usual cell: two digits and the blanks to the next column
+        char* p = cursor.position();
+        p[0] = text[0];
+        p[1] = text[1];
+        p[2] = ' ';
+        p[3] = ' ';
+        cursor.MoveTo(p + kCellWidth);
+        return 0;
+    }
     const std::string_view shown = red && text.empty() ? kMissing : text;
     const char* start = cursor.here();
     const bool painted = red && colour;
