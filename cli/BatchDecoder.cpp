@@ -12,15 +12,30 @@ struct BatchDecoder::Batch {
 };
 
 namespace {
-// Batches under way per worker: enough to keep every core busy while the oldest is written out.
-constexpr std::size_t kBatchesPerWorker = 2;
+// Lines a task: large enough that handing over costs nothing, small enough to share a batch out evenly.
+constexpr std::size_t kTaskLines = 512;
+// Tasks under way per worker: enough to keep every core busy while the oldest is written out.
+constexpr std::size_t kTasksPerWorker = 8;
 constexpr std::size_t kReportBytesPerLine = 1024;
 } // namespace
 
 BatchDecoder::BatchDecoder(const DecodeOptions& options, unsigned workers, Sink sink)
-    : m_options(options), m_workers(workers), m_sink(std::move(sink)), m_batch(std::make_unique<Batch>()) {}
+    : m_options(options), m_sink(std::move(sink)), m_batch(std::make_unique<Batch>()) {
+    if (workers == 0)
+        m_ownDecoder = std::make_unique<LineDecoder>(options);
+    for (unsigned w = 0; w < workers; ++w)
+        m_threads.emplace_back([this] { Work(); });
+}
 
-BatchDecoder::~BatchDecoder() = default;
+BatchDecoder::~BatchDecoder() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
 
 void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_view line) {
     if (m_batch->lines.empty())
@@ -29,9 +44,8 @@ void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_
     m_batch->text += line;
 }
 
-BatchDecoder::Result BatchDecoder::DecodeRange(const DecodeOptions& options, const Batch& batch,
-                                               std::size_t first, std::size_t last, std::string output) {
-    LineDecoder decoder(options);
+BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch& batch, std::size_t first,
+                                               std::size_t last, std::string output) {
     Result result;
     result.output = std::move(output);
     result.output.clear();
@@ -39,12 +53,25 @@ BatchDecoder::Result BatchDecoder::DecodeRange(const DecodeOptions& options, con
     result.output.reserve((last - first) * kReportBytesPerLine);
     for (std::size_t i = first; i < last; ++i) {
         const Batch::Line& line = batch.lines[i];
-        result.valid =
-            decoder.Decode(batch.source, line.number,
-                           std::string_view(batch.text).substr(line.offset, line.size), result.output) &&
-            result.valid;
+        const std::string_view text = std::string_view(batch.text).substr(line.offset, line.size);
+        result.valid = decoder.Decode(batch.source, line.number, text, result.output) && result.valid;
     }
     return result;
+}
+
+void BatchDecoder::Work() {
+    LineDecoder decoder(m_options);
+    for (;;) {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+        if (m_tasks.empty())
+            return;
+        Task task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task.result.set_value(
+            DecodeRange(decoder, *task.batch, task.first, task.last, std::move(task.output)));
+    }
 }
 
 void BatchDecoder::Submit() {
@@ -53,26 +80,24 @@ void BatchDecoder::Submit() {
     std::shared_ptr<const Batch> batch = std::move(m_batch);
     m_batch = std::make_unique<Batch>();
     const std::size_t count = batch->lines.size();
-    if (m_workers == 0) {
-        m_underWay.push_back(std::async(std::launch::deferred, [this, batch, count] {
-            return DecodeRange(m_options, *batch, 0, count, SpareOutput());
-        }));
+    if (m_threads.empty()) {
+        std::promise<Result> result;
+        m_underWay.push_back(result.get_future());
+        result.set_value(DecodeRange(*m_ownDecoder, *batch, 0, count, SpareOutput()));
         HandOnOldest();
         return;
     }
-    // One share of the batch per worker, handed on in order.
-    for (unsigned w = 0; w < m_workers; ++w) {
-        const std::size_t first = count * w / m_workers;
-        const std::size_t last = count * (w + 1) / m_workers;
-        if (first == last)
-            continue;
-        m_underWay.push_back(std::async(
-            std::launch::async, [options = m_options, batch, first, last, output = SpareOutput()]() mutable {
-                return DecodeRange(options, *batch, first, last, std::move(output));
-            }));
+    for (std::size_t first = 0; first < count; first += kTaskLines) {
+        Task task{batch, first, std::min(count, first + kTaskLines), SpareOutput(), {}};
+        m_underWay.push_back(task.result.get_future());
+        {
+            const std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        while (m_underWay.size() > kTasksPerWorker * m_threads.size())
+            HandOnOldest();
     }
-    while (m_underWay.size() > kBatchesPerWorker * m_workers)
-        HandOnOldest();
 }
 
 void BatchDecoder::HandOnOldest() {

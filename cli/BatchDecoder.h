@@ -2,13 +2,16 @@
 
 #include "cli/LineDecoder.h"
 
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 // Decodes capture lines in batches on every core and hands the reports on in input order. Each worker
@@ -39,16 +42,32 @@ private:
         std::string output;
         bool valid = true;
     };
-    static Result DecodeRange(const DecodeOptions& options, const Batch& batch, std::size_t first,
-                              std::size_t last, std::string output);
+    // A run of lines of one batch, taken by whichever worker is free: on a machine shared with other
+    // work, a core that falls behind holds up only its own small share.
+    struct Task {
+        std::shared_ptr<const Batch> batch;
+        std::size_t first = 0;
+        std::size_t last = 0;
+        std::string output;
+        std::promise<Result> result;
+    };
+    static Result DecodeRange(LineDecoder& decoder, const Batch& batch, std::size_t first, std::size_t last,
+                              std::string output);
+    void Work();
     void HandOnOldest();
     std::string SpareOutput();
 
     DecodeOptions m_options;
-    unsigned m_workers;
     Sink m_sink;
     std::unique_ptr<Batch> m_batch;
-    std::deque<std::future<Result>> m_underWay;
-    std::vector<std::string> m_spareOutputs; // written out already; their memory is used again
+    std::deque<std::future<Result>> m_underWay; // in input order
+    std::vector<std::string> m_spareOutputs;    // written out already; their memory is used again
     bool m_allValid = true;
+
+    std::unique_ptr<LineDecoder> m_ownDecoder; // without workers
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Task> m_tasks;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
 };
