@@ -1,11 +1,10 @@
 #include "app/DetailView.h"
 
 #include "app/Twips.h"
+#include "views/CellBackground.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QLabel>
-#include <QPalette>
 
 namespace {
 
@@ -34,7 +33,6 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, Kind kind, int left, int
         label->setGeometry(TwipsRect(left, top, kCellWidth, kCellHeight));
         label->setFrameShape(QFrame::Box);
         label->setAlignment(Qt::AlignCenter);
-        label->setAutoFillBackground(true);
         break;
     case Kind::Explanation:
         label->setGeometry(TwipsRect(left, top, kExplanationWidth, kCellHeight));
@@ -63,20 +61,13 @@ void Apply(QLabel* widget, const Label& now, const Label* before, Kind kind) {
     }
     if (!before || before->top != now.top)
         widget->move(widget->x(), Twips(now.top));
-    if (kind == Kind::Cell && (!before || before->red != now.red)) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Window, now.red ? DetailView::RedColor() : DetailView::NormalColor());
-        widget->setPalette(palette);
-    }
+    if (kind == Kind::Cell && (!before || before->red != now.red))
+        SetCellBackground(widget, now.red);
     if (!before || before->visible != now.visible)
         widget->setVisible(now.visible);
 }
 
 } // namespace
-
-QColor DetailView::NormalColor() {
-    return QApplication::palette().color(QPalette::Button);
-}
 
 DetailView::DetailView(QWidget* frame) {
     const DecodeTable design;

@@ -2,8 +2,6 @@
 
 #include "decode/DecodeTable.h"
 
-#include <QColor>
-
 #include <array>
 #include <optional>
 
@@ -17,9 +15,6 @@ public:
     explicit DetailView(QWidget* frame);
 
     void Draw(const DecodeTable& table);
-
-    static QColor NormalColor();
-    static QColor RedColor() { return {255, 0, 0}; }
 
 private:
     std::array<QLabel*, 4> lblHeader{};
