@@ -1,8 +1,12 @@
 #include "app/frmMain.h"
+#include "cli/RunHeadless.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // A command runs headless and never needs a display; anything else is the window.
+    if (const int status = RunHeadless(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
     frmMain window;
     // exit() rather than quit(): quit() would first ask every window to close, and so ask again.

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+
+// Decimal digits appended without a temporary string or a locale: the decode output's hot path.
+inline void AppendNumber(std::string& out, std::uint64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}

@@ -1,0 +1,123 @@
+#include "cli/BatchDecoder.h"
+
+struct BatchDecoder::Batch {
+    std::string source;
+    std::string text; // the lines back to back
+    struct Line {
+        std::size_t offset;
+        std::size_t size;
+        std::size_t number;
+    };
+    std::vector<Line> lines;
+};
+
+namespace {
+// Lines a task: large enough that handing over costs nothing, small enough to share a batch out evenly.
+constexpr std::size_t kTaskLines = 512;
+// Tasks under way per worker: enough to keep every core busy while the oldest is written out.
+constexpr std::size_t kTasksPerWorker = 8;
+constexpr std::size_t kReportBytesPerLine = 1024;
+} // namespace
+
+BatchDecoder::BatchDecoder(const DecodeOptions& options, unsigned workers, Sink sink)
+    : m_options(options), m_sink(std::move(sink)), m_batch(std::make_unique<Batch>()) {
+    if (workers == 0)
+        m_ownDecoder = std::make_unique<LineDecoder>(options);
+    for (unsigned w = 0; w < workers; ++w)
+        m_threads.emplace_back([this] { Work(); });
+}
+
+BatchDecoder::~BatchDecoder() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
+
+void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_view line) {
+    if (m_batch->lines.empty())
+        m_batch->source = source;
+    m_batch->lines.push_back({m_batch->text.size(), line.size(), number});
+    m_batch->text += line;
+}
+
+BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch& batch, std::size_t first,
+                                               std::size_t last, std::string output) {
+    Result result;
+    result.output = std::move(output);
+    result.output.clear();
+    // Room for a typical report up front: growing a string of megabytes copies it each time.
+    result.output.reserve((last - first) * kReportBytesPerLine);
+    for (std::size_t i = first; i < last; ++i) {
+        const Batch::Line& line = batch.lines[i];
+        const std::string_view text = std::string_view(batch.text).substr(line.offset, line.size);
+        result.valid = decoder.Decode(batch.source, line.number, text, result.output) && result.valid;
+    }
+    return result;
+}
+
+void BatchDecoder::Work() {
+    LineDecoder decoder(m_options);
+    for (;;) {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+        if (m_tasks.empty())
+            return;
+        Task task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task.result.set_value(
+            DecodeRange(decoder, *task.batch, task.first, task.last, std::move(task.output)));
+    }
+}
+
+void BatchDecoder::Submit() {
+    if (m_batch->lines.empty())
+        return;
+    std::shared_ptr<const Batch> batch = std::move(m_batch);
+    m_batch = std::make_unique<Batch>();
+    const std::size_t count = batch->lines.size();
+    if (m_threads.empty()) {
+        std::promise<Result> result;
+        m_underWay.push_back(result.get_future());
+        result.set_value(DecodeRange(*m_ownDecoder, *batch, 0, count, SpareOutput()));
+        HandOnOldest();
+        return;
+    }
+    for (std::size_t first = 0; first < count; first += kTaskLines) {
+        Task task{batch, first, std::min(count, first + kTaskLines), SpareOutput(), {}};
+        m_underWay.push_back(task.result.get_future());
+        {
+            const std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        while (m_underWay.size() > kTasksPerWorker * m_threads.size())
+            HandOnOldest();
+    }
+}
+
+void BatchDecoder::HandOnOldest() {
+    Result result = m_underWay.front().get();
+    m_underWay.pop_front();
+    m_allValid = m_allValid && result.valid;
+    m_sink(result.output);
+    m_spareOutputs.push_back(std::move(result.output));
+}
+
+std::string BatchDecoder::SpareOutput() {
+    if (m_spareOutputs.empty())
+        return {};
+    std::string output = std::move(m_spareOutputs.back());
+    m_spareOutputs.pop_back();
+    return output;
+}
+
+void BatchDecoder::Drain() {
+    Submit();
+    while (!m_underWay.empty())
+        HandOnOldest();
+}

@@ -1,0 +1,17 @@
+#include "cli/FloorsView.h"
+
+#include <algorithm>
+
+bool FloorsView::valid() const {
+    return std::none_of(pages.begin(), pages.end(), [](const FloorsPage& page) {
+        return std::any_of(page.lblAccesibleFloor.begin(), page.lblAccesibleFloor.end(),
+                           [](const Label& cell) { return cell.red; });
+    });
+}
+
+void ReadFloors(std::string_view byteText, FloorsView& view) {
+    FloorData data;
+    SetFloorData(data, byteText);
+    for (int p = 0; p < kFloorsPages; ++p)
+        view.pages[static_cast<std::size_t>(p)] = ShowFloors(data, p * kFloorsPageRows);
+}

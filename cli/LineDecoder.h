@@ -1,0 +1,38 @@
+#pragma once
+
+#include "cli/FloorsView.h"
+#include "cli/Framing.h"
+#include "cli/Report.h"
+#include "cli/TableRows.h"
+#include "decode/DecodeTable.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct DecodeOptions {
+    bool json = false;
+    bool floors = false;      // the 64 floors of a 0x20 message as the floors window reads them
+    bool invalidOnly = false; // report only lines with an invalid or missing field
+    bool colour = false;      // red cells drawn red (text only)
+};
+
+// Decodes capture lines one after the other the way the window decodes a selected line, with one
+// decode table for the whole run, and appends each line's report to a buffer.
+class LineDecoder {
+public:
+    explicit LineDecoder(const DecodeOptions& options);
+
+    // Returns false when a message of the line has an invalid or missing field.
+    bool Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out);
+
+private:
+    DecodeOptions m_options;
+    std::unique_ptr<Report> m_report;
+    DecodeTable m_table;
+    TableReader m_reader{m_table};
+    TableRows m_rows;
+    FloorsView m_floors;
+    std::vector<MessageSpan> m_spans;
+    std::string m_messageLine;
+};

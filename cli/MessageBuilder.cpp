@@ -1,0 +1,145 @@
+#include "cli/MessageBuilder.h"
+
+#include <charconv>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+namespace {
+
+constexpr std::uint8_t kVersion = 'A';
+constexpr std::size_t kHeaderBytes = 4;
+constexpr int kFloorsLast = 255; // floor 256 does not exist
+constexpr std::uint8_t kFront = 0b01;
+constexpr std::uint8_t kRear = 0b10;
+constexpr std::uint8_t kBoth = 0b11;
+
+void AppendDigits(std::vector<std::uint8_t>& out, int value, int width) {
+    std::string digits(static_cast<std::size_t>(width), '0');
+    for (int i = width - 1; i >= 0 && value > 0; --i, value /= 10)
+        digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+    out.insert(out.end(), digits.begin(), digits.end());
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == separator) {
+            parts.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+// A field of one character, given as that character or by the name of its meaning.
+std::optional<char> NamedCharacter(std::string_view text,
+                                   std::initializer_list<std::pair<std::string_view, char>> names) {
+    for (const auto& [name, character] : names) {
+        if (text == name)
+            return character;
+    }
+    if (text.size() == 1)
+        return text[0];
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> ParseSide(std::string_view text) {
+    if (text == "front")
+        return kFront;
+    if (text == "rear")
+        return kRear;
+    if (text == "both")
+        return kBoth;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> BuildMessage(const MessageFields& fields) {
+    // The data length goes in last, once the body is complete.
+    std::vector<std::uint8_t> message{0, kVersion, 0, 0, static_cast<std::uint8_t>(fields.command)};
+    if (fields.command == kCommand11) {
+        message.insert(message.end(), 3, 0);
+    } else {
+        AppendDigits(message, fields.gate, 4);
+        if (fields.command == kCommand20) {
+            message.insert(message.end(), fields.floors.begin(), fields.floors.end());
+        } else {
+            AppendDigits(message, fields.destFloor, 3);
+            message.push_back(static_cast<std::uint8_t>(fields.door));
+        }
+        message.push_back(static_cast<std::uint8_t>(fields.attribution));
+        message.push_back(static_cast<std::uint8_t>(fields.sequence));
+        message.insert(message.end(), fields.command == kCommand20 ? 5 : 1, 0);
+    }
+    message[0] = static_cast<std::uint8_t>(message.size() - kHeaderBytes);
+    return message;
+}
+
+std::optional<int> ParseNumber(std::string_view text, int min, int max) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < min ||
+        value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> ParseCommand(std::string_view text) {
+    // Commands are always named in hexadecimal, so "10" is 0x10 with or without its prefix.
+    if (text.starts_with("0x") || text.starts_with("0X"))
+        text.remove_prefix(2);
+    if (text == "10")
+        return kCommand10;
+    if (text == "11")
+        return kCommand11;
+    if (text == "20")
+        return kCommand20;
+    return std::nullopt;
+}
+
+std::optional<char> ParseDoor(std::string_view text) {
+    return NamedCharacter(text, {{"front", '1'}, {"rear", '2'}, {"both", '3'}});
+}
+
+std::optional<char> ParseAttribution(std::string_view text) {
+    return NamedCharacter(text, {{"general", '0'}, {"handicapped", '1'}, {"vip", '2'}});
+}
+
+std::optional<std::array<std::uint8_t, 64>> ParseFloorList(std::string_view text) {
+    std::array<std::uint8_t, 64> floors{};
+    if (text.empty())
+        return floors;
+    for (const std::string_view entry : Split(text, ',')) {
+        const auto sideParts = Split(entry, ':');
+        if (sideParts.size() > 2)
+            return std::nullopt;
+        std::uint8_t side = kBoth;
+        if (sideParts.size() == 2) {
+            const auto parsed = ParseSide(sideParts[1]);
+            if (!parsed)
+                return std::nullopt;
+            side = *parsed;
+        }
+        const auto range = Split(sideParts[0], '-');
+        if (range.size() > 2)
+            return std::nullopt;
+        const auto first = ParseNumber(range.front(), 1, kFloorsLast);
+        const auto last = ParseNumber(range.back(), 1, kFloorsLast);
+        if (!first || !last || *first > *last)
+            return std::nullopt;
+        for (int floor = *first; floor <= *last; ++floor) {
+            const int bit = 2 * ((floor - 1) % 4);
+            auto& byte = floors[static_cast<std::size_t>((floor - 1) / 4)];
+            byte = static_cast<std::uint8_t>((byte & ~(0b11 << bit)) | (side << bit));
+        }
+    }
+    return floors;
+}

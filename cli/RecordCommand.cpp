@@ -1,0 +1,62 @@
+#include "cli/RecordCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
+#include "cli/Recorder.h"
+#include "cli/StopSignals.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+
+namespace {
+
+constexpr std::string_view kCommand = "record";
+
+constexpr std::string_view kHelp = R"(Usage: tarc-emulator record [--port N] [--out FILE] [--once]
+
+Listens like the window (on every local interface) and prints every arrival as a capture line on
+standard output as it comes: "[date] [time]" then the bytes of one read in hex. One connection at a
+time; when it closes, listens again for the next one. Connections and disconnections are reported on
+standard error with the peer's address. Stop with Ctrl+C (SIGINT) or SIGTERM.
+
+  --port N       the port to listen on (default 60173; 0 picks a free one, reported on stderr)
+  --out FILE     also keep FILE a capture file the window's "Load Capt." opens (newest line first),
+                 rewritten at most half a second after an arrival and complete when the recorder
+                 stops; every write replaces the file whole, so a kill at any moment leaves the last
+                 complete version
+  --once         stop after the first connection closes
+  -h, --help     show this help
+
+Exit status: 0 stopped normally, 2 a usage error, the port cannot be used or FILE cannot be written.
+)";
+
+} // namespace
+
+int RunRecordCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption portOption("port", "", "N", "60173");
+    const QCommandLineOption outOption("out", "", "FILE");
+    const QCommandLineOption onceOption("once", "");
+    parser.addOptions({portOption, outOption, onceOption});
+    if (const auto stop = ParseCommandLine(parser, arguments, kCommand, kHelp))
+        return *stop;
+    if (!parser.positionalArguments().isEmpty()) {
+        PrintError(kCommand,
+                   "unexpected argument " + parser.positionalArguments().constFirst().toStdString());
+        return kExitUsage;
+    }
+    const auto port = ParsePort(kCommand, parser.value(portOption));
+    if (!port)
+        return kExitUsage;
+
+    // A reader that goes away (decode | head) must not kill the recorder before its file is complete.
+    std::signal(SIGPIPE, SIG_IGN);
+    StopSignals stopSignals;
+    Recorder recorder({*port, parser.value(outOption), parser.isSet(onceOption)});
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &recorder, &Recorder::Stop);
+    QObject::connect(&recorder, &Recorder::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);
+    if (!recorder.Start())
+        return kExitUsage;
+    return QCoreApplication::exec();
+}

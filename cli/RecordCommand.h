@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// tarc-emulator record [--port N] [--out FILE] [--once]
+int RunRecordCommand(const QStringList& arguments);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "cli/FloorsView.h"
+#include "cli/Framing.h"
+#include "cli/TableRows.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One decoded capture line handed to an output format piece by piece, so that a line with several
+// messages needs only one decode table.
+struct LineInfo {
+    std::string_view source; // file name, "-" for standard input, "--hex" for a message given as hex
+    std::size_t number = 0;  // line number in the source, from 1
+    std::string_view date;
+    std::string_view time;
+    std::size_t byteCount = 0;
+    const std::vector<MessageSpan>* spans = nullptr; // empty for a line without bytes
+};
+
+struct MessageReport {
+    std::size_t index = 0;
+    const MessageSpan* span = nullptr; // null for a line without bytes
+    const TableRows* rows = nullptr;
+    const FloorsView* floors = nullptr; // set when the floors were asked for and the message has them
+    bool valid = true;
+};
+
+class Report {
+public:
+    virtual ~Report() = default;
+    virtual void BeginLine(std::string& out, const LineInfo& line) = 0;
+    virtual void AddMessage(std::string& out, const LineInfo& line, const MessageReport& message) = 0;
+    virtual void EndLine(std::string& out, const LineInfo& line, bool valid) = 0;
+};

@@ -1,0 +1,230 @@
+#include "cli/SendCommand.h"
+
+#include "capture/CaptureLine.h"
+#include "cli/CaptureInput.h"
+#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
+#include "cli/HexBytes.h"
+#include "cli/MessageBuilder.h"
+#include "common/modCommon.h"
+#include "decode/DecodeTable.h"
+
+#include <QTcpSocket>
+#include <QThread>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kCommand = "send";
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kWriteTimeoutMs = 5000;
+
+constexpr std::string_view kHelp = R"(Usage: tarc-emulator send [OPTIONS] [HEX ...]
+       tarc-emulator send [OPTIONS] --replay FILE
+       tarc-emulator send [OPTIONS] --command 10|11|20 [FIELDS]
+
+Plays the access control system: connects to the tool (the window after Start, or "record") and
+writes messages, one write each, with a pause between writes.
+
+  --host H           where to connect (default 127.0.0.1)
+  --port N           the port (default 60173)
+  --interval MS      milliseconds between writes (default 100, so that each write arrives as
+                     its own capture line)
+  HEX                a message as hex text, e.g. "04 41 00 00 11 00 00 00"
+  --replay FILE      the lines of a capture file, oldest first (a file with the "[hh:mm:ss]"
+                     first line is newest first and is sent from its last line up; a file of bare
+                     lines as "record" prints them is sent from its first line down)
+  --command C        build a message of command 10, 11 or 20 (hex) from the fields below; every
+                     field has a valid default and may be set to an invalid value on purpose:
+    --gate N           gate number, 0 to 9999 (default 1)
+    --dest-floor N     destination floor of a 0x10 message, 0 to 999 (default 1)
+    --door D           door of a 0x10 message: front, rear, both or one character (default front)
+    --attr A           attribution: general, handicapped, vip or one character (default general)
+    --seq N            sequence number, 0 to 255 or 0x00 to 0xFF (default 0)
+    --floors LIST      accessible floors of a 0x20 message, e.g. "1-10,12:front,20-22:rear"
+                       (side front, rear or both, default both; floors not listed: not accessible)
+  -h, --help         show this help
+
+Exit status: 0 all messages written, 2 a usage error or the connection failed.
+)";
+
+struct FieldOptions {
+    QCommandLineOption command{"command", "", "C"};
+    QCommandLineOption gate{"gate", "", "N"};
+    QCommandLineOption destFloor{"dest-floor", "", "N"};
+    QCommandLineOption door{"door", "", "D"};
+    QCommandLineOption attr{"attr", "", "A"};
+    QCommandLineOption seq{"seq", "", "N"};
+    QCommandLineOption floors{"floors", "", "LIST"};
+
+    QList<QCommandLineOption> all() const { return {command, gate, destFloor, door, attr, seq, floors}; }
+};
+
+bool BadField(const QCommandLineOption& option, const QString& value) {
+    PrintError(kCommand, "--" + option.names().constFirst().toStdString() + ": not a valid value: " +
+                             value.toStdString() + " (see: tarc-emulator send --help)");
+    return false;
+}
+
+// Sets one field from its option when given: false after printing the error for a bad value.
+template <typename Parse, typename Field>
+bool ReadField(const QCommandLineParser& parser, const QCommandLineOption& option, Parse parse,
+               Field& field) {
+    if (!parser.isSet(option))
+        return true;
+    const QString value = parser.value(option);
+    const auto parsed = parse(value.toStdString());
+    if (!parsed)
+        return BadField(option, value);
+    field = *parsed;
+    return true;
+}
+
+std::optional<std::vector<std::uint8_t>> BuiltMessage(const QCommandLineParser& parser,
+                                                      const FieldOptions& o) {
+    MessageFields fields;
+    const auto number = [](int min, int max) {
+        return [min, max](const std::string& text) { return ParseNumber(text, min, max); };
+    };
+    const bool ok =
+        ReadField(
+            parser, o.command, [](const std::string& t) { return ParseCommand(t); }, fields.command) &&
+        ReadField(parser, o.gate, number(0, 9999), fields.gate) &&
+        ReadField(parser, o.destFloor, number(0, 999), fields.destFloor) &&
+        ReadField(
+            parser, o.door, [](const std::string& t) { return ParseDoor(t); }, fields.door) &&
+        ReadField(
+            parser, o.attr, [](const std::string& t) { return ParseAttribution(t); }, fields.attribution) &&
+        ReadField(parser, o.seq, number(0, 0xFF), fields.sequence) &&
+        ReadField(
+            parser, o.floors, [](const std::string& t) { return ParseFloorList(t); }, fields.floors);
+    if (!ok)
+        return std::nullopt;
+    return BuildMessage(fields);
+}
+
+// The bytes of a capture line as the window reads them back: its byte text, token by token.
+std::vector<std::uint8_t> LineBytes(std::string_view line) {
+    std::vector<std::uint8_t> bytes;
+    for (const std::string_view token : SplitMessage(modCommon::ByteText(line)))
+        bytes.push_back(modCommon::HexLowByte(token));
+    return bytes;
+}
+
+std::optional<std::vector<std::vector<std::uint8_t>>> ReplayMessages(const std::string& path) {
+    CaptureInput input(path);
+    std::vector<std::vector<std::uint8_t>> messages;
+    std::string_view line;
+    std::size_t number = 0;
+    while (input.error().empty() && input.Next(line, number)) {
+        if (auto bytes = LineBytes(line); !bytes.empty())
+            messages.push_back(std::move(bytes));
+    }
+    if (!input.error().empty()) {
+        PrintError(kCommand, "cannot read " + path + ": " + input.error());
+        return std::nullopt;
+    }
+    if (input.hadHeader())
+        std::reverse(messages.begin(), messages.end()); // a capture file is newest first
+    return messages;
+}
+
+bool WriteMessage(QTcpSocket& socket, const std::vector<std::uint8_t>& message) {
+    const auto size = static_cast<qint64>(message.size());
+    if (socket.write(reinterpret_cast<const char*>(message.data()), size) != size)
+        return false;
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(kWriteTimeoutMs))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunSendCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption hostOption("host", "", "H", "127.0.0.1");
+    const QCommandLineOption portOption("port", "", "N", "60173");
+    const QCommandLineOption intervalOption("interval", "", "MS", "100");
+    const QCommandLineOption replayOption("replay", "", "FILE");
+    const FieldOptions fieldOptions;
+    parser.addOptions({hostOption, portOption, intervalOption, replayOption});
+    parser.addOptions(fieldOptions.all());
+    if (const auto stop = ParseCommandLine(parser, arguments, kCommand, kHelp))
+        return *stop;
+
+    const auto port = ParsePort(kCommand, parser.value(portOption));
+    const auto interval = ParseNumber(parser.value(intervalOption).toStdString(), 0, 3'600'000);
+    if (!port)
+        return kExitUsage;
+    if (!interval) {
+        PrintError(kCommand, "--interval takes milliseconds (0 to 3600000), not " +
+                                 parser.value(intervalOption).toStdString());
+        return kExitUsage;
+    }
+    const QStringList hexArguments = parser.positionalArguments();
+    const bool replay = parser.isSet(replayOption);
+    const QList<QCommandLineOption> fieldList = fieldOptions.all();
+    const bool build = std::any_of(fieldList.begin(), fieldList.end(),
+                                   [&](const QCommandLineOption& o) { return parser.isSet(o); });
+    if (int(!hexArguments.isEmpty()) + int(replay) + int(build) != 1) {
+        PrintError(kCommand, "give HEX messages, --replay FILE or --command C with its fields, one of them "
+                             "(see: tarc-emulator send --help)");
+        return kExitUsage;
+    }
+    if (build && !parser.isSet(fieldOptions.command)) {
+        PrintError(kCommand, "fields need --command 10, 11 or 20");
+        return kExitUsage;
+    }
+
+    std::vector<std::vector<std::uint8_t>> messages;
+    for (const QString& hex : hexArguments) {
+        auto bytes = ParseHexBytes(hex.toStdString());
+        if (!bytes || bytes->empty()) {
+            PrintError(kCommand, "not a message in hex: \"" + hex.toStdString() + "\"");
+            return kExitUsage;
+        }
+        messages.push_back(std::move(*bytes));
+    }
+    if (replay) {
+        auto replayed = ReplayMessages(parser.value(replayOption).toStdString());
+        if (!replayed)
+            return kExitUsage;
+        messages = std::move(*replayed);
+    }
+    if (build) {
+        auto built = BuiltMessage(parser, fieldOptions);
+        if (!built)
+            return kExitUsage;
+        messages.push_back(std::move(*built));
+    }
+
+    const QString host = parser.value(hostOption);
+    const std::string target = host.toStdString() + ":" + std::to_string(*port);
+    QTcpSocket socket;
+    socket.connectToHost(host, *port);
+    if (!socket.waitForConnected(kConnectTimeoutMs)) {
+        PrintError(kCommand, "cannot connect to " + target + ": " + socket.errorString().toStdString());
+        return kExitUsage;
+    }
+    // Each write leaves at once as its own segment instead of waiting to be merged with the next.
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        if (i > 0 && *interval > 0)
+            QThread::msleep(static_cast<unsigned long>(*interval));
+        if (!WriteMessage(socket, messages[i])) {
+            PrintError(kCommand, "cannot write to " + target + ": " + socket.errorString().toStdString());
+            return kExitUsage;
+        }
+    }
+    socket.disconnectFromHost();
+    if (socket.state() != QAbstractSocket::UnconnectedState)
+        socket.waitForDisconnected(kConnectTimeoutMs);
+    PrintError(kCommand, std::to_string(messages.size()) + (messages.size() == 1 ? " message" : " messages") +
+                             " sent to " + target);
+    return kExitOk;
+}

@@ -1,0 +1,63 @@
+#include "cli/TableRows.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string_view ShownText(const Label& label) {
+    return label.visible ? std::string_view(label.caption) : std::string_view();
+}
+
+} // namespace
+
+TableReader::TableReader(const DecodeTable& table) {
+    for (int r = 0; r < kHeaderRows; ++r) {
+        RowLabels& row = m_rows[static_cast<std::size_t>(r)];
+        row.fixedName = kHeaderRowNames[static_cast<std::size_t>(r)];
+        row.type = &table.lblDataTypeH[static_cast<std::size_t>(r)];
+        row.explanation = &table.lblHeaderExplanation[static_cast<std::size_t>(r)];
+    }
+    const auto names = DataNameLabels(table);
+    for (int d = 0; d < kDataRows; ++d) {
+        RowLabels& row = m_rows[static_cast<std::size_t>(kHeaderRows + d)];
+        row.name = names[static_cast<std::size_t>(d)];
+        row.type = &table.lblDataTypeD[static_cast<std::size_t>(d)];
+        row.explanation = &table.lblDataExplanation[static_cast<std::size_t>(d)];
+    }
+    // Cells by row and column as the window lays them out.
+    const auto place = [this](int layoutRow, int column, const Label& cell) {
+        RowLabels& row = m_rows[static_cast<std::size_t>(layoutRow)];
+        row.cells[static_cast<std::size_t>(column)] = &cell;
+        row.cellCount = std::max(row.cellCount, column + 1);
+    };
+    for (int i = 0; i < static_cast<int>(table.lblHeader.size()); ++i)
+        place(HeaderCellRow(i) - 1, HeaderCellColumn(i), table.lblHeader[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < static_cast<int>(table.lblData.size()); ++i)
+        place(kHeaderRows + DataCellRow(i) - 1, DataCellColumn(i),
+              table.lblData[static_cast<std::size_t>(i)]);
+}
+
+void TableReader::Read(TableRows& rows) const {
+    rows.count = 0;
+    rows.valid = true;
+    for (int r = 0; r < kHeaderRows + kDataRows; ++r) {
+        const RowLabels& labels = m_rows[static_cast<std::size_t>(r)];
+        if (labels.name && !labels.name->visible)
+            continue;
+        TableRow& row = rows.rows[static_cast<std::size_t>(rows.count++)];
+        row.name = labels.name ? std::string_view(labels.name->caption) : labels.fixedName;
+        row.type = ShownText(*labels.type);
+        row.explanation = ShownText(*labels.explanation);
+        row.dataRow = labels.name != nullptr;
+        row.cellCount = 0;
+        row.valid = true;
+        for (int c = 0; c < labels.cellCount; ++c) {
+            const Label* cell = labels.cells[static_cast<std::size_t>(c)];
+            if (!cell || !cell->visible)
+                continue;
+            row.cells[static_cast<std::size_t>(row.cellCount++)] = TableCell{cell};
+            row.valid = row.valid && !cell->red;
+        }
+        rows.valid = rows.valid && row.valid;
+    }
+}

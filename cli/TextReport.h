@@ -1,0 +1,18 @@
+#pragma once
+
+#include "cli/Report.h"
+
+// The decode table as aligned text, one row a line. A red cell carries a "!" after its text and a
+// missing byte shows as "--!", so the marks survive a pipe, a file or a printer; with colour the red
+// cells are also drawn on red as in the window.
+class TextReport : public Report {
+public:
+    explicit TextReport(bool colour) : m_colour(colour) {}
+
+    void BeginLine(std::string& out, const LineInfo& line) override;
+    void AddMessage(std::string& out, const LineInfo& line, const MessageReport& message) override;
+    void EndLine(std::string& out, const LineInfo& line, bool valid) override;
+
+private:
+    bool m_colour;
+};
