@@ -39,6 +39,13 @@ public:
         m_p += n;
     }
     void Put(char c) { *m_p++ = c; }
+    // Text that comes from a capture line or a file name: a control character (an escape sequence in
+    // an edited file, say) is written as "?", so what a file holds can never drive the terminal.
+    void PutText(std::string_view text) {
+        for (const char c : text)
+            *m_p++ = Shown(c);
+    }
+    static char Shown(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c; }
     void Blanks(std::size_t count) {
         static constexpr char kBlanks[] = "                                ";
         while (count > 0) {

@@ -33,8 +33,8 @@ std::size_t CellRoom(std::string_view text) {
 std::size_t PutCell(Cursor& cursor, std::string_view text, bool red, bool colour) {
     if (!red && text.size() == 2) { // the usual cell: two digits and the blanks to the next column
         char* p = cursor.position();
-        p[0] = text[0];
-        p[1] = text[1];
+        p[0] = Cursor::Shown(text[0]);
+        p[1] = Cursor::Shown(text[1]);
         p[2] = ' ';
         p[3] = ' ';
         cursor.MoveTo(p + kCellWidth);
@@ -45,7 +45,7 @@ std::size_t PutCell(Cursor& cursor, std::string_view text, bool red, bool colour
     const bool painted = red && colour;
     if (painted)
         cursor.Put(kRed);
-    cursor.Put(shown);
+    cursor.PutText(shown);
     if (red)
         cursor.Put(kRedMark);
     if (painted)
@@ -85,7 +85,7 @@ void AppendFloors(std::string& out, const FloorsView& floors, bool colour) {
                     name.visible ? std::string_view(name.caption) : std::string_view();
                 if (shown.size() < kFloorNameWidth)
                     cursor.Blanks(kFloorNameWidth - shown.size());
-                cursor.Put(shown);
+                cursor.PutText(shown);
                 cursor.Put(' ');
                 PutCell(cursor, page.lblAccesibleFloor[i].caption, page.lblAccesibleFloor[i].red, colour);
             }
@@ -135,14 +135,14 @@ void TextReport::BeginLine(std::string& out, const LineInfo& line) {
     {
         constexpr std::size_t kFixed = 32; // the number, brackets and blanks
         Cursor cursor(out, line.source.size() + line.date.size() + line.time.size() + kFixed);
-        cursor.Put(line.source);
+        cursor.PutText(line.source);
         cursor.Put(':');
         cursor.MoveTo(std::to_chars(cursor.position(), cursor.position() + 24, line.number).ptr);
         if (!line.date.empty() || !line.time.empty()) {
             cursor.Put("  [");
-            cursor.Put(line.date);
+            cursor.PutText(line.date);
             cursor.Put("] [");
-            cursor.Put(line.time);
+            cursor.PutText(line.time);
             cursor.Put(']');
         }
         cursor.Put("  ");
