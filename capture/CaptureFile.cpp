@@ -53,14 +53,16 @@ std::string FormatCaptureFile(std::string_view formatText, const CaptureLines& l
 }
 
 ParsedCaptureFile ParseCaptureFile(std::string_view bytes) {
-    return AdoptCaptureFile(std::string(bytes));
+    auto text = std::make_unique_for_overwrite<char[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), text.get());
+    return AdoptCaptureFile(std::move(text), bytes.size());
 }
 
-ParsedCaptureFile AdoptCaptureFile(std::string text) {
+ParsedCaptureFile AdoptCaptureFile(std::unique_ptr<char[]> text, std::size_t size) {
     ParsedCaptureFile parsed;
-    if (text.empty())
+    if (size == 0)
         return parsed;
-    const std::string_view bytes = parsed.lines.AdoptText(std::move(text));
+    const std::string_view bytes = parsed.lines.AdoptText(std::move(text), size);
     LineSplitter splitter(bytes);
     if (splitter.Next().find(kCaptureFileMark) == std::string_view::npos) {
         parsed.status = ParsedCaptureFile::Status::NotCapture;

@@ -30,5 +30,5 @@ struct ParsedCaptureFile {
 // Splits the bytes of a file into lines at CR LF, a lone CR or a lone LF (a line end at the very end
 // does not start another line) and checks the first line for the mark. Lines are kept byte for byte.
 ParsedCaptureFile ParseCaptureFile(std::string_view bytes);
-// The same for a text the result may keep: its lines point into it instead of being copied.
-ParsedCaptureFile AdoptCaptureFile(std::string bytes);
+// The same for a text of size bytes that the result keeps: its lines point into it, uncopied.
+ParsedCaptureFile AdoptCaptureFile(std::unique_ptr<char[]> text, std::size_t size);

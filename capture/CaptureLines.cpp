@@ -21,9 +21,9 @@ CaptureLines& CaptureLines::operator=(const CaptureLines& other) {
     return *this;
 }
 
-std::string_view CaptureLines::AdoptText(std::string text) {
-    m_texts.push_back(std::make_unique<const std::string>(std::move(text)));
-    return *m_texts.back();
+std::string_view CaptureLines::AdoptText(std::unique_ptr<char[]> text, std::size_t size) {
+    m_texts.push_back(std::move(text));
+    return {m_texts.back().get(), size};
 }
 
 CaptureLines::Entry CaptureLines::Own(std::string_view line) {

@@ -56,8 +56,8 @@ public:
     CaptureLines& operator=(CaptureLines&&) noexcept = default;
     ~CaptureLines() = default;
 
-    // Keeps text for the lines that AppendViews adds; returns where it now lives.
-    std::string_view AdoptText(std::string text);
+    // Keeps a text of size bytes for the lines that AppendView adds; returns it.
+    std::string_view AdoptText(std::unique_ptr<char[]> text, std::size_t size);
     // Adds a line at the bottom without copying it; it must lie inside a text this store adopted.
     void AppendView(std::string_view line) { m_entries.push_back({line.data(), line.size(), nullptr}); }
 
@@ -80,5 +80,5 @@ private:
     static Entry Own(std::string_view line);
 
     std::deque<Entry> m_entries;
-    std::vector<std::unique_ptr<const std::string>> m_texts;
+    std::vector<std::unique_ptr<char[]>> m_texts;
 };
