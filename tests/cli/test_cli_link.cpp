@@ -72,210 +72,203 @@ QStringList Reversed(QStringList lines) {
 class TestCliLink : public QObject {
     Q_OBJECT
 
-private slots:
-    void recordRealClient();
-    void recordOnce();
-    void stopMidRecording_data();
-    void stopMidRecording();
-    void sendRoundTrip();
-    void usageErrors_data();
-    void usageErrors();
-
 private:
     QTcpServer m_busy;
-};
 
-void TestCliLink::recordRealClient() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("capture.txt");
-    const quint16 port = FreePort();
-    RecorderProcess recorder;
-    QVERIFY(recorder.Start(port, {"--out", path}));
-    QCOMPARE(FileLines(path), QStringList{}); // a valid, empty capture file from the start
+private slots:
+    void recordRealClient() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("capture.txt");
+        const quint16 port = FreePort();
+        RecorderProcess recorder;
+        QVERIFY(recorder.Start(port, {"--out", path}));
+        QCOMPARE(FileLines(path), QStringList{}); // a valid, empty capture file from the start
 
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(kWaitMs));
-    const QString peer = "connection from 127.0.0.1:" + QString::number(client.localPort());
-    QTRY_VERIFY_WITH_TIMEOUT(recorder.err().contains(peer.toUtf8()), kWaitMs);
-    client.write(QByteArray::fromHex("04 41 00 00 11 00 00 00"));
-    QVERIFY(recorder.WaitForLines(1));
-    client.write(QByteArray::fromHex("0C 41 00 00 10 30"));
-    QVERIFY(recorder.WaitForLines(2));
-    client.disconnectFromHost();
-    QTRY_VERIFY_WITH_TIMEOUT(recorder.err().contains("disconnection from 127.0.0.1:"), kWaitMs);
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(kWaitMs));
+        const QString peer = "connection from 127.0.0.1:" + QString::number(client.localPort());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.err().contains(peer.toUtf8()), kWaitMs);
+        client.write(QByteArray::fromHex("04 41 00 00 11 00 00 00"));
+        QVERIFY(recorder.WaitForLines(1));
+        client.write(QByteArray::fromHex("0C 41 00 00 10 30"));
+        QVERIFY(recorder.WaitForLines(2));
+        client.disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.err().contains("disconnection from 127.0.0.1:"), kWaitMs);
 
-    // It listens again: a second client is recorded after the first.
-    QTcpSocket second;
-    second.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(second.waitForConnected(kWaitMs));
-    second.write(QByteArray(300, '\x01')); // more than a line shows: the first 256 bytes
-    QVERIFY(recorder.WaitForLines(3));
+        // It listens again: a second client is recorded after the first.
+        QTcpSocket second;
+        second.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(second.waitForConnected(kWaitMs));
+        second.write(QByteArray(300, '\x01')); // more than a line shows: the first 256 bytes
+        QVERIFY(recorder.WaitForLines(3));
 
-    const QStringList lines = recorder.Lines();
-    for (const QString& line : lines)
-        QVERIFY2(QRegularExpression(R"(^\[[^\]]+\] \[[^\]]+\]( [0-9A-F]{2})+$)").match(line).hasMatch(),
-                 qPrintable(line));
-    QCOMPARE(ByteTexts(lines).mid(0, 2), (QStringList{"04 41 00 00 11 00 00 00", "0C 41 00 00 10 30"}));
-    QCOMPARE(ByteTexts(lines)[2].count("01"), 256);
+        const QStringList lines = recorder.Lines();
+        for (const QString& line : lines)
+            QVERIFY2(QRegularExpression(R"(^\[[^\]]+\] \[[^\]]+\]( [0-9A-F]{2})+$)").match(line).hasMatch(),
+                     qPrintable(line));
+        QCOMPARE(ByteTexts(lines).mid(0, 2), (QStringList{"04 41 00 00 11 00 00 00", "0C 41 00 00 10 30"}));
+        QCOMPARE(ByteTexts(lines)[2].count("01"), 256);
 
-    // The file follows the arrivals, newest first, without the recorder stopping.
-    QTRY_COMPARE_WITH_TIMEOUT(FileLines(path), Reversed(lines), kWaitMs);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(QRegularExpression(R"(^\[(mm/dd/yyyy|dd/mm/yyyy|yyyy/mm/dd)\] \[hh:mm:ss\]\r\n)")
-                .match(file.readAll())
-                .hasMatch());
+        // The file follows the arrivals, newest first, without the recorder stopping.
+        QTRY_COMPARE_WITH_TIMEOUT(FileLines(path), Reversed(lines), kWaitMs);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(QRegularExpression(R"(^\[(mm/dd/yyyy|dd/mm/yyyy|yyyy/mm/dd)\] \[hh:mm:ss\]\r\n)")
+                    .match(file.readAll())
+                    .hasMatch());
 
-    recorder.process().terminate();
-    QCOMPARE(recorder.Finish(), 0);
-    QCOMPARE(FileLines(path), Reversed(lines));
-}
-
-void TestCliLink::recordOnce() {
-    const quint16 port = FreePort();
-    RecorderProcess recorder;
-    QVERIFY(recorder.Start(port, {"--once"}));
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(kWaitMs));
-    // Sent and closed at once: the bytes still make their line.
-    client.write(QByteArray::fromHex("04 41 00 00 11 00 00 00"));
-    client.disconnectFromHost();
-    QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(kWaitMs));
-    QCOMPARE(recorder.Finish(), 0);
-    QCOMPARE(ByteTexts(recorder.Lines()), QStringList{"04 41 00 00 11 00 00 00"});
-}
-
-void TestCliLink::stopMidRecording_data() {
-    QTest::addColumn<bool>("kill");
-    QTest::newRow("SIGTERM: the file is complete") << false;
-    QTest::newRow("SIGKILL: the file is still a valid capture file") << true;
-}
-
-void TestCliLink::stopMidRecording() {
-    QFETCH(bool, kill);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("capture.txt");
-    const quint16 port = FreePort();
-    RecorderProcess recorder;
-    QVERIFY(recorder.Start(port, {"--out", path}));
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected(kWaitMs));
-    client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-
-    // Messages keep arriving while the recorder is stopped.
-    QTimer sender;
-    int sequence = 0;
-    connect(&sender, &QTimer::timeout, [&] {
-        QByteArray message = QByteArray::fromHex("0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00");
-        message[14] = static_cast<char>(sequence++);
-        client.write(message);
-    });
-    sender.start(3);
-    QVERIFY(recorder.WaitForLines(150));
-    kill ? recorder.process().kill() : recorder.process().terminate();
-    QCOMPARE(recorder.Finish(), kill ? -1 : 0);
-    sender.stop();
-
-    // After SIGTERM every recorded line is in the file; after SIGKILL, whatever moment it died at, the file
-    // holds whole lines that were recorded, newest first.
-    const QStringList fileLines = FileLines(path);
-    const QStringList printed = recorder.Lines();
-    QVERIFY(printed.size() >= 150 && fileLines.size() <= printed.size());
-    QCOMPARE(fileLines, Reversed(printed.mid(0, kill ? fileLines.size() : printed.size())));
-}
-
-void TestCliLink::sendRoundTrip() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("capture.txt");
-    const QString captureFile = dir.filePath("replay.txt");
-    const QString bareFile = dir.filePath("bare.txt");
-    const auto m10 = [](const char* seq) {
-        return "0C 41 00 00 10 30 30 30 31 30 30 31 31 30 " + QString(seq) + " 00";
-    };
-    QVERIFY(WriteFile(captureFile, ("[yyyy/mm/dd] [hh:mm:ss]\r\n[2012/11/22] [10:15:32] " + m10("02") +
-                                    "\r\n[2012/11/22] [10:15:31] " + m10("01") + "\r\n")
-                                       .toUtf8()));
-    QVERIFY(WriteFile(
-        bareFile,
-        ("[2012/11/22] [10:15:33] " + m10("03") + "\n[2012/11/22] [10:15:34] " + m10("04")).toUtf8()));
-    const quint16 port = FreePort();
-    RecorderProcess recorder;
-    QVERIFY(recorder.Start(port, {"--out", path}));
-    const QList<std::pair<QStringList, QStringList>> cases = {
-        // arguments, messages recorded
-        {{"04 41 00 00 11 00 00 00", "0441000011000000"},
-         {"04 41 00 00 11 00 00 00", "04 41 00 00 11 00 00 00"}},
-        {{"--command", "11"}, {"04 41 00 00 11 00 00 00"}},
-        {{"--command", "10"}, {m10("00")}},
-        {{"--command", "0x10", "--gate", "3", "--dest-floor", "15", "--door", "rear", "--attr", "vip",
-          "--seq", "0x7F"},
-         {"0C 41 00 00 10 30 30 30 33 30 31 35 32 32 7F 00"}},
-        {{"--command", "20", "--gate", "255", "--floors", "1,256", "--attr", "2", "--seq", "9"},
-         {}}, // floor 256: refused
-        {{"--command", "20", "--gate", "255", "--floors", "1,255:rear", "--attr", "2", "--seq", "9"},
-         {"4C 41 00 00 20 30 32 35 35 03 " + QString("00 ").repeated(62) + "20 32 09 00 00 00 00 00"}},
-        // A capture file is newest first and goes out from its last line; a bare file in its order.
-        {{"--replay", captureFile}, {m10("01"), m10("02")}},
-        {{"--replay", bareFile}, {m10("03"), m10("04")}},
-    };
-    QStringList sent;
-    for (const auto& [arguments, messages] : cases) {
-        const CliRun run =
-            RunCli(QStringList{"send", "--port", QString::number(port), "--interval", "50"} + arguments);
-        QCOMPARE(run.status, messages.isEmpty() ? 2 : 0);
-        sent += messages;
-        QVERIFY(recorder.WaitForLines(sent.size()));
+        recorder.process().terminate();
+        QCOMPARE(recorder.Finish(), 0);
+        QCOMPARE(FileLines(path), Reversed(lines));
     }
-    QCOMPARE(ByteTexts(recorder.Lines()), sent);
 
-    // Every message sent is valid for the decoder, the 0x20 floors included.
-    recorder.process().terminate();
-    QCOMPARE(recorder.Finish(), 0);
-    const CliRun decoded = RunCli({"decode", "--json", "--floors", path});
-    QCOMPARE(decoded.status, 0);
-    QCOMPARE(decoded.out.trimmed().split('\n').size(), sent.size());
-}
+    void recordOnce() {
+        const quint16 port = FreePort();
+        RecorderProcess recorder;
+        QVERIFY(recorder.Start(port, {"--once"}));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(kWaitMs));
+        // Sent and closed at once: the bytes still make their line.
+        client.write(QByteArray::fromHex("04 41 00 00 11 00 00 00"));
+        client.disconnectFromHost();
+        QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(kWaitMs));
+        QCOMPARE(recorder.Finish(), 0);
+        QCOMPARE(ByteTexts(recorder.Lines()), QStringList{"04 41 00 00 11 00 00 00"});
+    }
 
-void TestCliLink::usageErrors_data() {
-    QVERIFY(m_busy.isListening() || m_busy.listen(QHostAddress::LocalHost, 0));
-    const QString busy = QString::number(m_busy.serverPort());
-    const QString closed = QString::number(FreePort());
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("port in use") << QStringList{"record", "--port", busy}
-                                 << "port " + busy + " is already in use";
-    QTest::newRow("unwritable file") << QStringList{"record", "--port", closed, "--out", "/nonexistent/x.txt"}
-                                     << "cannot write /nonexistent/x.txt";
-    QTest::newRow("record: bad port")
-        << QStringList{"record", "--port", "65536"} << "not a port number: 65536";
-    QTest::newRow("record: extra") << QStringList{"record", "extra"} << "unexpected argument extra";
-    QTest::newRow("nothing listens") << QStringList{"send", "--port", closed, "04 41 00 00 11 00 00 00"}
-                                     << "cannot connect to 127.0.0.1:" + closed + ": Connection refused";
-    QTest::newRow("hex and fields") << QStringList{"send", "--port", closed, "0441", "--command", "11"}
-                                    << "one of them";
-    QTest::newRow("fields without a command")
-        << QStringList{"send", "--port", closed, "--gate", "3"} << "fields need --command";
-    QTest::newRow("gate too long") << QStringList{"send", "--command", "10", "--gate", "10000"}
-                                   << "--gate: not a valid value: 10000";
-    QTest::newRow("unknown command") << QStringList{"send", "--command", "12"}
-                                     << "--command: not a valid value: 12";
-    QTest::newRow("bad hex") << QStringList{"send", "04 4G"} << "not a message in hex: \"04 4G\"";
-    QTest::newRow("missing replay file") << QStringList{"send", "--replay", "/nonexistent/c.txt"}
-                                         << "cannot read /nonexistent/c.txt: No such file or directory";
-    QTest::newRow("send: bad port") << QStringList{"send", "--port", "70000", "0441"}
-                                    << "not a port number: 70000";
-}
+    void stopMidRecording_data() {
+        QTest::addColumn<bool>("kill");
+        QTest::newRow("SIGTERM: the file is complete") << false;
+        QTest::newRow("SIGKILL: the file is still a valid capture file") << true;
+    }
 
-void TestCliLink::usageErrors() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, message);
-    const CliRun run = RunCli(arguments);
-    QCOMPARE(run.status, 2);
-    QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
-}
+    void stopMidRecording() {
+        QFETCH(bool, kill);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("capture.txt");
+        const quint16 port = FreePort();
+        RecorderProcess recorder;
+        QVERIFY(recorder.Start(port, {"--out", path}));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(kWaitMs));
+        client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+
+        // Messages keep arriving while the recorder is stopped.
+        QTimer sender;
+        int sequence = 0;
+        connect(&sender, &QTimer::timeout, [&] {
+            QByteArray message = QByteArray::fromHex("0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00");
+            message[14] = static_cast<char>(sequence++);
+            client.write(message);
+        });
+        sender.start(3);
+        QVERIFY(recorder.WaitForLines(150));
+        kill ? recorder.process().kill() : recorder.process().terminate();
+        QCOMPARE(recorder.Finish(), kill ? -1 : 0);
+        sender.stop();
+
+        // After SIGTERM every recorded line is in the file; after SIGKILL, whatever moment it died at, the
+        // file holds whole lines that were recorded, newest first.
+        const QStringList fileLines = FileLines(path);
+        const QStringList printed = recorder.Lines();
+        QVERIFY(printed.size() >= 150 && fileLines.size() <= printed.size());
+        QCOMPARE(fileLines, Reversed(printed.mid(0, kill ? fileLines.size() : printed.size())));
+    }
+
+    void sendRoundTrip() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("capture.txt");
+        const QString captureFile = dir.filePath("replay.txt");
+        const QString bareFile = dir.filePath("bare.txt");
+        const auto m10 = [](const char* seq) {
+            return "0C 41 00 00 10 30 30 30 31 30 30 31 31 30 " + QString(seq) + " 00";
+        };
+        QVERIFY(WriteFile(captureFile, ("[yyyy/mm/dd] [hh:mm:ss]\r\n[2012/11/22] [10:15:32] " + m10("02") +
+                                        "\r\n[2012/11/22] [10:15:31] " + m10("01") + "\r\n")
+                                           .toUtf8()));
+        QVERIFY(WriteFile(
+            bareFile,
+            ("[2012/11/22] [10:15:33] " + m10("03") + "\n[2012/11/22] [10:15:34] " + m10("04")).toUtf8()));
+        const quint16 port = FreePort();
+        RecorderProcess recorder;
+        QVERIFY(recorder.Start(port, {"--out", path}));
+        const QList<std::pair<QStringList, QStringList>> cases = {
+            // arguments, messages recorded
+            {{"04 41 00 00 11 00 00 00", "0441000011000000"},
+             {"04 41 00 00 11 00 00 00", "04 41 00 00 11 00 00 00"}},
+            {{"--command", "11"}, {"04 41 00 00 11 00 00 00"}},
+            {{"--command", "10"}, {m10("00")}},
+            {{"--command", "0x10", "--gate", "3", "--dest-floor", "15", "--door", "rear", "--attr", "vip",
+              "--seq", "0x7F"},
+             {"0C 41 00 00 10 30 30 30 33 30 31 35 32 32 7F 00"}},
+            {{"--command", "20", "--gate", "255", "--floors", "1,256", "--attr", "2", "--seq", "9"},
+             {}}, // floor 256: refused
+            {{"--command", "20", "--gate", "255", "--floors", "1,255:rear", "--attr", "2", "--seq", "9"},
+             {"4C 41 00 00 20 30 32 35 35 03 " + QString("00 ").repeated(62) + "20 32 09 00 00 00 00 00"}},
+            // A capture file is newest first and goes out from its last line; a bare file in its order.
+            {{"--replay", captureFile}, {m10("01"), m10("02")}},
+            {{"--replay", bareFile}, {m10("03"), m10("04")}},
+        };
+        QStringList sent;
+        for (const auto& [arguments, messages] : cases) {
+            const CliRun run =
+                RunCli(QStringList{"send", "--port", QString::number(port), "--interval", "50"} + arguments);
+            QCOMPARE(run.status, messages.isEmpty() ? 2 : 0);
+            sent += messages;
+            QVERIFY(recorder.WaitForLines(sent.size()));
+        }
+        QCOMPARE(ByteTexts(recorder.Lines()), sent);
+
+        // Every message sent is valid for the decoder, the 0x20 floors included.
+        recorder.process().terminate();
+        QCOMPARE(recorder.Finish(), 0);
+        const CliRun decoded = RunCli({"decode", "--json", "--floors", path});
+        QCOMPARE(decoded.status, 0);
+        QCOMPARE(decoded.out.trimmed().split('\n').size(), sent.size());
+    }
+
+    void usageErrors_data() {
+        QVERIFY(m_busy.isListening() || m_busy.listen(QHostAddress::LocalHost, 0));
+        const QString busy = QString::number(m_busy.serverPort());
+        const QString closed = QString::number(FreePort());
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("port in use") << QStringList{"record", "--port", busy}
+                                     << "port " + busy + " is already in use";
+        QTest::newRow("unwritable file")
+            << QStringList{"record", "--port", closed, "--out", "/nonexistent/x.txt"}
+            << "cannot write /nonexistent/x.txt";
+        QTest::newRow("record: bad port")
+            << QStringList{"record", "--port", "65536"} << "not a port number: 65536";
+        QTest::newRow("record: extra") << QStringList{"record", "extra"} << "unexpected argument extra";
+        QTest::newRow("nothing listens") << QStringList{"send", "--port", closed, "04 41 00 00 11 00 00 00"}
+                                         << "cannot connect to 127.0.0.1:" + closed + ": Connection refused";
+        QTest::newRow("hex and fields")
+            << QStringList{"send", "--port", closed, "0441", "--command", "11"} << "one of them";
+        QTest::newRow("fields without a command")
+            << QStringList{"send", "--port", closed, "--gate", "3"} << "fields need --command";
+        QTest::newRow("gate too long") << QStringList{"send", "--command", "10", "--gate", "10000"}
+                                       << "--gate: not a valid value: 10000";
+        QTest::newRow("unknown command")
+            << QStringList{"send", "--command", "12"} << "--command: not a valid value: 12";
+        QTest::newRow("bad hex") << QStringList{"send", "04 4G"} << "not a message in hex: \"04 4G\"";
+        QTest::newRow("missing replay file") << QStringList{"send", "--replay", "/nonexistent/c.txt"}
+                                             << "cannot read /nonexistent/c.txt: No such file or directory";
+        QTest::newRow("send: bad port")
+            << QStringList{"send", "--port", "70000", "0441"} << "not a port number: 70000";
+    }
+
+    void usageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const CliRun run = RunCli(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCliLink)
 #include "test_cli_link.moc"
