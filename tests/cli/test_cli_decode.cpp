@@ -227,8 +227,6 @@ private slots:
         QTest::newRow("directory") << QStringList{"decode", "/"}
                                    << "tarc-emulator decode: cannot read /: Is a directory";
         QTest::newRow("unknown option") << QStringList{"decode", "--jsn"} << "Unknown option 'jsn'";
-        QTest::newRow("missing option value")
-            << QStringList{"decode", "--hex"} << "Missing value after '--hex'";
         QTest::newRow("bad hex") << QStringList{"decode", "--hex", "04 4G"} << "--hex takes 1 to 256 bytes";
         QTest::newRow("unknown command")
             << QStringList{"decod"} << "tarc-emulator: unknown command \"decod\"";
