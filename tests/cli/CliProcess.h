@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTcpServer>
@@ -44,4 +45,9 @@ inline quint16 FreePort() {
     if (!probe.listen(QHostAddress::LocalHost, 0))
         qFatal("no free port on 127.0.0.1");
     return probe.serverPort();
+}
+
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
