@@ -209,6 +209,20 @@ private slots:
         QVERIFY(clean.out.isEmpty());
     }
 
+    void controlCharactersNeverReachTheTerminal() {
+        // An edited file can hold escape sequences in its date, time or tokens; the text report shows
+        // them as "?", while JSON escapes them.
+        const QByteArray line = "[d\x1b[2J] [t] 0C 41 00 00 10 \x1b\x07 30 30 31 30 30 31 31 30 00 00\n";
+        const CliRun text = RunCli({"decode", "--color", "always"}, line);
+        QCOMPARE(text.status, 1);
+        QVERIFY(!text.out.contains("\x1b[2J"));
+        QVERIFY(!text.out.contains('\x07'));
+        QVERIFY(text.out.contains("[d?[2J]"));
+        QVERIFY(text.out.contains("??"));
+        const CliRun json = RunCli({"decode", "--json"}, line);
+        QVERIFY(json.out.contains("d\\u001B[2J"));
+    }
+
     void hexMessage() {
         const CliRun run = RunCli({"decode", "--hex", "4 41 0 0 11 0 0 0", "--hex", "0C4100001030"});
         QCOMPARE(run.status, 1);
