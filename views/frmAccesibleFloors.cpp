@@ -1,6 +1,7 @@
 #include "views/frmAccesibleFloors.h"
 
 #include "views/CellBackground.h"
+#include "views/Present.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -131,12 +132,7 @@ void frmAccesibleFloors::ReDraw() {
 void frmAccesibleFloors::ShowWindow() {
     if (!m_loaded)
         Load();
-    // A window already open comes to the front; a new one is put there by the window system.
-    if (isVisible()) {
-        raise();
-        activateWindow();
-    }
-    show();
+    Present(this);
 }
 
 void frmAccesibleFloors::closeEvent(QCloseEvent* event) {

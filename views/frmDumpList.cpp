@@ -1,6 +1,7 @@
 #include "views/frmDumpList.h"
 
 #include "decode/DumpGrid.h"
+#include "views/Present.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -91,12 +92,7 @@ void frmDumpList::setDumpData(std::string_view byteText) {
 void frmDumpList::ShowWindow() {
     if (!m_loaded)
         Load();
-    // A window already open comes to the front; a new one is put there by the window system.
-    if (isVisible()) {
-        raise();
-        activateWindow();
-    }
-    show();
+    Present(this);
 }
 
 void frmDumpList::closeEvent(QCloseEvent* event) {

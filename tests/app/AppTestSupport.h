@@ -61,6 +61,14 @@ inline void ClickRow(frmMain& window, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
 }
 
+// The capture list's lines as text, top first.
+inline QStringList CaptureTexts(const frmMain& window) {
+    QStringList lines;
+    for (const std::string_view line : window.CaptureList().Lines())
+        lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    return lines;
+}
+
 inline void RecordHex(frmMain& window, const QByteArray& hex) {
     const QByteArray bytes = QByteArray::fromHex(hex);
     window.RecordArrival(bytes.constData(), bytes.size());

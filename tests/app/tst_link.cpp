@@ -58,12 +58,7 @@ private:
     }
     void Press(int index) { FindButton(*window, QStringLiteral("btnAction_%1").arg(index))->click(); }
     QString Remote(const char* name) { return FindLabel(*window, name)->text(); }
-    QStringList Lines() {
-        QStringList lines;
-        for (const std::string_view line : window->CaptureList().Lines())
-            lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-        return lines;
-    }
+    QStringList Lines() { return CaptureTexts(*window); }
     QString BytesOf(int row) {
         return QString::fromStdString(std::string(modCommon::ByteText(window->CaptureList().Line(row))));
     }

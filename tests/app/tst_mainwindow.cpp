@@ -55,12 +55,7 @@ private:
     QString FloorCell(int i) {
         return FindLabel(*window->FloorsWindow(), QStringLiteral("lblAccesibleFloor_%1").arg(i))->text();
     }
-    QStringList Lines() {
-        QStringList lines;
-        for (const std::string_view line : window->CaptureList().Lines())
-            lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-        return lines;
-    }
+    QStringList Lines() { return CaptureTexts(*window); }
     void Fill(int count) {
         for (int i = 0; i < count; ++i)
             RecordHex(*window, QByteArray::number(i % 256, 16).rightJustified(2, '0'));
