@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTest>
 
+#include <memory>
+
 // Answers the main window's questions and dialogs without showing them, and remembers what was asked.
 struct FakePrompts : Prompts {
     bool answer = true;
@@ -67,6 +69,14 @@ inline QStringList CaptureTexts(const frmMain& window) {
     for (const std::string_view line : window.CaptureList().Lines())
         lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
     return lines;
+}
+
+// A shown main window whose questions and dialogs prompts answers.
+inline std::unique_ptr<frmMain> OpenWindow(Prompts& prompts) {
+    auto window = std::make_unique<frmMain>();
+    window->SetPrompts(&prompts);
+    window->show();
+    return window;
 }
 
 inline void RecordHex(frmMain& window, const QByteArray& hex) {

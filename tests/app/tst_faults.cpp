@@ -200,9 +200,7 @@ private:
 private slots:
     void init() {
         prompts = VanishingPrompts();
-        window = std::make_unique<frmMain>();
-        window->SetPrompts(&prompts);
-        window->show();
+        window = OpenWindow(prompts);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
     void cleanup() { window.reset(); }

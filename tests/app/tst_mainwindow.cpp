@@ -64,9 +64,7 @@ private:
 private slots:
     void init() {
         prompts = FakePrompts();
-        window = std::make_unique<frmMain>();
-        window->SetPrompts(&prompts);
-        window->show();
+        window = OpenWindow(prompts);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
     void cleanup() { window.reset(); }
