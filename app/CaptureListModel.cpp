@@ -40,7 +40,3 @@ void CaptureListModel::Replace(CaptureLines lines) {
     m_lines = std::move(lines);
     endResetModel();
 }
-
-void CaptureListModel::Clear() {
-    Replace({});
-}

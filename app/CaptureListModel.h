@@ -27,7 +27,6 @@ public:
     void Prepend(std::string_view line);
     void RemoveLast();
     void Replace(CaptureLines lines);
-    void Clear();
 
 private:
     CaptureLines m_lines;

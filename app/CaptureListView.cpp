@@ -57,13 +57,6 @@ void CaptureListView::SelectRow(int row) {
     emit RowSelected(row);
 }
 
-void CaptureListView::ClearSelection() {
-    if (m_selected < 0)
-        return;
-    m_selected = -1;
-    viewport()->update();
-}
-
 void CaptureListView::ScrollTo(int row) {
     QScrollBar* bar = verticalScrollBar();
     if (row < bar->value())

@@ -20,11 +20,9 @@ public:
     int SelectedRow() const { return m_selected; }
     // Selects a row as the operator does (raises RowSelected when it changes).
     void SelectRow(int row);
-    void ClearSelection();
     void ScrollTo(int row);
     QRect RowRect(int row) const;
     int RowAt(QPoint viewportPos) const;
-    int RowHeight() const { return m_rowHeight; }
     int ContentWidth() const { return m_contentWidth; }
 
 signals:

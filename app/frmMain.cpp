@@ -1,12 +1,13 @@
 #include "app/frmMain.h"
 
-#include "AppVersion.h"
 #include "app/CaptureListView.h"
-#include "app/DetailView.h"
+#include "app/DecodeTableView.h"
 #include "app/Twips.h"
-#include "app/Winsock1.h"
-#include "capture/CaptureFileIO.h"
+#include "common/AppVersion.h"
 #include "common/modCommon.h"
+#include "link/CaptureFileIO.h"
+#include "link/TcpLink.h"
+#include "views/ControlName.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
@@ -87,11 +88,11 @@ const QString kLoadFailed = QStringLiteral("Unable to load the file.");
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent), m_winsock(new Winsock1(this)) {
+frmMain::frmMain(QWidget* parent) : QWidget(parent), Winsock1(new TcpLink(this)) {
     BuildWindow();
-    connect(m_winsock, &Winsock1::ConnectionRequest, this, &frmMain::Winsock1_ConnectionRequest);
-    connect(m_winsock, &Winsock1::DataArrival, this, &frmMain::Winsock1_DataArrival);
-    connect(m_winsock, &Winsock1::PeerClose, this, &frmMain::Winsock1_Close);
+    connect(Winsock1, &TcpLink::ConnectionRequest, this, &frmMain::Winsock1_ConnectionRequest);
+    connect(Winsock1, &TcpLink::DataArrival, this, &frmMain::Winsock1_DataArrival);
+    connect(Winsock1, &TcpLink::PeerClose, this, &frmMain::Winsock1_Close);
     InitSocket();
     InitWindow();
 }
@@ -145,8 +146,7 @@ void frmMain::BuildWindow() {
     lblFormat = findChild<QLabel*>(QStringLiteral("lblFormat"));
     btnDetailFloors = findChild<QPushButton*>(QStringLiteral("btnDetailFloors"));
     for (int i = 0; i < 3; ++i)
-        btnAction[static_cast<std::size_t>(i)] =
-            findChild<QPushButton*>(QStringLiteral("btnAction_%1").arg(i));
+        btnAction[static_cast<std::size_t>(i)] = findChild<QPushButton*>(ControlName("btnAction", i));
     lblConnect->setFont(titleFont);
     auto* label21 = findChild<QLabel*>(QStringLiteral("Label21"));
     label21->setFont(titleFont);
@@ -160,7 +160,7 @@ void frmMain::BuildWindow() {
     connect(lstCapture, &CaptureListView::RowSelected, this, &frmMain::lstCapture_Click);
     connect(lstCapture, &CaptureListView::RowDoubleClicked, this, &frmMain::lstCapture_DblClick);
 
-    m_detailView = std::make_unique<DetailView>(Frame3);
+    m_tableView = std::make_unique<DecodeTableView>(Frame3);
 
     for (int i = 0; i < 3; ++i)
         connect(btnAction[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
@@ -178,7 +178,7 @@ void frmMain::BuildWindow() {
 }
 
 void frmMain::InitSocket() {
-    m_winsock->SetLocalPort(kLocalPort);
+    Winsock1->SetLocalPort(kLocalPort);
     m_connectState = 0;
 }
 
@@ -190,8 +190,8 @@ void frmMain::InitWindow() {
                        .arg(AppVersion::Revision));
     lblRemoteIP->clear();
     lblRemotePort->clear();
-    lblLocalIP->setText(Winsock1::LocalIP());
-    lblLocalPort->setText(QString::number(m_winsock->LocalPort()));
+    lblLocalIP->setText(TcpLink::LocalIP());
+    lblLocalPort->setText(QString::number(Winsock1->LocalPort()));
     SetConnectState(0);
     ReplaceCaptureList({});
     InitDetailView();
@@ -221,7 +221,7 @@ void frmMain::SetConnectState(int state) {
 }
 
 void frmMain::DrawDetailView() {
-    m_detailView->Draw(m_table);
+    m_tableView->Draw(m_table);
     btnDetailFloors->setVisible(m_table.btnDetailFloorsVisible);
 }
 
@@ -246,12 +246,13 @@ void frmMain::StartAction() {
     lblRemotePort->clear();
     btnAction[0]->setEnabled(false);
     btnAction[1]->setEnabled(true);
-    QString reason;
-    if (!m_winsock->Listen(&reason)) {
+    TcpLink::ListenError error;
+    if (!Winsock1->Listen(&error)) {
         btnAction[0]->setEnabled(true);
         btnAction[1]->setEnabled(false);
         SetConnectState(0);
-        m_prompts->Warn(this, QStringLiteral("Unable to listen on port %1.\n%2").arg(kLocalPort).arg(reason));
+        m_prompts->Warn(this,
+                        QStringLiteral("Unable to listen on port %1.\n%2").arg(kLocalPort).arg(error.reason));
         return;
     }
     SetConnectState(1);
@@ -260,20 +261,20 @@ void frmMain::StartAction() {
 void frmMain::StopAction() {
     btnAction[0]->setEnabled(true);
     btnAction[1]->setEnabled(false);
-    m_winsock->Close();
+    Winsock1->Close();
     SetConnectState(0);
 }
 
 void frmMain::Winsock1_ConnectionRequest() {
-    if (!m_winsock->Accept())
+    if (!Winsock1->Accept())
         return;
-    lblRemoteIP->setText(m_winsock->RemoteHostIP());
-    lblRemotePort->setText(QString::number(m_winsock->RemotePort()));
+    lblRemoteIP->setText(Winsock1->RemoteHostIP());
+    lblRemotePort->setText(QString::number(Winsock1->RemotePort()));
     SetConnectState(2);
 }
 
 void frmMain::Winsock1_DataArrival(qint64 bytesTotal) {
-    const QByteArray data = m_winsock->GetData(bytesTotal);
+    const QByteArray data = Winsock1->GetData(bytesTotal);
     RecordArrival(data.constData(), data.size());
 }
 
@@ -376,7 +377,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    m_winsock->Close();
+    Winsock1->Close();
     if (m_floors)
         m_floors->hide();
     if (m_dump)

@@ -2,8 +2,8 @@
 
 #include "app/CaptureListModel.h"
 #include "app/Prompts.h"
-#include "capture/LocalClock.h"
 #include "decode/DecodeTable.h"
+#include "link/LocalClock.h"
 
 #include <QWidget>
 
@@ -13,11 +13,11 @@
 #include <string_view>
 
 class CaptureListView;
-class DetailView;
+class DecodeTableView;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class Winsock1;
+class TcpLink;
 class frmAccesibleFloors;
 class frmDumpList;
 
@@ -82,7 +82,7 @@ private:
 
     Prompts m_defaultPrompts;
     Prompts* m_prompts = &m_defaultPrompts;
-    Winsock1* m_winsock = nullptr;
+    TcpLink* Winsock1 = nullptr; // the listener, then the connection
     int m_connectState = 0;
     QString m_formatText;
     QString m_lastFileName;
@@ -100,7 +100,7 @@ private:
     CaptureListView* lstCapture = nullptr;
     QPushButton* btnDetailFloors = nullptr;
     std::array<QPushButton*, 3> btnAction{};
-    std::unique_ptr<DetailView> m_detailView;
+    std::unique_ptr<DecodeTableView> m_tableView;
     std::unique_ptr<frmAccesibleFloors> m_floors;
     std::unique_ptr<frmDumpList> m_dump;
 };

@@ -1,6 +1,6 @@
 // Load and save of a 1,000,000-line capture file, against a bare std::getline loop over the same file.
 
-#include "capture/CaptureFileIO.h"
+#include "link/CaptureFileIO.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 #include "app/CaptureListView.h"
 #include "app/Prompts.h"
 #include "app/frmMain.h"
-#include "capture/CaptureFileIO.h"
 #include "capture/CaptureLine.h"
+#include "link/CaptureFileIO.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,6 +10,7 @@
 // What marks a capture file is only "[hh:mm:ss]" somewhere in its first line.
 
 inline constexpr std::string_view kCaptureFileMark = "[hh:mm:ss]";
+bool IsCaptureFileHeader(std::string_view firstLine);
 
 // Appends one file line and its CR LF: the whole-text form below and the chunked save share it.
 void AppendCaptureFileLine(std::string& out, std::string_view line);

@@ -44,7 +44,7 @@ bool CaptureInput::Next(std::string_view& line, std::size_t& number) {
             return false;
         }
         number = ++m_number;
-        if (m_number == 1 && line.find(kCaptureFileMark) != std::string_view::npos) {
+        if (m_number == 1 && IsCaptureFileHeader(line)) {
             m_hadHeader = true;
             continue;
         }

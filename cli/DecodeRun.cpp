@@ -3,6 +3,7 @@
 #include "cli/BatchDecoder.h"
 #include "cli/CaptureInput.h"
 #include "cli/CommandLine.h"
+#include "common/WriteAll.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -40,14 +41,8 @@ public:
 
 private:
     void WriteAll(std::string_view text) {
-        std::size_t done = 0;
-        while (done < text.size() && m_error == 0) {
-            const ssize_t written = ::write(m_fd, text.data() + done, text.size() - done);
-            if (written > 0)
-                done += static_cast<std::size_t>(written);
-            else if (written == 0 || errno != EINTR)
-                m_error = written == 0 ? EIO : errno;
-        }
+        if (m_error == 0)
+            m_error = ::WriteAll(m_fd, text);
     }
 
     int m_fd;

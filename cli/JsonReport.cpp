@@ -4,14 +4,11 @@
 
 #include "cli/AppendNumber.h"
 #include "cli/Cursor.h"
+#include "decode/MessageFormat.h"
 
 namespace {
 
-constexpr std::size_t kFloorsPerRow = 4;
-
-void AppendBool(std::string& out, bool value) {
-    out += value ? "true" : "false";
-}
+constexpr std::size_t kFloorsPerRow = MessageFormat::kFloorsPerByte;
 
 std::string_view Framing(const std::vector<MessageSpan>& spans) {
     if (spans.empty())
@@ -36,8 +33,12 @@ void PutString(Cursor& cursor, std::string_view text) {
     cursor.MoveTo(PutJsonString(cursor.position(), text));
 }
 
+std::string_view JsonBool(bool value) {
+    return value ? "true" : "false";
+}
+
 void PutBool(Cursor& cursor, bool value) {
-    cursor.Put(value ? std::string_view("true") : std::string_view("false"));
+    cursor.Put(JsonBool(value));
 }
 
 void PutRow(Cursor& cursor, const TableRow& row) {
@@ -85,7 +86,7 @@ void AppendRows(std::string& out, const TableRows& rows, bool dataRows) {
 }
 
 // Floors in floor order: page by page, row by row, and within a row from the right-most column.
-void AppendFloors(std::string& out, const FloorsView& floors) {
+void AppendFloors(std::string& out, const FloorPages& floors) {
     out += ",\"floors\":[";
     bool first = true;
     for (const FloorsPage& page : floors.pages) {
@@ -134,7 +135,7 @@ void JsonReport::AddMessage(std::string& out, const LineInfo&, const MessageRepo
     out += ",\"short\":";
     AppendNumber(out, span.shortBy());
     out += ",\"valid\":";
-    AppendBool(out, message.valid);
+    out += JsonBool(message.valid);
     out += ",\"header\":{";
     AppendRows(out, *message.rows, false);
     out += "},\"data\":{";
@@ -147,6 +148,6 @@ void JsonReport::AddMessage(std::string& out, const LineInfo&, const MessageRepo
 
 void JsonReport::EndLine(std::string& out, const LineInfo&, bool valid) {
     out += "],\"valid\":";
-    AppendBool(out, valid);
+    out += JsonBool(valid);
     out += "}\n";
 }

@@ -1,9 +1,9 @@
 #include "cli/LineDecoder.h"
 
 #include "capture/CaptureLine.h"
-#include "cli/Framing.h"
 #include "cli/JsonReport.h"
 #include "cli/TextReport.h"
+#include "common/modCommon.h"
 
 #include <algorithm>
 
@@ -18,33 +18,29 @@ LineDecoder::LineDecoder(const DecodeOptions& options) : m_options(options) {
 bool LineDecoder::Decode(std::string_view source, std::size_t number, std::string_view line,
                          std::string& out) {
     const CaptureLineParts parts = SplitCaptureLine(line);
-    std::vector<MessageSpan>& spans = m_spans;
-    FrameMessages(parts.byteText, spans);
-    std::size_t byteCount = 0;
-    for (const MessageSpan& span : spans)
-        byteCount += span.count;
-    const LineInfo info{source, number, parts.date, parts.time, byteCount, &spans};
+    modCommon::SplitFields(parts.byteText, m_tokens);
+    FrameMessages(m_tokens, m_spans);
+    const LineInfo info{source, number, parts.date, parts.time, m_tokens.size(), &m_spans};
 
     const std::size_t start = out.size();
     m_report->BeginLine(out, info);
     bool lineValid = true;
-    const std::size_t messages = std::max<std::size_t>(spans.size(), 1);
+    const std::size_t messages = std::max<std::size_t>(m_spans.size(), 1);
     for (std::size_t i = 0; i < messages; ++i) {
         // The first message is the table the window shows for the whole line. A later one is decoded as
-        // the line the window would have shown had that message arrived alone.
-        std::string_view decoded = line;
+        // the window would have shown it had that message arrived alone.
+        const MessageTokens* tokens = &m_tokens;
         if (i > 0) {
-            m_messageLine = MakeCapturePrefix(parts.date, parts.time);
-            m_messageLine += ' ';
-            m_messageLine += spans[i].text;
-            decoded = m_messageLine;
+            const auto first = m_tokens.begin() + static_cast<std::ptrdiff_t>(m_spans[i].first);
+            m_message.assign(first, first + static_cast<std::ptrdiff_t>(m_spans[i].count));
+            tokens = &m_message;
         }
-        const SelectionResult selection = DecodeLine(m_table, decoded);
+        DecodeMessage(m_table, *tokens);
         m_reader.Read(m_rows);
 
-        MessageReport message{i, spans.empty() ? nullptr : &spans[i], &m_rows, nullptr, m_rows.valid};
+        MessageReport message{i, m_spans.empty() ? nullptr : &m_spans[i], &m_rows, nullptr, m_rows.valid};
         if (m_options.floors && m_table.btnDetailFloorsVisible) {
-            ReadFloors(selection.byteText, m_floors);
+            ReadFloors(*tokens, m_floors);
             message.floors = &m_floors;
             message.valid = message.valid && m_floors.valid();
         }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "cli/FloorsView.h"
-#include "cli/Framing.h"
+#include "cli/FloorPages.h"
 #include "cli/Report.h"
 #include "cli/TableRows.h"
 #include "decode/DecodeTable.h"
+#include "decode/Framing.h"
 
 #include <memory>
 #include <string>
@@ -32,7 +32,8 @@ private:
     DecodeTable m_table;
     TableReader m_reader{m_table};
     TableRows m_rows;
-    FloorsView m_floors;
+    FloorPages m_floors;
+    MessageTokens m_tokens;  // the line's bytes
+    MessageTokens m_message; // the bytes of a message after the first
     std::vector<MessageSpan> m_spans;
-    std::string m_messageLine;
 };

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "capture/LineSplitter.h"
+
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -21,7 +24,7 @@ public:
     int error() const { return m_error; }
 
 private:
-    bool Fill();
+    void Fill();
 
     int m_fd;
     std::vector<char> m_buffer;
@@ -29,6 +32,7 @@ private:
     std::size_t m_end = 0;
     bool m_eof = false;
     bool m_skipLf = false; // a CR ended the last block: an LF at the start of the next one belongs to it
+    std::optional<LineSplitter> m_splitter; // over the bytes from m_begin to m_end
     int m_error = 0;
     std::function<void()> m_beforeRead;
 };

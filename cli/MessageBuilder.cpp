@@ -7,17 +7,12 @@
 
 namespace {
 
-constexpr std::uint8_t kVersion = 'A';
-constexpr std::size_t kHeaderBytes = 4;
-constexpr int kFloorsLast = 255; // floor 256 does not exist
-constexpr std::uint8_t kFront = 0b01;
-constexpr std::uint8_t kRear = 0b10;
-constexpr std::uint8_t kBoth = 0b11;
+using namespace MessageFormat;
 
-void AppendDigits(std::vector<std::uint8_t>& out, int value, int width) {
-    std::string digits(static_cast<std::size_t>(width), '0');
-    for (int i = width - 1; i >= 0 && value > 0; --i, value /= 10)
-        digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+void AppendDigits(std::vector<std::uint8_t>& out, int value, std::size_t width) {
+    std::string digits(width, '0');
+    for (std::size_t i = width; i > 0 && value > 0; --i, value /= 10)
+        digits[i - 1] = static_cast<char>('0' + value % 10);
     out.insert(out.end(), digits.begin(), digits.end());
 }
 
@@ -47,11 +42,11 @@ std::optional<char> NamedCharacter(std::string_view text,
 
 std::optional<std::uint8_t> ParseSide(std::string_view text) {
     if (text == "front")
-        return kFront;
+        return kFloorFront;
     if (text == "rear")
-        return kRear;
+        return kFloorRear;
     if (text == "both")
-        return kBoth;
+        return kFloorBoth;
     return std::nullopt;
 }
 
@@ -61,20 +56,21 @@ std::vector<std::uint8_t> BuildMessage(const MessageFields& fields) {
     // The data length goes in last, once the body is complete.
     std::vector<std::uint8_t> message{0, kVersion, 0, 0, static_cast<std::uint8_t>(fields.command)};
     if (fields.command == kCommand11) {
-        message.insert(message.end(), 3, 0);
+        message.insert(message.end(), kReserve11.width, 0);
     } else {
-        AppendDigits(message, fields.gate, 4);
-        if (fields.command == kCommand20) {
+        const bool floors = fields.command == kCommand20;
+        AppendDigits(message, fields.gate, (floors ? kGate20 : kGate10).width);
+        if (floors) {
             message.insert(message.end(), fields.floors.begin(), fields.floors.end());
         } else {
-            AppendDigits(message, fields.destFloor, 3);
+            AppendDigits(message, fields.destFloor, kDestFloor10.width);
             message.push_back(static_cast<std::uint8_t>(fields.door));
         }
         message.push_back(static_cast<std::uint8_t>(fields.attribution));
         message.push_back(static_cast<std::uint8_t>(fields.sequence));
-        message.insert(message.end(), fields.command == kCommand20 ? 5 : 1, 0);
+        message.insert(message.end(), (floors ? kReserve20 : kReserve10).width, 0);
     }
-    message[0] = static_cast<std::uint8_t>(message.size() - kHeaderBytes);
+    message[kLengthOffset] = static_cast<std::uint8_t>(message.size() - kHeaderBytes);
     return message;
 }
 
@@ -106,22 +102,23 @@ std::optional<int> ParseCommand(std::string_view text) {
 }
 
 std::optional<char> ParseDoor(std::string_view text) {
-    return NamedCharacter(text, {{"front", '1'}, {"rear", '2'}, {"both", '3'}});
+    return NamedCharacter(text, {{"front", kDoorFront}, {"rear", kDoorRear}, {"both", kDoorBoth}});
 }
 
 std::optional<char> ParseAttribution(std::string_view text) {
-    return NamedCharacter(text, {{"general", '0'}, {"handicapped", '1'}, {"vip", '2'}});
+    return NamedCharacter(text,
+                          {{"general", kAttrGeneral}, {"handicapped", kAttrHandicapped}, {"vip", kAttrVip}});
 }
 
-std::optional<std::array<std::uint8_t, 64>> ParseFloorList(std::string_view text) {
-    std::array<std::uint8_t, 64> floors{};
+std::optional<FloorBits> ParseFloorList(std::string_view text) {
+    FloorBits floors{};
     if (text.empty())
         return floors;
     for (const std::string_view entry : Split(text, ',')) {
         const auto sideParts = Split(entry, ':');
         if (sideParts.size() > 2)
             return std::nullopt;
-        std::uint8_t side = kBoth;
+        std::uint8_t side = kFloorBoth;
         if (sideParts.size() == 2) {
             const auto parsed = ParseSide(sideParts[1]);
             if (!parsed)
@@ -131,13 +128,13 @@ std::optional<std::array<std::uint8_t, 64>> ParseFloorList(std::string_view text
         const auto range = Split(sideParts[0], '-');
         if (range.size() > 2)
             return std::nullopt;
-        const auto first = ParseNumber(range.front(), 1, kFloorsLast);
-        const auto last = ParseNumber(range.back(), 1, kFloorsLast);
+        const auto first = ParseNumber(range.front(), 1, kLastFloor);
+        const auto last = ParseNumber(range.back(), 1, kLastFloor);
         if (!first || !last || *first > *last)
             return std::nullopt;
         for (int floor = *first; floor <= *last; ++floor) {
-            const int bit = 2 * ((floor - 1) % 4);
-            auto& byte = floors[static_cast<std::size_t>((floor - 1) / 4)];
+            const int bit = 2 * ((floor - 1) % kFloorsPerByte);
+            auto& byte = floors[static_cast<std::size_t>((floor - 1) / kFloorsPerByte)];
             byte = static_cast<std::uint8_t>((byte & ~(0b11 << bit)) | (side << bit));
         }
     }

@@ -53,6 +53,10 @@ int RunRecordCommand(const QStringList& arguments) {
     // A reader that goes away (decode | head) must not kill the recorder before its file is complete.
     std::signal(SIGPIPE, SIG_IGN);
     StopSignals stopSignals;
+    if (!stopSignals.error().empty()) {
+        PrintError(kCommand, "cannot catch the stop signals: " + stopSignals.error());
+        return kExitUsage;
+    }
     Recorder recorder({*port, parser.value(outOption), parser.isSet(onceOption)});
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &recorder, &Recorder::Stop);
     QObject::connect(&recorder, &Recorder::finished, qApp, &QCoreApplication::exit, Qt::QueuedConnection);

@@ -1,11 +1,9 @@
 #include "cli/Recorder.h"
 
-#include "capture/CaptureFileIO.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
-
-#include <QHostAddress>
-#include <QTcpSocket>
+#include "common/WriteAll.h"
+#include "link/CaptureFileIO.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,34 +17,16 @@ constexpr std::string_view kCommand = "record";
 // most half a second plus one save behind the last arrival.
 constexpr int kSaveSpacingMs = 500;
 
-QString PeerName(const QTcpSocket& socket) {
-    QHostAddress address = socket.peerAddress();
-    bool mapped = false;
-    const quint32 v4 = address.toIPv4Address(&mapped); // an IPv4 client of the dual-stack listener
-    if (mapped)
-        address = QHostAddress(v4);
-    return address.toString() + ':' + QString::number(socket.peerPort());
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written > 0)
-            done += static_cast<std::size_t>(written);
-        else if (written == 0 || errno != EINTR)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 Recorder::Recorder(const Settings& settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_formatText(CurrentFormatText().toStdString()) {
     m_saveTimer.setSingleShot(true);
     connect(&m_saveTimer, &QTimer::timeout, this, &Recorder::Save);
-    connect(&m_server, &QTcpServer::newConnection, this, &Recorder::OnNewConnection);
+    m_link.SetLocalPort(settings.port);
+    connect(&m_link, &TcpLink::ConnectionRequest, this, &Recorder::OnConnectionRequest);
+    connect(&m_link, &TcpLink::DataArrival, this, &Recorder::OnDataArrival);
+    connect(&m_link, &TcpLink::PeerClose, this, &Recorder::OnPeerClose);
 }
 
 bool Recorder::Start() {
@@ -56,55 +36,34 @@ bool Recorder::Start() {
 }
 
 bool Recorder::Listen() {
-    if (m_server.listen(QHostAddress::Any, m_settings.port)) {
-        PrintError(kCommand, "listening on port " + std::to_string(m_server.serverPort()));
+    TcpLink::ListenError error;
+    if (m_link.Listen(&error)) {
+        PrintError(kCommand, "listening on port " + std::to_string(m_link.LocalPort()));
         return true;
     }
-    if (m_server.serverError() == QAbstractSocket::AddressInUseError)
+    if (error.inUse)
         PrintError(kCommand, "port " + std::to_string(m_settings.port) + " is already in use");
     else
         PrintError(kCommand, "cannot listen on port " + std::to_string(m_settings.port) + ": " +
-                                 m_server.errorString().toStdString());
+                                 error.reason.toStdString());
     return false;
 }
 
-void Recorder::OnNewConnection() {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        if (m_peer) {
-            // Queued by the system before the listener closed: refused like any further client.
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        // Like the window: one peer at a time, and further clients are refused rather than queued unseen.
-        m_server.close();
-        m_peer = socket;
-        m_peerName = PeerName(*socket);
-        PrintError(kCommand, "connection from " + m_peerName.toStdString());
-        connect(socket, &QTcpSocket::readyRead, this, &Recorder::OnReadyRead);
-        connect(socket, &QTcpSocket::disconnected, this, &Recorder::OnDisconnected);
-        if (socket->bytesAvailable() > 0)
-            OnReadyRead();
-        if (socket->state() != QAbstractSocket::ConnectedState)
-            OnDisconnected();
-    }
+void Recorder::OnConnectionRequest() {
+    // Like the window: one peer at a time; accepting closes the listener, so further clients are refused.
+    if (!m_link.Accept())
+        return;
+    m_peerName = m_link.RemoteName();
+    PrintError(kCommand, "connection from " + m_peerName.toStdString());
 }
 
-void Recorder::OnReadyRead() {
-    if (m_peer && m_peer->bytesAvailable() > 0)
-        Record(m_peer->readAll());
+void Recorder::OnDataArrival(qint64 bytesTotal) {
+    Record(m_link.GetData(bytesTotal));
 }
 
-void Recorder::OnDisconnected() {
-    if (!m_peer)
-        return; // close() below reports the disconnection a second time
-    // A peer that sends and closes at once leaves its last bytes to be read here.
-    OnReadyRead();
-    QTcpSocket* peer = m_peer;
-    m_peer = nullptr;
-    peer->disconnect(this);
-    peer->deleteLater();
+void Recorder::OnPeerClose() {
     PrintError(kCommand, "disconnection from " + m_peerName.toStdString());
+    m_peerName.clear();
     if (m_finished)
         return;
     if (m_settings.once)
@@ -116,9 +75,9 @@ void Recorder::OnDisconnected() {
 void Recorder::Record(const QByteArray& bytes) {
     std::string line = MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                        static_cast<std::size_t>(bytes.size()));
-    if (!m_outputFailed && !WriteAll(STDOUT_FILENO, line + '\n')) {
+    if (const int error = m_outputFailed ? 0 : WriteAll(STDOUT_FILENO, line + '\n'); error != 0) {
         m_outputFailed = true;
-        PrintError(kCommand, std::string("cannot write to standard output: ") + std::strerror(errno));
+        PrintError(kCommand, std::string("cannot write to standard output: ") + std::strerror(error));
         if (m_settings.outPath.isEmpty()) {
             Finish(kExitUsage);
             return;
@@ -153,13 +112,12 @@ bool Recorder::Save() {
 }
 
 void Recorder::Stop() {
-    if (m_peer) {
-        OnReadyRead();
-        m_peer->disconnect(this);
+    if (!m_peerName.isEmpty()) {
+        // What the connection still holds is recorded before it is dropped.
+        m_link.ReadWaiting();
         PrintError(kCommand, "stopped; closing the connection from " + m_peerName.toStdString());
-        m_peer->abort();
-        m_peer = nullptr;
     }
+    m_link.Close();
     Finish(kExitOk);
 }
 
@@ -167,7 +125,7 @@ void Recorder::Finish(int exitStatus) {
     if (m_finished)
         return;
     m_finished = true;
-    m_server.close();
+    m_link.Close();
     m_saveTimer.stop();
     if (!m_settings.outPath.isEmpty() && !Save())
         exitStatus = kExitUsage;

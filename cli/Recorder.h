@@ -1,17 +1,16 @@
 #pragma once
 
 #include "capture/CaptureLine.h"
-#include "capture/LocalClock.h"
+#include "link/LocalClock.h"
+
+#include "link/TcpLink.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTcpServer>
 #include <QTimer>
 
 #include <string>
-
-class QTcpSocket;
 
 // The window's receive path without the window: listens, takes one connection at a time and turns every
 // read into a capture line on standard output and, optionally, in a capture file kept up to date.
@@ -36,9 +35,9 @@ signals:
     void finished(int exitStatus);
 
 private:
-    void OnNewConnection();
-    void OnReadyRead();
-    void OnDisconnected();
+    void OnConnectionRequest();
+    void OnDataArrival(qint64 bytesTotal);
+    void OnPeerClose();
     bool Listen();
     void Record(const QByteArray& bytes);
     void ScheduleSave();
@@ -48,9 +47,8 @@ private:
     Settings m_settings;
     LocalClock m_clock;
     std::string m_formatText;
-    QTcpServer m_server;
-    QTcpSocket* m_peer = nullptr;
-    QString m_peerName;
+    TcpLink m_link;
+    QString m_peerName; // empty while no peer is connected
     CaptureLines m_lines;
     QTimer m_saveTimer;
     QElapsedTimer m_sinceSave;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cli/FloorsView.h"
-#include "cli/Framing.h"
+#include "cli/FloorPages.h"
 #include "cli/TableRows.h"
+#include "decode/Framing.h"
 
 #include <cstddef>
 #include <string>
@@ -24,7 +24,7 @@ struct MessageReport {
     std::size_t index = 0;
     const MessageSpan* span = nullptr; // null for a line without bytes
     const TableRows* rows = nullptr;
-    const FloorsView* floors = nullptr; // set when the floors were asked for and the message has them
+    const FloorPages* floors = nullptr; // set when the floors were asked for and the message has them
     bool valid = true;
 };
 

@@ -1,11 +1,11 @@
 #include "cli/RunHeadless.h"
 
-#include "AppVersion.h"
 #include "cli/CommandLine.h"
 #include "cli/DecodeCommand.h"
 #include "cli/ExitStatus.h"
 #include "cli/RecordCommand.h"
 #include "cli/SendCommand.h"
+#include "common/AppVersion.h"
 
 #include <QCoreApplication>
 

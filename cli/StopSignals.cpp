@@ -2,13 +2,24 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 int g_pipe[2] = {-1, -1};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void Restore() {
+    for (const int signalNumber : kSignals)
+        std::signal(signalNumber, SIG_DFL);
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
 
 void OnSignal(int signalNumber) {
     const auto byte = static_cast<unsigned char>(signalNumber);
@@ -18,26 +29,28 @@ void OnSignal(int signalNumber) {
 } // namespace
 
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {
-    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        m_error = std::strerror(errno);
         return;
+    }
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : kSignals) {
+        if (sigaction(signalNumber, &action, nullptr) != 0) {
+            m_error = std::strerror(errno);
+            Restore();
+            return;
+        }
+    }
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::onReadable);
 }
 
 StopSignals::~StopSignals() {
-    if (!m_notifier)
-        return;
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    ::close(g_pipe[0]);
-    ::close(g_pipe[1]);
-    g_pipe[0] = g_pipe[1] = -1;
+    if (m_notifier)
+        Restore();
 }
 
 void StopSignals::onReadable() {

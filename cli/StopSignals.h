@@ -2,18 +2,21 @@
 
 #include <QObject>
 
+#include <string>
+
 class QSocketNotifier;
 
-// SIGINT and SIGTERM turned into a Qt signal, so that a recorder being stopped finishes its file in the
-// event loop instead of dying between two writes. The handler only writes one byte to a pipe.
+// SIGINT, SIGTERM and SIGHUP turned into a Qt signal, so that a recorder being stopped finishes its file in
+// the event loop instead of dying between two writes. The handler only writes one byte to a pipe.
 class StopSignals : public QObject {
     Q_OBJECT
 
 public:
+    // On failure error() says why, and no signal is caught.
     explicit StopSignals(QObject* parent = nullptr);
     ~StopSignals() override;
 
-    bool isValid() const { return m_notifier != nullptr; }
+    const std::string& error() const { return m_error; }
 
 signals:
     void stopRequested(int signalNumber);
@@ -22,4 +25,5 @@ private:
     void onReadable();
 
     QSocketNotifier* m_notifier = nullptr;
+    std::string m_error;
 };

@@ -13,7 +13,7 @@ std::string_view ShownText(const Label& label) {
 TableReader::TableReader(const DecodeTable& table) {
     for (int r = 0; r < kHeaderRows; ++r) {
         RowLabels& row = m_rows[static_cast<std::size_t>(r)];
-        row.fixedName = kHeaderRowNames[static_cast<std::size_t>(r)];
+        row.fixedName = MessageFormat::kHeaderRowNames[static_cast<std::size_t>(r)];
         row.type = &table.lblDataTypeH[static_cast<std::size_t>(r)];
         row.explanation = &table.lblHeaderExplanation[static_cast<std::size_t>(r)];
     }

@@ -36,10 +36,6 @@ struct TableRows {
     bool valid = true;
 };
 
-// The names of the header rows; they never change in the window.
-inline constexpr std::array<std::string_view, kHeaderRows> kHeaderRowNames = {"Data length", "Version",
-                                                                              "Reserve"};
-
 // Reads one table again and again: where each row's labels and cells are is worked out once.
 class TableReader {
 public:

@@ -2,6 +2,7 @@
 
 #include "cli/AppendNumber.h"
 #include "cli/Cursor.h"
+#include "decode/MessageFormat.h"
 
 #include <algorithm>
 #include <charconv>
@@ -19,10 +20,6 @@ constexpr std::string_view kRed = "\x1b[41;97m";
 constexpr std::string_view kPlain = "\x1b[0m";
 constexpr std::string_view kMissing = "--";
 constexpr char kRedMark = '!';
-constexpr std::string_view kFloorsLegend = "     00 : Not accessible\n"
-                                           "     01 : Accessible to only front side door\n"
-                                           "     10 : Accessible to only rear side door\n"
-                                           "     11 : Accessible to both side door\n";
 
 // Room for one value cell: its text or "--", the mark, the colour codes and the padding.
 std::size_t CellRoom(std::string_view text) {
@@ -58,9 +55,9 @@ std::size_t PutCell(Cursor& cursor, std::string_view text, bool red, bool colour
 
 // The floors as the floors window lays a byte out: highest floor on the left, two bits a floor, its
 // eight pages one after the other.
-void AppendFloors(std::string& out, const FloorsView& floors, bool colour) {
+void AppendFloors(std::string& out, const FloorPages& floors, bool colour) {
     out += "  Accesible Floors";
-    for (const std::string_view heading : {"D7 D6", "D5 D4", "D3 D2", "D1 D0"}) {
+    for (const std::string_view heading : MessageFormat::kFloorsHeadings) {
         out.append(kFloorNameWidth - 1, ' ');
         out += heading;
     }
@@ -93,7 +90,11 @@ void AppendFloors(std::string& out, const FloorsView& floors, bool colour) {
             cursor.Put('\n');
         }
     }
-    out += kFloorsLegend;
+    for (const std::string_view legend : MessageFormat::kFloorsLegend) {
+        out += "     ";
+        out += legend;
+        out += '\n';
+    }
 }
 
 void AppendBytes(std::string& out, std::uint64_t count) {

@@ -36,8 +36,14 @@ std::string_view ByteText(std::string_view line) {
 
 std::vector<std::string_view> SplitFields(std::string_view text) {
     std::vector<std::string_view> fields;
+    SplitFields(text, fields);
+    return fields;
+}
+
+void SplitFields(std::string_view text, std::vector<std::string_view>& fields) {
+    fields.clear();
     if (text.empty())
-        return fields;
+        return;
     // Fields are mostly two characters: a plain scan beats a search call per field. The reserve covers
     // a whole capture line, and no more, whatever one odd line from a file holds.
     fields.reserve(std::min<std::size_t>(text.size() / 3 + 1, 257));
@@ -50,7 +56,6 @@ std::vector<std::string_view> SplitFields(std::string_view text) {
         }
     }
     fields.emplace_back(start, static_cast<std::size_t>(end - start));
-    return fields;
 }
 
 std::uint32_t HexValue(std::string_view token) {

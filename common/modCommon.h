@@ -27,6 +27,8 @@ std::string_view ByteText(std::string_view line);
 // Splits at every single blank. Two blanks in a row give an empty field, a trailing blank gives an
 // empty last field, and an empty text gives no field at all.
 std::vector<std::string_view> SplitFields(std::string_view text);
+// The same into a vector the caller keeps, so a loop over many lines allocates once.
+void SplitFields(std::string_view text, std::vector<std::string_view>& fields);
 
 // The value of a token: the number formed by its leading hexadecimal digits (either case), 0 when it
 // starts with none. An over-long token saturates at UINT32_MAX instead of overflowing.

@@ -1,6 +1,7 @@
 #include "decode/DecodeTable.h"
 
 #include "common/modCommon.h"
+#include "decode/MessageFormat.h"
 
 #include <cstdint>
 #include <limits>
@@ -8,6 +9,8 @@
 #include <span>
 
 namespace {
+
+using namespace MessageFormat;
 
 // Row and column of each value cell, indexed by cell.
 constexpr std::array<int, 16> kDataCellRows = {1, 2, 2, 2, 2, 3, 3, 3, 4, 5, 6, 7, 7, 7, 7, 7};
@@ -27,8 +30,7 @@ constexpr int kFloorsExplanationTop = 3960;
 constexpr std::array<std::string_view, kHeaderRows> kHeaderTypes = {"BYTE(1)", "CHAR(1)", "BYTE(2)"};
 constexpr std::array<std::string_view, kHeaderRows> kHeaderExplanations = {
     "Byte size of the communication data", "\"A\" (fixed)", "0x00 (fixed)"};
-constexpr std::array<std::string_view, kDataRows> kDataNames = {
-    "Command", "Gate number", "Dest floor", "Door opening", "Attribution", "Seq number", "Reserve"};
+constexpr auto& kDataNames = kDataRowNames;
 constexpr std::array<std::string_view, kDataRows> kTypes10 = {"BYTE(1)", "CHAR(4)", "CHAR(3)", "CHAR(1)",
                                                               "CHAR(1)", "BYTE(1)", "BYTE(1)"};
 constexpr std::array<std::string_view, kDataRows> kExplanations10 = {
@@ -43,17 +45,13 @@ constexpr std::array<std::string_view, kDataRows> kExplanations10 = {
 constexpr std::array<std::string_view, kDataRows> kTypes20 = {"BYTE(1)", "CHAR(4)", "BYTE(64)", "",
                                                               "CHAR(1)", "BYTE(1)", "BYTE(5)"};
 constexpr std::array<std::string_view, kDataRows> kExplanations20 = {
-    "0x20 (fixed)", "\"0001\" to \"0255\"", "Accesible Floors", "", "\"0\": General, \"2\": VIP",
+    "0x20 (fixed)", "\"0001\" to \"0255\"", kFloorsRowName, "", "\"0\": General, \"2\": VIP",
     "0x00 to 0xFF", "0x00 (fixed)"};
 // Indices of the labels of data rows 3 (destination floor) and 4 (door opening).
 constexpr std::size_t kFloorRow = 2;
 constexpr std::size_t kDoorRow = 3;
 
 constexpr std::string_view kUnknownCommand = "0x10 or 0x11 or 0x20";
-constexpr std::uint32_t kCommand10 = 0x10;
-constexpr std::uint32_t kCommand11 = 0x11;
-constexpr std::uint32_t kCommand20 = 0x20;
-constexpr std::size_t kCommandToken = 4;
 
 void ResetCells(std::span<Label> cells, bool visible, bool red) {
     for (Label& cell : cells) {
@@ -253,12 +251,14 @@ MessageTokens SplitMessage(std::string_view byteText) {
 SelectionResult DecodeLine(DecodeTable& table, std::string_view line) {
     SelectionResult result;
     result.byteText = modCommon::ByteText(line);
-    const MessageTokens tokens = SplitMessage(result.byteText);
+    result.floorsHandOver = DecodeMessage(table, SplitMessage(result.byteText));
+    return result;
+}
+
+bool DecodeMessage(DecodeTable& table, const MessageTokens& tokens) {
     ClearDetailView(table);
     ShowHeader(table, tokens);
-    if (tokens.size() > kCommandToken)
-        result.floorsHandOver = ShowData(table, tokens);
-    return result;
+    return tokens.size() > kCommandOffset && ShowData(table, tokens);
 }
 
 void ClearDetailView(DecodeTable& table) {
@@ -297,9 +297,10 @@ void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
         return;
     // The length is judged against the three message sizes only, never against the tokens present.
     const std::uint32_t length = modCommon::HexValue(tokens[0]);
-    SetCell(table.lblHeader[0], tokens[0], length == 12 || length == 4 || length == 76);
+    SetCell(table.lblHeader[0], tokens[0],
+            length == kDataLength10 || length == kDataLength11 || length == kDataLength20);
     // Version "A", then the two reserve bytes.
-    constexpr std::array<int, 3> expected = {'A', 0, 0};
+    constexpr std::array<int, 3> expected = {kVersion, 0, 0};
     for (std::size_t i = 1; i <= expected.size(); ++i) {
         if (i >= tokens.size())
             return;
@@ -312,9 +313,9 @@ bool ShowData(DecodeTable& table, const MessageTokens& tokens) {
     table.lblData[0].visible = true;
     table.lblDataExplanation[0].visible = true;
     table.lblDataTypeD[0].visible = true;
-    if (tokens.size() <= kCommandToken)
+    if (tokens.size() <= kCommandOffset)
         return false;
-    const std::string_view token = tokens[kCommandToken];
+    const std::string_view token = tokens[kCommandOffset];
     // An over-long token cannot equal a listed command, so it falls through to the unlisted case.
     const std::uint32_t command = modCommon::HexValue(token);
     const bool listed = command == kCommand10 || command == kCommand11 || command == kCommand20;
@@ -336,7 +337,7 @@ bool ShowData(DecodeTable& table, const MessageTokens& tokens) {
 
 void ShowCommand11(DecodeTable& table, const MessageTokens& tokens) {
     table.lblGateNumber.visible = true;
-    table.lblGateNumber.caption = "Resrve";
+    table.lblGateNumber.caption = kReserveRowName11;
     ShowEmptyRed(std::span(table.lblData).subspan(1, 3));
     Show(std::span(table.lblDataExplanation).first(2));
     Show(std::span(table.lblDataTypeD).first(2));
@@ -344,7 +345,7 @@ void ShowCommand11(DecodeTable& table, const MessageTokens& tokens) {
     table.lblDataExplanation[1].caption = "0x00 (fixed)";
     table.lblDataTypeD[0].caption = "BYTE(1)";
     table.lblDataTypeD[1].caption = "BYTE(3)";
-    ShowReserve(table, tokens, 5, 1, 3);
+    ShowReserve(table, tokens, kReserve11.offset, 1, kReserve11.width);
 }
 
 void ShowCommand10(DecodeTable& table, const MessageTokens& tokens) {
@@ -354,21 +355,23 @@ void ShowCommand10(DecodeTable& table, const MessageTokens& tokens) {
     ShowBodyLayout(table, kTypes10, kExplanations10);
     PlaceFloorRowOnOwnLine(table);
 
-    if (!ShowDigitField(table, tokens, 5, 1, 4, 9999))
+    if (!ShowDigitField(table, tokens, kGate10.offset, 1, kGate10.width, kGateMax10))
         return;
-    if (!ShowDigitField(table, tokens, 9, 5, 3, 255))
+    if (!ShowDigitField(table, tokens, kDestFloor10.offset, 5, kDestFloor10.width, kDestFloorMax))
         return;
-    if (!ShowCharCell(table, tokens, 12, 8, [](int v) { return v >= '1' && v <= '3'; }))
+    if (!ShowCharCell(table, tokens, kDoor10.offset, 8,
+                      [](int v) { return v >= kDoorFront && v <= kDoorBoth; }))
         return;
-    if (!ShowCharCell(table, tokens, 13, 9, [](int v) { return IsDigit(v) || (v >= 'A' && v <= 'F'); }))
+    if (!ShowCharCell(table, tokens, kAttribution10.offset, 9,
+                      [](int v) { return IsDigit(v) || (v >= 'A' && v <= 'F'); }))
         return;
-    if (!ShowSeqNumber(table, tokens, 14, 10))
+    if (!ShowSeqNumber(table, tokens, kSequence10.offset, 10))
         return;
-    ShowReserve(table, tokens, 15, 11, 1);
+    ShowReserve(table, tokens, kReserve10.offset, 11, kReserve10.width);
 }
 
 bool ShowCommand20(DecodeTable& table, const MessageTokens& tokens) {
-    table.lblDestFloor.caption = "Accesible Floors";
+    table.lblDestFloor.caption = kFloorsRowName;
     table.lblDestFloor.top = kFloorsNameTop;
     table.lblDoorOpen.visible = false;
     ShowEmptyRed(std::span(table.lblData).subspan(1, 15));
@@ -380,9 +383,11 @@ bool ShowCommand20(DecodeTable& table, const MessageTokens& tokens) {
     table.lblDataTypeD[kDoorRow].visible = false;
     table.btnDetailFloorsVisible = true;
 
-    return ShowDigitField(table, tokens, 5, 1, 4, 255) &&
-           ShowCharCell(table, tokens, 73, 9, [](int v) { return v == '0' || v == '2'; }) &&
-           ShowSeqNumber(table, tokens, 74, 10) && ShowReserve(table, tokens, 75, 11, 5);
+    return ShowDigitField(table, tokens, kGate20.offset, 1, kGate20.width, kGateMax20) &&
+           ShowCharCell(table, tokens, kAttribution20.offset, 9,
+                        [](int v) { return v == kAttrGeneral || v == kAttrVip; }) &&
+           ShowSeqNumber(table, tokens, kSequence20.offset, 10) &&
+           ShowReserve(table, tokens, kReserve20.offset, 11, kReserve20.width);
 }
 
 void InitDetailView(DecodeTable& table) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "decode/MessageFormat.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -45,8 +47,8 @@ struct DecodeTable {
 };
 
 // Layout rows, shared with the window that draws the table.
-inline constexpr int kHeaderRows = 3;
-inline constexpr int kDataRows = 7;
+using MessageFormat::kDataRows;
+using MessageFormat::kHeaderRows;
 // Data row (1 to 7) of value cell lblData(index), and the cell's column (0 to 4) within that row.
 int DataCellRow(int index);
 int DataCellColumn(int index);
@@ -68,13 +70,18 @@ MessageTokens SplitMessage(std::string_view byteText);
 
 // What one selection produced beyond the table.
 struct SelectionResult {
-    std::string_view byteText;  // handed to the hex dump window
-    bool floorsHandOver = false; // a 0x20 message decoded to its last step: hand byteText to the floors window
+    std::string_view byteText; // handed to the hex dump window
+    bool floorsHandOver =
+        false; // a 0x20 message decoded to its last step: hand byteText to the floors window
 };
 
 // The whole selection of a capture line: take its byte text, split it, reset the table, decode the
 // header and, with at least five tokens, the command row and its body.
 SelectionResult DecodeLine(DecodeTable& table, std::string_view line);
+
+// The same for the tokens of one message: reset, header and, with at least five tokens, the command
+// row and its body. True when a 0x20 body was decoded to its end (the floors hand-over is due).
+bool DecodeMessage(DecodeTable& table, const MessageTokens& tokens);
 
 // The per-selection reset: every value cell hidden, empty and red; type, explanation and data-row name
 // labels hidden (captions kept); the "Details" button hidden.

@@ -1,15 +1,16 @@
 #include "decode/FloorsPage.h"
 
 #include "common/modCommon.h"
+#include "decode/MessageFormat.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kFirstFloorField = 9; // after the header, the command byte and the four gate characters
-constexpr int kFloorBytes = 64;
-constexpr int kColumns = 4;
-constexpr int kNoSuchFloor = 256; // the two highest bits of the last byte: floors end at 255
+using MessageFormat::kFloorBytes;
+using MessageFormat::kNoSuchFloor;
+constexpr int kFirstFloorField = static_cast<int>(MessageFormat::kFloors20.offset);
+constexpr int kColumns = MessageFormat::kFloorsPerByte;
 
 // Bits 2k + 1 and 2k of value, the higher first: the two digits of floor k + 1 of a byte.
 std::string FloorBits(std::uint8_t value, int k) {
@@ -20,7 +21,10 @@ std::string FloorBits(std::uint8_t value, int k) {
 } // namespace
 
 void SetFloorData(FloorData& data, std::string_view byteText) {
-    const auto fields = modCommon::SplitFields(byteText);
+    SetFloorData(data, SplitMessage(byteText));
+}
+
+void SetFloorData(FloorData& data, const MessageTokens& fields) {
     const int n = static_cast<int>(fields.size());
     data.FloorCount = n <= kFirstFloorField ? 0 : std::min(kFloorBytes, n - kFirstFloorField);
     for (int r = 0; r < data.FloorCount; ++r)

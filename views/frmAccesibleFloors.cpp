@@ -1,6 +1,7 @@
 #include "views/frmAccesibleFloors.h"
 
 #include "views/CellBackground.h"
+#include "views/ControlName.h"
 #include "views/Present.h"
 
 #include <QCloseEvent>
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr int kColumns = 4;
+constexpr int kColumns = MessageFormat::kFloorsPerByte;
 
 // Fixed layout in pixels. The value columns are counted from the right (column 0 holds the lowest
 // floor of a byte), so a row reads like its byte written in binary.
@@ -36,14 +37,14 @@ constexpr int kCellWidth = 32;
 constexpr int kScrollLeft = 398;
 constexpr int kScrollWidth = 17;
 
-const char* const kLegend = " 00 : Not accessible\r\n"
-                            "  01 : Accessible to only front side door\r\n"
-                            "  10 : Accessible to only rear side door\r\n"
-                            "  11 : Accessible to both side door\r\n";
-const char* const kHeadings[kColumns] = {"D7 D6", "D5 D4", "D3 D2", "D1 D0"}; // left to right
-
-QString ControlName(const char* name, int index) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+// Four lines, each ended by CR LF; the first is indented by one blank, the others by two.
+QString Legend() {
+    QString text;
+    for (const std::string_view line : MessageFormat::kFloorsLegend) {
+        text += text.isEmpty() ? QStringLiteral(" ") : QStringLiteral("  ");
+        text += QLatin1String(line.data(), static_cast<qsizetype>(line.size())) + QStringLiteral("\r\n");
+    }
+    return text;
 }
 
 int RowTop(int row) {
@@ -63,7 +64,7 @@ frmAccesibleFloors::frmAccesibleFloors(QWidget* parent) : QWidget(parent, Qt::Wi
     setWindowTitle(QStringLiteral("AccesibleFloors"));
     setFixedSize(kWindowWidth, kWindowHeight);
 
-    lblComment = new QLabel(QString::fromLatin1(kLegend), this);
+    lblComment = new QLabel(Legend(), this);
     lblComment->setObjectName(QStringLiteral("lblComment"));
     lblComment->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     lblComment->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -76,7 +77,8 @@ frmAccesibleFloors::frmAccesibleFloors(QWidget* parent) : QWidget(parent, Qt::Wi
 
     for (int column = 0; column < kColumns; ++column) {
         const int index = kColumns - 1 - column; // Label4 runs from left to right
-        auto* heading = new QLabel(QLatin1String(kHeadings[index]), Frame1);
+        const std::string_view text = MessageFormat::kFloorsHeadings[static_cast<std::size_t>(index)];
+        auto* heading = new QLabel(QLatin1String(text.data(), static_cast<qsizetype>(text.size())), Frame1);
         heading->setObjectName(ControlName("Label4", index));
         heading->setAlignment(Qt::AlignCenter);
         heading->setGeometry(CellLeft(column) + (kCellWidth - kHeadingWidth) / 2, kHeadingTop, kHeadingWidth,

@@ -2,8 +2,8 @@
 // the tool goes on working and keeps what it has recorded.
 #include "AppTestSupport.h"
 
-#include "app/Winsock1.h"
 #include "common/modCommon.h"
+#include "link/TcpLink.h"
 #include "views/frmDumpList.h"
 
 #include <QDir>
@@ -230,10 +230,10 @@ private slots:
     // The window going away while connected (a test's end, or the application's) is not the peer's
     // close: reporting it would run the Stop action on a window already half destroyed.
     void closingTheWindowWhileConnectedReportsNoPeerClose() {
-        auto* winsock = window->findChild<Winsock1*>();
+        auto* winsock = window->findChild<TcpLink*>();
         QVERIFY(winsock);
         int peerCloses = 0;
-        connect(winsock, &Winsock1::PeerClose, this, [&] { ++peerCloses; });
+        connect(winsock, &TcpLink::PeerClose, this, [&] { ++peerCloses; });
         Press(0);
         QTcpSocket client;
         QVERIFY(Connect(client));

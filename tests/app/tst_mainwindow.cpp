@@ -3,8 +3,8 @@
 
 #include "app/Twips.h"
 
-#include "capture/CaptureFileIO.h"
 #include "common/modCommon.h"
+#include "link/CaptureFileIO.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 

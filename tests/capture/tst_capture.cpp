@@ -1,6 +1,6 @@
 #include "capture/CaptureFile.h"
-#include "capture/CaptureFileIO.h"
 #include "capture/CaptureLine.h"
+#include "link/CaptureFileIO.h"
 
 #include <QDir>
 #include <QFile>

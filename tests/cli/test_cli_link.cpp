@@ -1,6 +1,6 @@
 // tarc-emulator record and send end to end: real processes on 127.0.0.1, a real client, real files.
 #include "CliProcess.h"
-#include "capture/CaptureFileIO.h"
+#include "link/CaptureFileIO.h"
 
 #include <QRegularExpression>
 #include <QTcpSocket>

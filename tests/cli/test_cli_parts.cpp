@@ -1,6 +1,5 @@
 // The parts of the headless commands that stand alone: hex typed by a user, messages built from their
-// fields, framing, line splitting and JSON text.
-#include "cli/Framing.h"
+// fields, line splitting and JSON text.
 #include "cli/HexBytes.h"
 #include "cli/JsonText.h"
 #include "cli/LineDecoder.h"
@@ -103,37 +102,6 @@ private slots:
         QCOMPARE(ParseDoor("4"), std::optional<char>('4')); // invalid on purpose, still sent
         QCOMPARE(ParseAttribution("vip"), std::optional<char>('2'));
         QCOMPARE(ParseAttribution("12"), std::nullopt);
-    }
-
-    void framing_data() {
-        QTest::addColumn<QString>("byteText");
-        QTest::addColumn<QString>("spans"); // first+count/length per message
-        TextRow("no bytes", "", "");
-        TextRow("one byte", "4C", "0+1/80");
-        TextRow("two messages", "04 41 00 00 11 00 00 00 0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00",
-                "0+8/8 8+16/16");
-        TextRow("one and a part", "04 41 00 00 11 00 00 00 04 41", "0+8/8 8+2/8");
-        TextRow("zero length: header only", "00 41 00 00 00 41 00 00", "0+4/4 4+4/4");
-        TextRow("over-long token saturates", "FFFFFFFFFF 41", "0+2/4294967299");
-        TextRow("trailing blank is an empty byte", "00 41 00 00 ", "0+4/4 4+1/4");
-        TextRow("two blanks", "04 41  00", "0+4/8");
-    }
-
-    void framing() {
-        QFETCH(QString, byteText);
-        const std::string text = byteText.toStdString();
-        std::vector<MessageSpan> spans{MessageSpan{}}; // left over from a previous line
-        FrameMessages(text, spans);
-        QStringList shown;
-        QStringList texts;
-        for (const MessageSpan& s : spans) {
-            shown << QString("%1+%2/%3").arg(s.first).arg(s.count).arg(s.length);
-            texts << QString::fromStdString(std::string(s.text));
-        }
-        QTEST(shown.join(' '), "spans");
-        // The parts put back together are the whole text: no byte lost or counted twice.
-        QCOMPARE(texts.join(' '), byteText);
-        QCOMPARE(CountTokens(text), modCommon::SplitFields(text).size());
     }
 
     void lineReader_data() {

@@ -1,9 +1,14 @@
-#include "decode/DateOrder.h"
+#include "capture/DateOrder.h"
 #include "decode/DecodeTable.h"
+#include "decode/Framing.h"
 
 #include <QTest>
 
 namespace {
+
+void TextRow(const char* tag, const char* text, const char* expected) {
+    QTest::newRow(tag) << QString(text) << QString(expected);
+}
 
 // The capture line that holds the given byte text.
 std::string Line(const QString& bytes) {
@@ -96,6 +101,37 @@ class tst_decode : public QObject {
     Q_OBJECT
 
 private slots:
+    void framing_data() {
+        QTest::addColumn<QString>("byteText");
+        QTest::addColumn<QString>("spans"); // first+count/length per message
+        TextRow("no bytes", "", "");
+        TextRow("one byte", "4C", "0+1/80");
+        TextRow("two messages", "04 41 00 00 11 00 00 00 0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00",
+                "0+8/8 8+16/16");
+        TextRow("one and a part", "04 41 00 00 11 00 00 00 04 41", "0+8/8 8+2/8");
+        TextRow("zero length: header only", "00 41 00 00 00 41 00 00", "0+4/4 4+4/4");
+        TextRow("over-long token saturates", "FFFFFFFFFF 41", "0+2/4294967299");
+        TextRow("trailing blank is an empty byte", "00 41 00 00 ", "0+4/4 4+1/4");
+        TextRow("two blanks", "04 41  00", "0+4/8");
+    }
+
+    void framing() {
+        QFETCH(QString, byteText);
+        const std::string text = byteText.toStdString();
+        const MessageTokens tokens = SplitMessage(text);
+        std::vector<MessageSpan> spans{MessageSpan{}}; // left over from a previous line
+        FrameMessages(tokens, spans);
+        QStringList shown;
+        std::size_t next = 0;
+        for (const MessageSpan& s : spans) {
+            shown << QString("%1+%2/%3").arg(s.first).arg(s.count).arg(s.length);
+            QCOMPARE(s.first, next); // no byte lost or counted twice
+            next += s.count;
+        }
+        QCOMPARE(next, tokens.size());
+        QTEST(shown.join(' '), "spans");
+    }
+
     // Where each value cell stands (row.column@top), and the tops of each row's explanation, type text and
     // name (header rows, then data rows), as the table starts.
     void layout() {

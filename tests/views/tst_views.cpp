@@ -1,5 +1,5 @@
 #include "common/modCommon.h"
-#include "tests/views/MessageText.h"
+#include "tests/decode/MessageText.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 

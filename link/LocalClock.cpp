@@ -1,7 +1,7 @@
-#include "capture/LocalClock.h"
+#include "link/LocalClock.h"
 
 #include "capture/CaptureLine.h"
-#include "decode/DateOrder.h"
+#include "capture/DateOrder.h"
 
 #include <QDate>
 #include <QDateTime>

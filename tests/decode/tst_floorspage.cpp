@@ -1,7 +1,7 @@
 #include "common/modCommon.h"
 #include "decode/DumpGrid.h"
 #include "decode/FloorsPage.h"
-#include "tests/views/MessageText.h"
+#include "tests/decode/MessageText.h"
 
 #include <QtTest>
 

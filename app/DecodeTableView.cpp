@@ -1,7 +1,8 @@
-#include "app/DetailView.h"
+#include "app/DecodeTableView.h"
 
 #include "app/Twips.h"
 #include "views/CellBackground.h"
+#include "views/ControlName.h"
 
 #include <QFont>
 #include <QLabel>
@@ -43,10 +44,6 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, Kind kind, int left, int
     return label;
 }
 
-QString Indexed(const char* name, int index) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
 QString CellText(const std::string& caption) {
     if (caption.size() <= kMaxCellText)
         return QString::fromStdString(caption);
@@ -69,7 +66,7 @@ void Apply(QLabel* widget, const Label& now, const Label* before, Kind kind) {
 
 } // namespace
 
-DetailView::DetailView(QWidget* frame) {
+DecodeTableView::DecodeTableView(QWidget* frame) {
     const DecodeTable design;
     QFont titleFont(QStringLiteral("Arial"), 9, QFont::Bold);
     auto* label6 = MakeLabel(frame, QStringLiteral("Label6"), Kind::Text, 360, 2040);
@@ -80,20 +77,20 @@ DetailView::DetailView(QWidget* frame) {
         title->setFont(titleFont);
         title->adjustSize();
     }
-    const char* headerNames[] = {"Data length", "Version", "Reserve"};
     for (int row = 1; row <= kHeaderRows; ++row) {
         auto* name = MakeLabel(frame, QStringLiteral("Label%1").arg(7 + row), Kind::Text, kNameLeft,
                                HeaderNameTop(row));
-        name->setText(QString::fromLatin1(headerNames[row - 1]));
+        const std::string_view text = MessageFormat::kHeaderRowNames[static_cast<std::size_t>(row - 1)];
+        name->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
         name->adjustSize();
         lblDataTypeH[row - 1] =
-            MakeLabel(frame, Indexed("lblDataTypeH", row - 1), Kind::Text, kTypeLeft, HeaderNameTop(row));
-        lblHeaderExplanation[row - 1] = MakeLabel(frame, Indexed("lblHeaderExplanation", row - 1),
+            MakeLabel(frame, ControlName("lblDataTypeH", row - 1), Kind::Text, kTypeLeft, HeaderNameTop(row));
+        lblHeaderExplanation[row - 1] = MakeLabel(frame, ControlName("lblHeaderExplanation", row - 1),
                                                   Kind::Explanation, kExplanationLeft, HeaderCellTop(row));
     }
     for (int i = 0; i < 4; ++i)
         lblHeader[i] =
-            MakeLabel(frame, Indexed("lblHeader", i), Kind::Cell,
+            MakeLabel(frame, ControlName("lblHeader", i), Kind::Cell,
                       kCellLeft + kCellPitch * HeaderCellColumn(i), HeaderCellTop(HeaderCellRow(i)));
     const char* dataNames_[] = {"lblCommand", "lblGateNumber", "lblDestFloor", "lblDoorOpen",
                                 "lblAttr",    "lblSeqNumber",  "lblReserve"};
@@ -101,17 +98,17 @@ DetailView::DetailView(QWidget* frame) {
         dataNames[row - 1] = MakeLabel(frame, QString::fromLatin1(dataNames_[row - 1]), Kind::Text, kNameLeft,
                                        DataNameTop(row));
         lblDataTypeD[row - 1] =
-            MakeLabel(frame, Indexed("lblDataTypeD", row - 1), Kind::Text, kTypeLeft, DataNameTop(row));
-        lblDataExplanation[row - 1] = MakeLabel(frame, Indexed("lblDataExplanation", row - 1),
+            MakeLabel(frame, ControlName("lblDataTypeD", row - 1), Kind::Text, kTypeLeft, DataNameTop(row));
+        lblDataExplanation[row - 1] = MakeLabel(frame, ControlName("lblDataExplanation", row - 1),
                                                 Kind::Explanation, kExplanationLeft, DataCellTop(row));
     }
     for (int i = 0; i < 16; ++i)
-        lblData[i] = MakeLabel(frame, Indexed("lblData", i), Kind::Cell,
+        lblData[i] = MakeLabel(frame, ControlName("lblData", i), Kind::Cell,
                                kCellLeft + kCellPitch * DataCellColumn(i), DataCellTop(DataCellRow(i)));
     Draw(design);
 }
 
-void DetailView::Draw(const DecodeTable& table) {
+void DecodeTableView::Draw(const DecodeTable& table) {
     const DecodeTable* before = m_drawn ? &*m_drawn : nullptr;
     auto draw = [&](auto& widgets, const auto& labels, const auto* old, Kind kind) {
         for (std::size_t i = 0; i < widgets.size(); ++i)

@@ -15,9 +15,6 @@ public:
     // prefix is made once per second and reused for every arrival within it.
     const std::string& Prefix();
 
-    QString DateFormat() const { return m_dateFormat; }
-    QString TimeFormat() const { return m_timeFormat; }
-
 private:
     QString m_dateFormat;
     QString m_timeFormat;

@@ -1,17 +1,17 @@
-#include "cli/FloorsView.h"
+#include "cli/FloorPages.h"
 
 #include <algorithm>
 
-bool FloorsView::valid() const {
+bool FloorPages::valid() const {
     return std::none_of(pages.begin(), pages.end(), [](const FloorsPage& page) {
         return std::any_of(page.lblAccesibleFloor.begin(), page.lblAccesibleFloor.end(),
                            [](const Label& cell) { return cell.red; });
     });
 }
 
-void ReadFloors(std::string_view byteText, FloorsView& view) {
+void ReadFloors(const MessageTokens& tokens, FloorPages& view) {
     FloorData data;
-    SetFloorData(data, byteText);
+    SetFloorData(data, tokens);
     for (int p = 0; p < kFloorsPages; ++p)
         view.pages[static_cast<std::size_t>(p)] = ShowFloors(data, p * kFloorsPageRows);
 }

@@ -10,9 +10,9 @@ class QWidget;
 
 // The labels of the decode table inside the "Received data" frame. Draw() brings them in line with a
 // DecodeTable value, touching only what differs from the last drawing.
-class DetailView {
+class DecodeTableView {
 public:
-    explicit DetailView(QWidget* frame);
+    explicit DecodeTableView(QWidget* frame);
 
     void Draw(const DecodeTable& table);
 

@@ -6,14 +6,14 @@
 #include <string_view>
 
 // The accessible-floors field as the floors window shows it, all eight pages at once (tops 0, 8, ...,
-// 56), read from the byte text the window would be handed.
+// 56), read from the message the window would be handed.
 inline constexpr int kFloorsPages = 8;
 
-struct FloorsView {
+struct FloorPages {
     std::array<FloorsPage, kFloorsPages> pages;
 
     // No red value: every floor byte present and floor 256 "00".
     bool valid() const;
 };
 
-void ReadFloors(std::string_view byteText, FloorsView& view);
+void ReadFloors(const MessageTokens& tokens, FloorPages& view);

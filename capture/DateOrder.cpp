@@ -1,4 +1,4 @@
-#include "decode/DateOrder.h"
+#include "capture/DateOrder.h"
 
 std::string MakeFormatText(std::string_view formattedSample) {
     // Only the leading field tells the order; the month is tried before the day.

@@ -1,4 +1,4 @@
-#include "capture/CaptureFileIO.h"
+#include "link/CaptureFileIO.h"
 
 #include <QFile>
 #include <QSaveFile>
