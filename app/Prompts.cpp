@@ -3,14 +3,16 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-bool Prompts::Ask(QWidget* parent, const QString& text) {
+bool Prompts::Ask(QWidget* parent, const QString& text, const QString& details) {
     QMessageBox box(QMessageBox::Question, kAppTitle, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
+    box.setInformativeText(details);
     return box.exec() == QMessageBox::Yes;
 }
 
-void Prompts::Warn(QWidget* parent, const QString& text) {
+void Prompts::Warn(QWidget* parent, const QString& text, const QString& details) {
     QMessageBox box(QMessageBox::Warning, kAppTitle, text, QMessageBox::Ok, parent);
+    box.setInformativeText(details);
     box.exec();
 }
 

@@ -10,10 +10,11 @@ class Prompts {
 public:
     virtual ~Prompts() = default;
 
-    // A Yes/No question with a question icon, Yes the default. True for Yes.
-    virtual bool Ask(QWidget* parent, const QString& text);
-    // A message with an exclamation icon and an OK button.
-    virtual void Warn(QWidget* parent, const QString& text);
+    // A Yes/No question with a question icon, Yes the default. True for Yes. The text stays exactly as
+    // the tool words it; details (counts, reasons) go in the box's secondary text.
+    virtual bool Ask(QWidget* parent, const QString& text, const QString& details = {});
+    // A message with an exclamation icon and an OK button, the reason as secondary text.
+    virtual void Warn(QWidget* parent, const QString& text, const QString& details = {});
     // The open or save dialog with the capture filters, offering lastName; empty when cancelled.
     virtual QString ChooseFile(QWidget* parent, bool save, const QString& lastName);
 };

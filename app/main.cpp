@@ -8,6 +8,9 @@ int main(int argc, char* argv[]) {
     if (const int status = RunHeadless(argc, argv); status >= 0)
         return status;
     QApplication app(argc, argv);
+    // Window places, choices and the recovery journal live under these names (QSettings, AppDataLocation).
+    QCoreApplication::setOrganizationName(QStringLiteral("tarc-emulator"));
+    QCoreApplication::setApplicationName(QStringLiteral("tarc-emulator"));
     frmMain window;
     // exit() rather than quit(): quit() would first ask every window to close, and so ask again.
     QObject::connect(&window, &frmMain::ExitConfirmed, &app, [] { QCoreApplication::exit(0); });

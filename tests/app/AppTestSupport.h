@@ -17,14 +17,19 @@ struct FakePrompts : Prompts {
     QString fileName;
     QStringList asked;
     QStringList warned;
+    QStringList details; // the secondary text of every question and message, in order
     QStringList offered; // the name each file dialog offered
     QList<bool> saveDialogs;
 
-    bool Ask(QWidget*, const QString& text) override {
+    bool Ask(QWidget*, const QString& text, const QString& detail) override {
         asked << text;
+        details << detail;
         return answer;
     }
-    void Warn(QWidget*, const QString& text) override { warned << text; }
+    void Warn(QWidget*, const QString& text, const QString& detail) override {
+        warned << text;
+        details << detail;
+    }
     QString ChooseFile(QWidget*, bool save, const QString& lastName) override {
         saveDialogs << save;
         offered << lastName;
