@@ -17,8 +17,8 @@ namespace {
 
 struct FileOnly : Prompts {
     QString name;
-    bool Ask(QWidget*, const QString&) override { return true; }
-    void Warn(QWidget*, const QString& text) override {
+    bool Ask(QWidget*, const QString&, const QString&) override { return true; }
+    void Warn(QWidget*, const QString& text, const QString&) override {
         std::fprintf(stderr, "warning: %s\n", qPrintable(text));
     }
     QString ChooseFile(QWidget*, bool, const QString&) override { return name; }
