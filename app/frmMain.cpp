@@ -284,11 +284,12 @@ void frmMain::Winsock1_Close() {
 }
 
 void frmMain::RecordArrival(const char* bytes, qint64 count) {
-    const std::string line = MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
-                                             static_cast<std::size_t>(count));
-    m_captureList.Prepend(line);
-    if (m_captureList.Count() > static_cast<int>(kMaxLines))
-        m_captureList.RemoveLast();
+    ForEachCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
+                       static_cast<std::size_t>(count), [this](const std::string& line) {
+                           m_captureList.Prepend(line);
+                           if (m_captureList.Count() > static_cast<int>(kMaxLines))
+                               m_captureList.RemoveLast();
+                       });
 }
 
 void frmMain::ReplaceCaptureList(CaptureLines lines) {

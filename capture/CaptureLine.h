@@ -2,6 +2,7 @@
 
 #include "capture/CaptureLines.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,7 +10,7 @@
 
 // Capture lines: the text form of one socket read, "[date] [time]" then " XX" per byte shown.
 
-inline constexpr std::size_t kMaxLineBytes = 256; // bytes shown of one read; the rest are dropped
+inline constexpr std::size_t kMaxLineBytes = 256; // bytes a line holds at most
 inline constexpr std::size_t kMaxLines = 5000;    // lines kept after an arrival
 
 // "[date] [time]": the part of a capture line before its bytes.
@@ -17,6 +18,16 @@ std::string MakeCapturePrefix(std::string_view date, std::string_view time);
 
 // A whole capture line: prefix, then " XX" for each of the first kMaxLineBytes bytes.
 std::string MakeCaptureLine(std::string_view prefix, const std::uint8_t* bytes, std::size_t count);
+
+// Every line of one read, in arrival order: a read of more than kMaxLineBytes bytes becomes consecutive
+// lines of at most kMaxLineBytes bytes with the same date and time, so nothing received is ever
+// dropped and every line still fits the files, the decoders and the dump.
+template <typename AddLine>
+void ForEachCaptureLine(std::string_view prefix, const std::uint8_t* bytes, std::size_t count,
+                        AddLine addLine) {
+    for (std::size_t first = 0; first < count; first += kMaxLineBytes)
+        addLine(MakeCaptureLine(prefix, bytes + first, std::min(kMaxLineBytes, count - first)));
+}
 
 // The parts of a capture line, for the headless commands. Date and time are the texts inside the
 // first two bracket pairs (empty when the line does not have them); byteText follows modCommon::ByteText.

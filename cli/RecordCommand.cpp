@@ -15,16 +15,19 @@ constexpr std::string_view kCommand = "record";
 
 constexpr std::string_view kHelp = R"(Usage: tarc-emulator record [--port N] [--out FILE] [--once]
 
-Listens like the window (on every local interface) and prints every arrival as a capture line on
-standard output as it comes: "[date] [time]" then the bytes of one read in hex. One connection at a
-time; when it closes, listens again for the next one. Connections and disconnections are reported on
-standard error with the peer's address. Stop with Ctrl+C (SIGINT) or SIGTERM.
+Listens like the window (on every local IPv4 and IPv6 interface) and prints every arrival as capture
+lines on standard output as it comes: "[date] [time]" then the bytes of one read in hex, a read of more
+than 256 bytes as several lines with the same date and time. One connection at a time; when it closes,
+listens again for the next one. Connections and disconnections are reported on standard error with the
+peer's address. Stop with Ctrl+C (SIGINT), SIGTERM or SIGHUP.
 
-  --port N       the port to listen on (default 60173; 0 picks a free one, reported on stderr)
-  --out FILE     also keep FILE a capture file the window's "Load Capt." opens (newest line first),
-                 rewritten at most half a second after an arrival and complete when the recorder
-                 stops; every write replaces the file whole, so a kill at any moment leaves the last
-                 complete version
+  --port N       the port to listen on (default 60173; 0 picks a free one, said once on stderr and
+                 kept for every later connection)
+  --out FILE     also keep FILE a capture file the window's "Load Capt." opens (newest line first).
+                 Every line goes first to FILE.journal (oldest first), so a kill loses nothing
+                 printed; FILE follows within about half a second (longer for a long recording) and is
+                 complete when the recorder stops, which removes the journal. A journal left by a
+                 killed recorder is taken up again by the next start with the same FILE.
   --once         stop after the first connection closes
   -h, --help     show this help
 

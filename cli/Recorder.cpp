@@ -1,51 +1,85 @@
 #include "cli/Recorder.h"
 
+#include "capture/CaptureLine.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "common/WriteAll.h"
-#include "link/CaptureFileIO.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::string_view kCommand = "record";
-// The file is rewritten whole (newest line first), so saves are spaced out; with this spacing it is at
-// most half a second plus one save behind the last arrival.
-constexpr int kSaveSpacingMs = 500;
+// The file follows the arrivals at most this far behind while the recording is short...
+constexpr qint64 kRewriteSpacingMs = 500;
+// ...and a long one is rewritten after at least this many times its last rewrite took, so rewriting
+// costs at most a fortieth of the time (and of a core) whatever the file's size.
+constexpr qint64 kRewriteShare = 40;
+
+std::string Text(const QString& text) {
+    return text.toStdString();
+}
 
 } // namespace
 
 Recorder::Recorder(const Settings& settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_formatText(CurrentFormatText().toStdString()) {
-    m_saveTimer.setSingleShot(true);
-    connect(&m_saveTimer, &QTimer::timeout, this, &Recorder::Save);
+    m_rewriteTimer.setSingleShot(true);
+    connect(&m_rewriteTimer, &QTimer::timeout, this, &Recorder::StartRewrite);
     m_link.SetLocalPort(settings.port);
     connect(&m_link, &TcpLink::ConnectionRequest, this, &Recorder::OnConnectionRequest);
     connect(&m_link, &TcpLink::DataArrival, this, &Recorder::OnDataArrival);
     connect(&m_link, &TcpLink::PeerClose, this, &Recorder::OnPeerClose);
 }
 
+Recorder::~Recorder() {
+    WaitForRewrite();
+}
+
 bool Recorder::Start() {
-    if (!m_settings.outPath.isEmpty() && !Save())
+    if (!Listen())
         return false;
-    return Listen();
+    if (m_settings.outPath.isEmpty())
+        return true;
+    const QString journalPath = JournalPath(m_settings.outPath);
+    const bool leftOver = QFileInfo::exists(journalPath);
+    QString error;
+    if (!m_journal.Open(journalPath, &error)) {
+        PrintError(kCommand, "cannot write " + Text(journalPath) + ": " + Text(error));
+        m_link.Close();
+        return false;
+    }
+    // A journal left by a recorder that was killed is the recording it was making: go on with it.
+    if (leftOver && m_journal.Lines() > 0)
+        PrintError(kCommand, "going on with the " + std::to_string(m_journal.Lines()) +
+                                 " lines of an interrupted recording in " + Text(journalPath));
+    if (!RewriteNow()) {
+        m_link.Close();
+        if (!leftOver)
+            m_journal.Remove();
+        return false;
+    }
+    return true;
 }
 
 bool Recorder::Listen() {
     TcpLink::ListenError error;
     if (m_link.Listen(&error)) {
-        PrintError(kCommand, "listening on port " + std::to_string(m_link.LocalPort()));
+        // Said once: a port chosen by the system stays the same for every later connection.
+        if (!m_listenedBefore)
+            PrintError(kCommand, "listening on port " + std::to_string(m_link.LocalPort()));
+        m_listenedBefore = true;
         return true;
     }
     if (error.inUse)
-        PrintError(kCommand, "port " + std::to_string(m_settings.port) + " is already in use");
+        PrintError(kCommand, "port " + std::to_string(m_link.LocalPort()) + " is already in use");
     else
-        PrintError(kCommand, "cannot listen on port " + std::to_string(m_settings.port) + ": " +
-                                 error.reason.toStdString());
+        PrintError(kCommand,
+                   "cannot listen on port " + std::to_string(m_link.LocalPort()) + ": " + Text(error.reason));
     return false;
 }
 
@@ -54,7 +88,7 @@ void Recorder::OnConnectionRequest() {
     if (!m_link.Accept())
         return;
     m_peerName = m_link.RemoteName();
-    PrintError(kCommand, "connection from " + m_peerName.toStdString());
+    PrintError(kCommand, "connection from " + Text(m_peerName));
 }
 
 void Recorder::OnDataArrival(qint64 bytesTotal) {
@@ -62,60 +96,116 @@ void Recorder::OnDataArrival(qint64 bytesTotal) {
 }
 
 void Recorder::OnPeerClose() {
-    PrintError(kCommand, "disconnection from " + m_peerName.toStdString());
+    PrintError(kCommand, "disconnection from " + Text(m_peerName));
     m_peerName.clear();
     if (m_finished)
         return;
     if (m_settings.once)
-        Finish(m_saveFailed ? kExitUsage : kExitOk);
+        Finish(kExitOk);
     else if (!Listen())
         Finish(kExitUsage);
 }
 
 void Recorder::Record(const QByteArray& bytes) {
-    std::string line = MakeCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                       static_cast<std::size_t>(bytes.size()));
-    if (const int error = m_outputFailed ? 0 : WriteAll(STDOUT_FILENO, line + '\n'); error != 0) {
-        m_outputFailed = true;
-        PrintError(kCommand, std::string("cannot write to standard output: ") + std::strerror(error));
-        if (m_settings.outPath.isEmpty()) {
+    std::string printed;
+    ForEachCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                       static_cast<std::size_t>(bytes.size()), [&](const std::string& line) {
+                           if (m_journal.IsOpen())
+                               m_journal.Append(line);
+                           printed += line;
+                           printed += '\n';
+                       });
+    // The journal first: a line on standard output is always in the journal already.
+    if (m_journal.IsOpen()) {
+        QString error;
+        if (!m_journal.Flush(false, &error)) {
+            PrintError(kCommand, "cannot write " + Text(m_journal.Path()) + ": " + Text(error));
             Finish(kExitUsage);
             return;
         }
+        ScheduleRewrite();
     }
-    if (!m_settings.outPath.isEmpty()) {
-        m_lines.push_front(line);
-        ScheduleSave();
+    if (const int error = m_outputFailed ? 0 : WriteAll(STDOUT_FILENO, printed); error != 0) {
+        m_outputFailed = true;
+        PrintError(kCommand, std::string("cannot write to standard output: ") + std::strerror(error));
+        if (m_settings.outPath.isEmpty())
+            Finish(kExitUsage);
     }
 }
 
-void Recorder::ScheduleSave() {
-    if (m_saveTimer.isActive())
+void Recorder::ScheduleRewrite() {
+    if (m_rewriting || m_rewriteTimer.isActive())
         return;
-    const qint64 since = m_sinceSave.isValid() ? m_sinceSave.elapsed() : kSaveSpacingMs;
-    m_saveTimer.start(static_cast<int>(std::max<qint64>(0, kSaveSpacingMs - since)));
+    const qint64 spacing = std::max(kRewriteSpacingMs, kRewriteShare * m_lastRewriteMs);
+    m_rewriteTimer.start(static_cast<int>(std::max<qint64>(0, spacing - m_sinceRewrite.elapsed())));
 }
 
-bool Recorder::Save() {
-    m_sinceSave.start();
-    if (SaveCaptureFile(m_settings.outPath, m_formatText, m_lines)) {
-        if (m_saveFailed)
-            PrintError(kCommand, "writing " + m_settings.outPath.toStdString() + " again");
-        m_saveFailed = false;
-        return true;
-    }
-    if (!m_saveFailed)
-        PrintError(kCommand,
-                   "cannot write " + m_settings.outPath.toStdString() + " (the last good version stays)");
-    m_saveFailed = true;
-    return false;
+void Recorder::StartRewrite() {
+    if (m_rewriting || m_journal.Size() == m_rewrittenSize)
+        return;
+    m_rewriting = true;
+    const std::uint64_t size = m_journal.Size();
+    m_rewriter = std::thread(
+        [this, size, journal = m_journal.Path(), out = m_settings.outPath, format = m_formatText] {
+            QElapsedTimer clock;
+            clock.start();
+            QString error;
+            const bool ok = WriteCaptureFileFromJournal(journal, size, out, format, &error);
+            const qint64 elapsed = clock.elapsed();
+            QMetaObject::invokeMethod(
+                this,
+                [this, ok, error, elapsed, size] {
+                    if (ok)
+                        m_rewrittenSize = size;
+                    OnRewriteDone(ok, error, elapsed);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void Recorder::OnRewriteDone(bool ok, QString error, qint64 elapsedMs) {
+    if (m_rewriter.joinable())
+        m_rewriter.join();
+    m_rewriting = false;
+    m_lastRewriteMs = elapsedMs;
+    m_sinceRewrite.start();
+    ReportFileError(ok, error);
+    if (!m_finished && m_journal.Size() != m_rewrittenSize)
+        ScheduleRewrite();
+}
+
+void Recorder::WaitForRewrite() {
+    if (m_rewriter.joinable())
+        m_rewriter.join();
+    m_rewriting = false;
+}
+
+bool Recorder::RewriteNow() {
+    WaitForRewrite();
+    QString error;
+    const bool ok = WriteCaptureFileFromJournal(m_journal.Path(), m_journal.Size(), m_settings.outPath,
+                                                m_formatText, &error);
+    if (ok)
+        m_rewrittenSize = m_journal.Size();
+    m_sinceRewrite.start();
+    ReportFileError(ok, error);
+    return ok;
+}
+
+void Recorder::ReportFileError(bool ok, const QString& error) {
+    if (!ok && !m_fileFailed)
+        PrintError(kCommand, "cannot write " + Text(m_settings.outPath) + ": " + Text(error) +
+                                 " (every line is kept in " + Text(m_journal.Path()) + ")");
+    else if (ok && m_fileFailed)
+        PrintError(kCommand, "writing " + Text(m_settings.outPath) + " again");
+    m_fileFailed = !ok;
 }
 
 void Recorder::Stop() {
     if (!m_peerName.isEmpty()) {
         // What the connection still holds is recorded before it is dropped.
         m_link.ReadWaiting();
-        PrintError(kCommand, "stopped; closing the connection from " + m_peerName.toStdString());
+        PrintError(kCommand, "stopped; closing the connection from " + Text(m_peerName));
     }
     m_link.Close();
     Finish(kExitOk);
@@ -126,8 +216,13 @@ void Recorder::Finish(int exitStatus) {
         return;
     m_finished = true;
     m_link.Close();
-    m_saveTimer.stop();
-    if (!m_settings.outPath.isEmpty() && !Save())
-        exitStatus = kExitUsage;
+    m_rewriteTimer.stop();
+    if (m_journal.IsOpen()) {
+        // The file complete: the journal has done its work. Kept when the file could not be written.
+        if (RewriteNow())
+            m_journal.Remove();
+        else
+            exitStatus = kExitUsage;
+    }
     emit finished(exitStatus);
 }

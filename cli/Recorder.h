@@ -1,8 +1,7 @@
 #pragma once
 
-#include "capture/CaptureLine.h"
+#include "link/Journal.h"
 #include "link/LocalClock.h"
-
 #include "link/TcpLink.h"
 
 #include <QElapsedTimer>
@@ -11,9 +10,15 @@
 #include <QTimer>
 
 #include <string>
+#include <thread>
 
 // The window's receive path without the window: listens, takes one connection at a time and turns every
-// read into a capture line on standard output and, optionally, in a capture file kept up to date.
+// read into capture lines on standard output and, optionally, in a capture file kept up to date.
+//
+// With a file, every line goes first to an append-only journal beside it (FILE.journal, oldest first),
+// then to standard output, so a kill at any moment loses nothing printed. FILE itself, newest line first,
+// is rewritten from the journal on a thread of its own, spaced so that rewriting takes a small, fixed
+// share of the time however long the recording grows; nothing of the recording is held in memory.
 class Recorder : public QObject {
     Q_OBJECT
 
@@ -25,11 +30,15 @@ public:
     };
 
     explicit Recorder(const Settings& settings, QObject* parent = nullptr);
+    ~Recorder() override;
 
-    // Writes the empty capture file and starts listening; false (with the message printed) on failure.
+    // Starts listening, then opens the journal and writes the file; false (with the message printed) on
+    // failure. The file is not touched before listening has succeeded.
     bool Start();
     // Takes what the connection still holds, completes the file and finishes.
     void Stop();
+
+    static QString JournalPath(const QString& outPath) { return outPath + QStringLiteral(".journal"); }
 
 signals:
     void finished(int exitStatus);
@@ -40,8 +49,12 @@ private:
     void OnPeerClose();
     bool Listen();
     void Record(const QByteArray& bytes);
-    void ScheduleSave();
-    bool Save();
+    void ScheduleRewrite();
+    void StartRewrite();
+    void OnRewriteDone(bool ok, QString error, qint64 elapsedMs);
+    void WaitForRewrite();
+    bool RewriteNow();
+    void ReportFileError(bool ok, const QString& error);
     void Finish(int exitStatus);
 
     Settings m_settings;
@@ -49,10 +62,16 @@ private:
     std::string m_formatText;
     TcpLink m_link;
     QString m_peerName; // empty while no peer is connected
-    CaptureLines m_lines;
-    QTimer m_saveTimer;
-    QElapsedTimer m_sinceSave;
-    bool m_saveFailed = false;
+    bool m_listenedBefore = false;
+
+    Journal m_journal;
+    std::thread m_rewriter;
+    bool m_rewriting = false;
+    std::uint64_t m_rewrittenSize = 0; // journal bytes the file holds
+    QTimer m_rewriteTimer;
+    QElapsedTimer m_sinceRewrite;
+    qint64 m_lastRewriteMs = 0;
+    bool m_fileFailed = false;
     bool m_outputFailed = false;
     bool m_finished = false;
 };

@@ -2,16 +2,41 @@
 
 #include "capture/CaptureFile.h"
 
+#include <QSaveFile>
 #include <QString>
 
-// Reading and writing capture files on disk. Neither touches a window; the callers show the messages.
+#include <string>
 
-// Writes the list through a QSaveFile: on any failure (cannot create, short write, full disk, commit
-// refused) the file that was there before is left exactly as it was and false is returned.
-bool SaveCaptureFile(const QString& path, std::string_view formatText, const CaptureLines& lines);
+// Reading and writing capture files on disk. Nothing here touches a window; the callers show the messages.
+
+// Writes a capture file through a QSaveFile, line by line in pieces of about a megabyte, so a large list
+// is never held twice: on any failure (cannot create, short write, full disk, commit refused) the file
+// that was there before is left exactly as it was.
+class CaptureFileWriter {
+public:
+    CaptureFileWriter(const QString& path, std::string_view formatText);
+    void Add(std::string_view line);
+    bool Ok() const { return m_ok; }
+    void Cancel();
+    // Puts the file in place; false, with the reason, when anything went wrong.
+    bool Commit(QString* error = nullptr);
+
+private:
+    bool WriteChunk();
+
+    QSaveFile m_file;
+    std::string m_chunk;
+    QString m_error;
+    bool m_ok = true;
+};
+
+// The whole list through a CaptureFileWriter. On failure returns false and says why.
+bool SaveCaptureFile(const QString& path, std::string_view formatText, const CaptureLines& lines,
+                     QString* error = nullptr);
 
 struct LoadedCaptureFile {
     bool readOk = false;      // false: the file could not be opened or read whole
+    QString error;            // why, when it could not
     ParsedCaptureFile parsed; // valid only when readOk
 };
 

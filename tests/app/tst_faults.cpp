@@ -245,7 +245,15 @@ private slots:
     void aPeerThatFloodsFiftyMegabytes() {
         RecordHex(*window, "05");
         int arrivals = 0;
-        connect(&window->CaptureList(), &QAbstractItemModel::rowsInserted, window.get(), [&] { ++arrivals; });
+        // Every line must go on exactly where the one before it ended: together they are the stream.
+        std::size_t received = 0;
+        bool continuous = true;
+        connect(&window->CaptureList(), &QAbstractItemModel::rowsInserted, window.get(), [&] {
+            ++arrivals;
+            const MessageTokens bytes = TokensOf(0);
+            for (const std::string_view byte : bytes)
+                continuous = continuous && modCommon::HexValue(byte) == received++ % kPeriod;
+        });
         // The longest time the event loop was away: what the operator feels as a frozen window.
         QElapsedTimer sinceTick;
         qint64 longestStall = 0;
@@ -273,6 +281,8 @@ private slots:
               static_cast<long long>(residentGrowth), static_cast<long long>(heapGrowth));
 
         QVERIFY(arrivals > 0);
+        QVERIFY2(continuous, "a line does not go on where the one before it ended");
+        QCOMPARE(received, kTotal);
         QCOMPARE(Count(), std::min(1 + arrivals, static_cast<int>(kMaxLines)));
         if (1 + arrivals <= static_cast<int>(kMaxLines))
             QCOMPARE(BytesOf(Lines().back()), QStringLiteral("05"));

@@ -197,26 +197,36 @@ private slots:
         QCOMPARE(BytesOf(0), QStringLiteral("01 02"));
     }
 
-    void aLineShowsAtMost256Bytes_data() {
+    // A read over 256 bytes is several lines of at most 256 bytes, oldest part first, so the later part
+    // sits above it; put back together they are the read, byte for byte, under one date and time.
+    void aLongReadIsKeptWhole_data() {
         QTest::addColumn<int>("sent");
-        QTest::addColumn<int>("shown");
-        QTest::newRow("one byte") << 1 << 1;
-        QTest::newRow("255") << 255 << 255;
-        QTest::newRow("256") << 256 << 256;
-        QTest::newRow("300") << 300 << 256;
+        QTest::addColumn<QList<int>>("lineSizes"); // newest first
+        QTest::newRow("one byte") << 1 << QList<int>{1};
+        QTest::newRow("256") << 256 << QList<int>{256};
+        QTest::newRow("257") << 257 << QList<int>{1, 256};
+        QTest::newRow("300") << 300 << QList<int>{44, 256};
+        QTest::newRow("513") << 513 << QList<int>{1, 256, 256};
     }
-    void aLineShowsAtMost256Bytes() {
+    void aLongReadIsKeptWhole() {
         QFETCH(int, sent);
-        QFETCH(int, shown);
+        QFETCH(QList<int>, lineSizes);
+        RecordHex(*window, "05");
         QByteArray bytes(sent, '\0');
         for (int i = 0; i < sent; ++i)
-            bytes[i] = static_cast<char>(i);
+            bytes[i] = static_cast<char>(i * 7);
         window->RecordArrival(bytes.constData(), bytes.size());
-        const QStringList fields = BytesOf(0).split(u' ');
-        QCOMPARE(fields.size(), shown);
-        QCOMPARE(fields.last(),
-                 QString::fromLatin1(QByteArray(1, static_cast<char>(shown - 1)).toHex().toUpper()));
-        QVERIFY(kLineShape.match(Lines().first()).hasMatch());
+        QCOMPARE(window->CaptureList().Count(), lineSizes.size() + 1);
+        QByteArray joined;
+        for (int row = lineSizes.size() - 1; row >= 0; --row) {
+            const QStringList fields = BytesOf(row).split(u' ');
+            QCOMPARE(fields.size(), lineSizes[row]);
+            joined += QByteArray::fromHex(BytesOf(row).toLatin1());
+            QVERIFY(kLineShape.match(Lines()[row]).hasMatch());
+            QCOMPARE(Lines()[row].section(u']', 0, 1), Lines()[0].section(u']', 0, 1));
+        }
+        QCOMPARE(joined, bytes);
+        QCOMPARE(BytesOf(lineSizes.size()), QStringLiteral("05"));
     }
 
     void theListIsTrimmedToFiveThousandOnePerArrival() {

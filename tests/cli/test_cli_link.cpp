@@ -2,10 +2,13 @@
 #include "CliProcess.h"
 #include "link/CaptureFileIO.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <csignal>
 
 namespace {
 
@@ -60,6 +63,11 @@ QStringList FileLines(const QString& path) {
     for (const std::string_view line : loaded.parsed.lines)
         lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
     return lines;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList Reversed(QStringList lines) {
@@ -139,43 +147,94 @@ private slots:
     }
 
     void stopMidRecording_data() {
-        QTest::addColumn<bool>("kill");
-        QTest::newRow("SIGTERM: the file is complete") << false;
-        QTest::newRow("SIGKILL: the file is still a valid capture file") << true;
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM: the file is complete") << int(SIGTERM);
+        QTest::newRow("SIGHUP: the same") << int(SIGHUP);
+        QTest::newRow("SIGKILL: the journal keeps every printed line, the next start goes on")
+            << int(SIGKILL);
     }
 
     void stopMidRecording() {
-        QFETCH(bool, kill);
+        QFETCH(int, signal);
+        const bool kill = signal == SIGKILL;
         QTemporaryDir dir;
         const QString path = dir.filePath("capture.txt");
+        const QString journal = path + ".journal";
+        const quint16 port = FreePort();
+        QStringList printed;
+        {
+            RecorderProcess recorder;
+            QVERIFY(recorder.Start(port, {"--out", path}));
+            QTcpSocket client;
+            client.connectToHost(QHostAddress::LocalHost, port);
+            QVERIFY(client.waitForConnected(kWaitMs));
+            client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+
+            // Messages keep arriving while the recorder is stopped.
+            QTimer sender;
+            int sequence = 0;
+            connect(&sender, &QTimer::timeout, [&] {
+                QByteArray message = QByteArray::fromHex("0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00");
+                message[14] = static_cast<char>(sequence++);
+                client.write(message);
+            });
+            sender.start(3);
+            QVERIFY(recorder.WaitForLines(150));
+            QCOMPARE(::kill(static_cast<pid_t>(recorder.process().processId()), signal), 0);
+            QCOMPARE(recorder.Finish(), kill ? -1 : 0);
+            sender.stop();
+            printed = recorder.Lines();
+        }
+        QVERIFY(printed.size() >= 150);
+        if (!kill) {
+            QCOMPARE(FileLines(path), Reversed(printed));
+            QVERIFY(!QFile::exists(journal));
+            return;
+        }
+        // Killed at any moment: the journal holds every line printed (and perhaps the read it was printing).
+        const QStringList journaled = QString::fromUtf8(ReadFile(journal)).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(journaled.size() >= printed.size());
+        QCOMPARE(journaled.mid(0, printed.size()), printed);
+        // The next start with the same file takes the interrupted recording up again.
+        RecorderProcess again;
+        QVERIFY(again.Start(port, {"--out", path}));
+        QVERIFY(again.err().contains("interrupted recording"));
+        QTRY_COMPARE_WITH_TIMEOUT(FileLines(path), Reversed(journaled), kWaitMs);
+        again.process().terminate();
+        QCOMPARE(again.Finish(), 0);
+        QCOMPARE(FileLines(path), Reversed(journaled));
+        QVERIFY(!QFile::exists(journal));
+    }
+
+    // A burst far larger than a read: every byte comes back, in order, from lines of at most 256 bytes,
+    // on standard output and in the file alike.
+    void aBurstComesBackWhole() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("burst.txt");
         const quint16 port = FreePort();
         RecorderProcess recorder;
-        QVERIFY(recorder.Start(port, {"--out", path}));
+        QVERIFY(recorder.Start(port, {"--out", path, "--once"}));
+        QByteArray burst(2 << 20, '\0');
+        for (qsizetype i = 0; i < burst.size(); ++i)
+            burst[i] = static_cast<char>((i * 131) >> 3);
         QTcpSocket client;
         client.connectToHost(QHostAddress::LocalHost, port);
         QVERIFY(client.waitForConnected(kWaitMs));
-        client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-
-        // Messages keep arriving while the recorder is stopped.
-        QTimer sender;
-        int sequence = 0;
-        connect(&sender, &QTimer::timeout, [&] {
-            QByteArray message = QByteArray::fromHex("0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00");
-            message[14] = static_cast<char>(sequence++);
-            client.write(message);
-        });
-        sender.start(3);
-        QVERIFY(recorder.WaitForLines(150));
-        kill ? recorder.process().kill() : recorder.process().terminate();
-        QCOMPARE(recorder.Finish(), kill ? -1 : 0);
-        sender.stop();
-
-        // After SIGTERM every recorded line is in the file; after SIGKILL, whatever moment it died at, the
-        // file holds whole lines that were recorded, newest first.
-        const QStringList fileLines = FileLines(path);
-        const QStringList printed = recorder.Lines();
-        QVERIFY(printed.size() >= 150 && fileLines.size() <= printed.size());
-        QCOMPARE(fileLines, Reversed(printed.mid(0, kill ? fileLines.size() : printed.size())));
+        client.write(burst);
+        client.disconnectFromHost();
+        QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(kWaitMs));
+        QCOMPARE(recorder.Finish(), 0);
+        const auto joined = [](const QStringList& lines) {
+            QByteArray bytes;
+            for (const QString& text : ByteTexts(lines)) {
+                if (text.count(u' ') >= 256)
+                    return QByteArray("a line of more than 256 bytes");
+                bytes += QByteArray::fromHex(text.toLatin1());
+            }
+            return bytes;
+        };
+        QVERIFY(joined(recorder.Lines()) == burst);
+        QVERIFY(joined(Reversed(FileLines(path))) == burst);
     }
 
     void sendRoundTrip() {
@@ -238,6 +297,9 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("port in use") << QStringList{"record", "--port", busy}
                                      << "port " + busy + " is already in use";
+        QTest::newRow("a folder as the file")
+            << QStringList{"record", "--port", closed, "--out", QDir::tempPath()}
+            << "cannot write " + QDir::tempPath() + ": Is a directory";
         QTest::newRow("unwritable file")
             << QStringList{"record", "--port", closed, "--out", "/nonexistent/x.txt"}
             << "cannot write /nonexistent/x.txt";
@@ -256,6 +318,35 @@ private slots:
         QTest::newRow("bad hex") << QStringList{"send", "04 4G"} << "not a message in hex: \"04 4G\"";
         QTest::newRow("missing replay file") << QStringList{"send", "--replay", "/nonexistent/c.txt"}
                                              << "cannot read /nonexistent/c.txt: No such file or directory";
+    }
+
+    // A recorder that cannot listen leaves the file alone; one that lets the system choose its port says
+    // it once and keeps it for the next client.
+    void theFileWaitsForTheListenerAndPortZeroIsKept() {
+        QVERIFY(m_busy.isListening() || m_busy.listen(QHostAddress::LocalHost, 0));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("kept.txt");
+        QVERIFY(WriteFile(path, "an earlier recording\r\n"));
+        QCOMPARE(RunCli({"record", "--port", QString::number(m_busy.serverPort()), "--out", path}).status, 2);
+        QCOMPARE(ReadFile(path), QByteArray("an earlier recording\r\n"));
+        QVERIFY(!QFile::exists(path + ".journal"));
+
+        RecorderProcess recorder;
+        QVERIFY(recorder.Start(0));
+        const QRegularExpressionMatch said =
+            QRegularExpression(R"(listening on port (\d+))").match(QString::fromUtf8(recorder.err()));
+        QVERIFY(said.hasMatch());
+        const quint16 port = said.captured(1).toUShort();
+        for (int round = 0; round < 2; ++round) {
+            QTcpSocket client;
+            client.connectToHost(QHostAddress::LocalHost, port);
+            QVERIFY(client.waitForConnected(kWaitMs));
+            client.write(QByteArray::fromHex("05"));
+            QVERIFY(recorder.WaitForLines(round + 1));
+            client.disconnectFromHost();
+            QTRY_COMPARE_WITH_TIMEOUT(recorder.err().count("disconnection from"), round + 1, kWaitMs);
+        }
+        QCOMPARE(recorder.err().count("listening on port"), 1);
     }
 
     void usageErrors() {
