@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -40,6 +41,21 @@ bool IsVersion(std::string_view argument) {
     return argument == "--version" || argument == "-v";
 }
 
+constexpr std::string_view kCommands = "the commands are decode, record and send; --version and --help";
+
+// The options Qt's window classes take for themselves (with one dash or two, "-style=fusion" too):
+// with these the window opens as usual. Any other option is a typing error, not a window.
+bool IsWindowOption(std::string_view argument) {
+    static constexpr std::string_view kOptions[] = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+        "qwindowtitle", "reverse", "session", "display", "geometry", "style", "stylesheet", "widgetcount",
+        "nograb", "dograb", "sync", "qmljsdebugger", "title", "name", "visual", "ncols", "cmap", "fn",
+        "font", "bg", "background", "fg", "foreground", "btn", "button", "im", "inputstyle"};
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    argument = argument.substr(0, argument.find('='));
+    return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
+}
+
 int RunCommand(const QString& command, const QStringList& arguments) {
     if (command == "decode")
         return RunDecodeCommand(arguments);
@@ -47,8 +63,8 @@ int RunCommand(const QString& command, const QStringList& arguments) {
         return RunRecordCommand(arguments);
     if (command == "send")
         return RunSendCommand(arguments);
-    PrintError(std::string_view{},
-               "unknown command \"" + command.toStdString() + "\" (see: tarc-emulator --help)");
+    PrintError(std::string_view{}, "unknown command \"" + command.toStdString() + "\": " + std::string(kCommands) +
+                                       " (see: tarc-emulator --help)");
     return kExitUsage;
 }
 
@@ -58,8 +74,13 @@ int RunHeadless(int argc, char** argv) {
     if (argc < 2)
         return -1;
     const std::string_view first = argv[1];
-    if (first.starts_with('-') && !IsHelp(first) && !IsVersion(first))
-        return -1; // Qt's own options, such as -platform or -style: the window handles them
+    if (first.starts_with('-') && !IsHelp(first) && !IsVersion(first)) {
+        if (IsWindowOption(first))
+            return -1; // Qt's own options, such as -platform or -style: the window handles them
+        PrintError({}, "unknown option \"" + std::string(first) + "\": " + std::string(kCommands) +
+                           " (see: tarc-emulator --help)");
+        return kExitUsage;
+    }
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(kProgramName.data(), kProgramName.size()));

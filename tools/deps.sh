@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the tool need, when any is missing.
 set -euo pipefail
 
-packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2)
+# xvfb and xauth: "xvfb-run make run" opens the window where there is no display.
+packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 xvfb xauth)
 [ "${TARC_FUZZ:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()

@@ -132,7 +132,10 @@ void frmAccesibleFloors::ReDraw() {
 }
 
 void frmAccesibleFloors::ShowWindow() {
-    if (!m_loaded)
+    // The page stays, but what it shows is the line just handed over, never the one before it.
+    if (m_loaded)
+        ShowFloors(VScroll1->value());
+    else
         Load();
     Present(this);
 }

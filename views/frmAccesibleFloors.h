@@ -24,7 +24,8 @@ public:
     void setFloorData(std::string_view byteText);
     // Back to the first page and drawn, loading the window hidden when it is not loaded.
     void ReDraw();
-    // Shows the window (not modal); a window that is not loaded starts at the first page.
+    // Shows the window (not modal); a window that is not loaded starts at the first page, one that is
+    // open keeps its page and draws it anew from the data stored last.
     void ShowWindow();
 
     const FloorData& floorData() const { return m_data; }

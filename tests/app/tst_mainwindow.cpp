@@ -170,6 +170,24 @@ private slots:
         QCOMPARE(FloorCell(0), QStringLiteral("11"));
     }
 
+    // Details on a short 0x20 line after a full one: the page stays, its rows show the short line.
+    void detailsRedrawsTheLineItHandsOver() {
+        RecordHex(*window, Msg20("FF"));
+        RecordHex(*window, "4C410000203030303101");
+        ClickRow(*window, 1);
+        Button("btnDetailFloors")->click();
+        FloorsScroll()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(FloorCell(0), QStringLiteral("11"));
+        ClickRow(*window, 0); // one floor byte: not handed over by the selection itself
+        QCOMPARE(FloorCell(0), QStringLiteral("11"));
+        Button("btnDetailFloors")->click();
+        QCOMPARE(FloorsScroll()->value(), 1);
+        QCOMPARE(FloorsRow0(), QStringLiteral("02"));
+        QCOMPARE(FloorCell(0), QString()); // byte 2 is missing from the short line
+        FloorsScroll()->triggerAction(QAbstractSlider::SliderToMinimum);
+        QCOMPARE(FloorCell(0), QStringLiteral("01"));
+    }
+
     void detailsForATrimmedLineDoesNothing() {
         RecordHex(*window, Msg20("01"));
         Fill(4999);

@@ -242,8 +242,11 @@ private slots:
                                    << "tarc-emulator decode: cannot read /: Is a directory";
         QTest::newRow("unknown option") << QStringList{"decode", "--jsn"} << "Unknown option 'jsn'";
         QTest::newRow("bad hex") << QStringList{"decode", "--hex", "04 4G"} << "--hex takes 1 to 256 bytes";
-        QTest::newRow("unknown command")
-            << QStringList{"decod"} << "tarc-emulator: unknown command \"decod\"";
+        QTest::newRow("unknown command") << QStringList{"decod"}
+                                         << "tarc-emulator: unknown command \"decod\": the commands are decode, record and send";
+        QTest::newRow("unknown option, not a window")
+            << QStringList{"--verison"} << "tarc-emulator: unknown option \"--verison\": the commands are decode";
+        QTest::newRow("unknown short option") << QStringList{"-x"} << "unknown option \"-x\"";
     }
 
     void usageAndInputErrors() {
@@ -253,6 +256,21 @@ private slots:
         QCOMPARE(run.status, 2);
         QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
         QVERIFY(run.out.isEmpty());
+    }
+
+    // Without a display the window says how to run it and stops, instead of Qt aborting.
+    void noDisplay() {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        process.setProcessEnvironment(environment);
+        process.start(CliProgram(), {});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 2);
+        const QByteArray err = process.readAllStandardError();
+        QVERIFY2(err.contains("xvfb-run tarc-emulator") && err.count('\n') == 1, err.constData());
     }
 
     void versionAndHelp() {
