@@ -85,6 +85,7 @@ const QString kExitQuestion = QStringLiteral("Are you sure you wish to exit?");
 const QString kClearQuestion = QStringLiteral("Are you sure you want to delete it?");
 const QString kSaveFailed = QStringLiteral("Unable to save the file.");
 const QString kLoadFailed = QStringLiteral("Unable to load the file.");
+const QString kRestoreQuestion = QStringLiteral("Restore the lines of the last recording?");
 
 } // namespace
 
@@ -286,6 +287,7 @@ void frmMain::Winsock1_Close() {
 void frmMain::RecordArrival(const char* bytes, qint64 count) {
     ForEachCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
                        static_cast<std::size_t>(count), [this](const std::string& line) {
+                           m_recovery.Add(line);
                            m_captureList.Prepend(line);
                            if (m_captureList.Count() > static_cast<int>(kMaxLines))
                                m_captureList.RemoveLast();
@@ -345,6 +347,8 @@ void frmMain::btnSaveCapture_Click() {
     m_lastFileName = name;
     if (!SaveCaptureFile(name, m_formatText.toStdString(), m_captureList.Lines()))
         m_prompts->Warn(this, kSaveFailed);
+    else
+        m_recovery.Retire();
 }
 
 void frmMain::btnLoadCapture_Click() {
@@ -357,8 +361,10 @@ void frmMain::btnLoadCapture_Click() {
             m_prompts->Warn(this, kLoadFailed);
             return;
         }
-        if (loaded.parsed.status == ParsedCaptureFile::Status::Ok)
+        if (loaded.parsed.status == ParsedCaptureFile::Status::Ok) {
             ReplaceCaptureList(std::move(loaded.parsed.lines));
+            m_recovery.Retire();
+        }
     }
     InitDetailView();
 }
@@ -366,18 +372,50 @@ void frmMain::btnLoadCapture_Click() {
 void frmMain::btnClearCapture_Click() {
     if (m_captureList.Count() == 0)
         return;
-    if (!m_prompts->Ask(this, kClearQuestion))
+    if (!m_prompts->Ask(this, kClearQuestion, UnsavedText()))
         return;
     ReplaceCaptureList({});
+    m_recovery.Retire();
     InitDetailView();
 }
 
+QString frmMain::UnsavedText() const {
+    const qint64 unsaved = m_recovery.Unsaved();
+    if (unsaved == 0)
+        return {};
+    return unsaved == 1 ? QStringLiteral("1 line has not been saved.")
+                        : QStringLiteral("%1 lines have not been saved.").arg(unsaved);
+}
+
+void frmMain::OfferRecovery() {
+    for (const RecoveryJournal::Leftover& leftover : m_recovery.FindLeftovers()) {
+        const QString count = leftover.lines == 1
+                                  ? QStringLiteral("1 line was recorded")
+                                  : QStringLiteral("%1 lines were recorded").arg(leftover.lines);
+        if (!m_prompts->Ask(this, kRestoreQuestion,
+                            count +
+                                QStringLiteral(" and not saved before the tool last ended unexpectedly."))) {
+            RecoveryJournal::Discard(leftover);
+            continue;
+        }
+        std::optional<CaptureLines> restored = m_recovery.Restore(leftover);
+        if (!restored)
+            continue;
+        // The restored lines are older than anything recorded since: they go below it.
+        CaptureLines lines = m_captureList.Lines();
+        for (const std::string_view line : *restored)
+            lines.push_back(line);
+        ReplaceCaptureList(std::move(lines));
+    }
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (!m_prompts->Ask(this, kExitQuestion)) {
+    if (!m_prompts->Ask(this, kExitQuestion, UnsavedText())) {
         event->ignore();
         return;
     }
     event->accept();
+    m_recovery.Retire();
     Winsock1->Close();
     if (m_floors)
         m_floors->hide();

@@ -4,6 +4,7 @@
 #include "app/Prompts.h"
 #include "decode/DecodeTable.h"
 #include "link/LocalClock.h"
+#include "link/RecoveryJournal.h"
 
 #include <QWidget>
 
@@ -42,8 +43,14 @@ public:
     frmAccesibleFloors* FloorsWindow() const { return m_floors.get(); }
     frmDumpList* DumpWindow() const { return m_dump.get(); }
 
-    // The receive path after the socket read: one capture line on top, the list trimmed to 5000.
+    // The receive path after the socket read: the read's capture lines on top (a read of more than 256
+    // bytes is several lines), the list trimmed to 5000 after each.
     void RecordArrival(const char* bytes, qint64 count);
+
+    // At start-up: offers back the lines of any window that ended without saving them (a crash, a kill,
+    // a power cut). Called once the window is shown, so the question has a window to belong to.
+    void OfferRecovery();
+    const RecoveryJournal& Recovery() const { return m_recovery; }
 
 signals:
     // The operator confirmed Exit: the application ends at once.
@@ -58,6 +65,8 @@ private:
     void InitWindow();
     void InitDetailView();
     void SetConnectState(int state);
+    // "N lines have not been saved." for the questions that would lose them, or nothing.
+    QString UnsavedText() const;
     void DrawDetailView();
 
     void btnAction_Click(int index);
@@ -88,6 +97,7 @@ private:
     QString m_lastFileName;
     LocalClock m_clock;
     CaptureListModel m_captureList;
+    RecoveryJournal m_recovery;
     DecodeTable m_table;
 
     QGroupBox* Frame3 = nullptr;

@@ -52,5 +52,6 @@ int main(int argc, char* argv[]) {
     // exit() rather than quit(): quit() would first ask every window to close, and so ask again.
     QObject::connect(&window, &frmMain::ExitConfirmed, &app, [] { QCoreApplication::exit(0); });
     window.show();
+    window.OfferRecovery();
     return app.exec();
 }

@@ -4,12 +4,23 @@
 #include "app/Prompts.h"
 #include "app/frmMain.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
 
 #include <memory>
+
+// No test touches a user's settings or recovery journal: every program of the window's tests works in
+// Qt's test folders, under the names the application itself uses.
+inline void UseTestFolders() {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("tarc-emulator"));
+    QCoreApplication::setApplicationName(QStringLiteral("tarc-emulator"));
+}
+Q_CONSTRUCTOR_FUNCTION(UseTestFolders)
 
 // Answers the main window's questions and dialogs without showing them, and remembers what was asked.
 struct FakePrompts : Prompts {

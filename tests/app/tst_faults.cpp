@@ -3,13 +3,16 @@
 #include "AppTestSupport.h"
 
 #include "common/modCommon.h"
+#include "link/RecoveryJournal.h"
 #include "link/TcpLink.h"
 #include "views/frmDumpList.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -367,6 +370,56 @@ private slots:
         QVERIFY(WaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
         QCOMPARE(Count(), 1);
         ExpectStillWorking();
+    }
+
+    // A window killed mid-recording gives its lines back at the next start; the journal is retired once
+    // they are saved, and the questions that would lose lines say how many.
+    void aKilledWindowGivesItsLinesBack() {
+        QTemporaryDir home; // the journals live under the home folder: a fresh one for this test
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toLocal8Bit());
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", oldHome); });
+        QVERIFY(RecoveryJournal().FindLeftovers().empty());
+
+        QProcess child;
+        child.start(QStringLiteral(WINDOW_CHILD_PATH), {});
+        QVERIFY(child.waitForStarted(10000));
+        QVERIFY(WaitFor([&] { return child.canReadLine() || child.state() != QProcess::Running; }));
+        QCOMPARE(child.readLine(), QByteArray("listening\n"));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, kPort);
+        QVERIFY(client.waitForConnected(2000));
+        const QList<QByteArray> sent = {"0441000011000000", "0C4100001030303031303031313000", "05"};
+        for (int i = 0; i < sent.size(); ++i) {
+            client.write(QByteArray::fromHex(sent[i]));
+            QVERIFY(WaitFor([&] { return child.canReadLine(); }));
+            QCOMPARE(child.readLine(), QByteArray("line\n"));
+        }
+        // Every line is on the disk within the flush interval; then the process dies without a word.
+        QTest::qWait(RecoveryJournal::kFlushMs + 500);
+        child.kill();
+        QVERIFY(child.waitForFinished(5000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        window->OfferRecovery();
+        QCOMPARE(prompts.asked, QStringList{"Restore the lines of the last recording?"});
+        QVERIFY(prompts.details.last().startsWith("3 lines were recorded"));
+        QCOMPARE(Count(), 3);
+        for (int i = 0; i < sent.size(); ++i)
+            QCOMPARE(BytesOf(Lines()[static_cast<std::size_t>(2 - i)]),
+                     QString::fromLatin1(QByteArray::fromHex(sent[i]).toHex(' ').toUpper()));
+        QVERIFY(RecoveryJournal().FindLeftovers().empty()); // taken over, not offered twice
+
+        // Still unsaved: Exit and Clear say how many; a Save retires the journal.
+        prompts.answer = false;
+        FindButton(*window, "btnClearCapture")->click();
+        QCOMPARE(prompts.details.last(), QStringLiteral("3 lines have not been saved."));
+        prompts.fileName = dir.filePath(QStringLiteral("restored.txt"));
+        FindButton(*window, "btnSaveCapture")->click();
+        QCOMPARE(window->Recovery().Unsaved(), 0);
+        window->close();
+        QCOMPARE(prompts.details.last(), QString());
+        QVERIFY(QDir(RecoveryJournal::Folder()).entryList({"*.journal"}, QDir::Files).isEmpty());
     }
 
     // Only a line far longer than any the tool records is cut for the list, and never inside a character.
