@@ -41,8 +41,15 @@ Recorder::~Recorder() {
 }
 
 bool Recorder::Start() {
-    if (!Listen())
+    if (!Listen() || !OpenFile())
         return false;
+    // Said once, when the file is ready: a port chosen by the system stays the same for every later
+    // connection.
+    PrintError(kCommand, "listening on port " + std::to_string(m_link.LocalPort()));
+    return true;
+}
+
+bool Recorder::OpenFile() {
     if (m_settings.outPath.isEmpty())
         return true;
     const QString journalPath = JournalPath(m_settings.outPath);
@@ -68,13 +75,8 @@ bool Recorder::Start() {
 
 bool Recorder::Listen() {
     TcpLink::ListenError error;
-    if (m_link.Listen(&error)) {
-        // Said once: a port chosen by the system stays the same for every later connection.
-        if (!m_listenedBefore)
-            PrintError(kCommand, "listening on port " + std::to_string(m_link.LocalPort()));
-        m_listenedBefore = true;
+    if (m_link.Listen(&error))
         return true;
-    }
     if (error.inUse)
         PrintError(kCommand, "port " + std::to_string(m_link.LocalPort()) + " is already in use");
     else

@@ -48,6 +48,7 @@ private:
     void OnDataArrival(qint64 bytesTotal);
     void OnPeerClose();
     bool Listen();
+    bool OpenFile();
     void Record(const QByteArray& bytes);
     void ScheduleRewrite();
     void StartRewrite();
@@ -62,7 +63,6 @@ private:
     std::string m_formatText;
     TcpLink m_link;
     QString m_peerName; // empty while no peer is connected
-    bool m_listenedBefore = false;
 
     Journal m_journal;
     std::thread m_rewriter;

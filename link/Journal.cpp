@@ -95,7 +95,7 @@ bool Journal::Open(const QString& path, QString* error) {
         Close();
         return false;
     }
-    m_size = lastEnd;
+    m_size = m_synced = lastEnd;
     m_lines = lines;
     return true;
 }
@@ -122,11 +122,13 @@ bool Journal::Flush(bool sync, QString* error) {
         m_pending.clear();
         m_pendingLines = 0;
     }
-    if (sync && ::fdatasync(m_fd) != 0) {
+    if (sync && m_size > m_synced && ::fdatasync(m_fd) != 0) {
         if (error)
             *error = SystemReason(errno);
         return false;
     }
+    if (sync)
+        m_synced = m_size;
     return true;
 }
 
@@ -135,7 +137,7 @@ void Journal::Remove() {
     if (!m_path.isEmpty())
         QFile::remove(m_path);
     m_pending.clear();
-    m_size = m_lines = m_pendingLines = 0;
+    m_size = m_synced = m_lines = m_pendingLines = 0;
 }
 
 std::optional<CaptureLines> ReadJournal(const QString& path) {

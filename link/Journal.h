@@ -31,6 +31,7 @@ public:
     // returns false and says why; the journal then holds only whole lines written before.
     bool Flush(bool sync, QString* error);
     bool HasPending() const { return !m_pending.empty(); }
+    std::size_t PendingBytes() const { return m_pending.size(); }
 
     // Bytes and lines on disk: always whole lines.
     std::uint64_t Size() const { return m_size; }
@@ -48,6 +49,7 @@ private:
     std::uint64_t m_pendingLines = 0;
     std::uint64_t m_size = 0;
     std::uint64_t m_lines = 0;
+    std::uint64_t m_synced = 0; // bytes known to be on the disk
 };
 
 // The lines of a journal file, newest first, as the capture list holds them; nullopt when it cannot

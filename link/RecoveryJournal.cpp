@@ -11,6 +11,7 @@ namespace {
 const QString kPrefix = QStringLiteral("recovery-");
 const QString kJournalSuffix = QStringLiteral(".journal");
 const QString kLockSuffix = QStringLiteral(".lock");
+constexpr std::size_t kMostPending = std::size_t{1} << 20;
 
 QString JournalPathOf(const QString& id) {
     return RecoveryJournal::Folder() + u'/' + kPrefix + id + kJournalSuffix;
@@ -54,13 +55,16 @@ void RecoveryJournal::Add(std::string_view line) {
     if (!EnsureOpen())
         return;
     m_journal.Append(line);
+    // A flood is written as it comes rather than held: memory stays bounded, and the sync waits.
+    if (m_journal.PendingBytes() >= kMostPending)
+        m_journal.Flush(false, nullptr);
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
 
 void RecoveryJournal::Flush() {
     m_flushTimer.stop();
-    if (m_journal.IsOpen() && m_journal.HasPending())
+    if (m_journal.IsOpen())
         m_journal.Flush(true, nullptr);
 }
 

@@ -146,12 +146,13 @@ private slots:
         scroll->setSliderDown(false);
         QCOMPARE(FirstRow(&window), QString("21:00010100"));
 
-        // New data alone does not redraw, nor does showing a loaded window ("Details" on the same line);
-        // the next page drawn uses it.
+        // New data alone does not redraw; showing a loaded window ("Details") keeps its page and draws
+        // it from the new data, never from the line before.
         window.setFloorData(Message(80, "E4"));
+        QCOMPARE(FirstRow(&window), QString("21:00010100"));
         window.ShowWindow();
         QCOMPARE(scroll->value(), 20);
-        QCOMPARE(FirstRow(&window), QString("21:00010100"));
+        QCOMPARE(FirstRow(&window), QString("21:11100100"));
         scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(FirstRow(&window), QString("22:11100100"));
 
