@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -38,6 +39,8 @@ double PerCallMicros(qint64 nanos, int calls) {
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The recovery journal is written as in use, but into Qt's test folders, never a user's.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     frmMain window;
     FileOnly prompts;
