@@ -195,6 +195,7 @@ private slots:
         const QStringList journaled = QString::fromUtf8(ReadFile(journal)).split('\n', Qt::SkipEmptyParts);
         QVERIFY(journaled.size() >= printed.size());
         QCOMPARE(journaled.mid(0, printed.size()), printed);
+        QVERIFY(RunCli({"decode", path}).err.contains("capture.txt.journal exists"));
         // The next start with the same file takes the interrupted recording up again.
         RecorderProcess again;
         QVERIFY(again.Start(port, {"--out", path}));
