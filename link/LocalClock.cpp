@@ -24,7 +24,10 @@ const std::string& LocalClock::Prefix() {
 }
 
 QString TimeFormatWithoutZone() {
-    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    return WithoutZone(QLocale::system().timeFormat(QLocale::LongFormat));
+}
+
+QString WithoutZone(const QString& format) {
     QString result;
     bool quoted = false;
     for (const QChar c : format) {

@@ -24,6 +24,8 @@ private:
 
 // The system's time format with seconds, its time-zone letters removed.
 QString TimeFormatWithoutZone();
+// A time format without its time-zone field ("t", "tt"...), quoted text kept as it is.
+QString WithoutZone(const QString& format);
 
 // FormatText: the date order of the system's short date format, then " [hh:mm:ss]".
 QString CurrentFormatText();

@@ -188,16 +188,6 @@ private slots:
         QCOMPARE(FloorCell(0), QStringLiteral("01"));
     }
 
-    void detailsForATrimmedLineDoesNothing() {
-        RecordHex(*window, Msg20("01"));
-        Fill(4999);
-        ClickRow(*window, 4999);
-        QVERIFY(Button("btnDetailFloors")->isVisible());
-        RecordHex(*window, kMsg11); // drops the selected line
-        Button("btnDetailFloors")->click();
-        QVERIFY(!window->FloorsWindow() || !window->FloorsWindow()->isVisible());
-    }
-
     void doubleClickShowsTheDumpOfThatLine() {
         RecordHex(*window, kMsg11);
         RecordHex(*window, "0102030405060708090A0B0C0D0E0F1011");

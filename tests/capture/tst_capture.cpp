@@ -1,11 +1,10 @@
 #include "capture/CaptureFile.h"
 #include "capture/CaptureLine.h"
+#include "capture/DateOrder.h"
 #include "link/CaptureFileIO.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -146,51 +145,18 @@ private slots:
         QVERIFY(!(copy == CaptureLines{"arrival", "loaded line number 1!!"}));
     }
 
-    void unusablePath_data() {
-        QTest::addColumn<QString>("relativePath");
-        QTest::newRow("folder") << "folder";
-        QTest::newRow("inside a missing folder") << "missing/capture.txt";
+    void dateOrder_data() {
+        QTest::addColumn<QString>("sample");
+        QTest::addColumn<QString>("formatText");
+        QTest::newRow("month first") << QString("11/22/2012") << QString("[mm/dd/yyyy] [hh:mm:ss]");
+        QTest::newRow("day first") << QString("22.11.2012") << QString("[dd/mm/yyyy] [hh:mm:ss]");
+        QTest::newRow("year first") << QString("2012/11/22") << QString("[yyyy/mm/dd] [hh:mm:ss]");
+        QTest::newRow("two-digit year first") << QString("12/11/22") << QString("[yyyy/mm/dd] [hh:mm:ss]");
+        QTest::newRow("empty") << QString() << QString("[yyyy/mm/dd] [hh:mm:ss]");
     }
-    void unusablePath() {
-        QFETCH(QString, relativePath);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("folder"));
-        QVERIFY(!LoadCaptureFile(dir.filePath(relativePath)).readOk);
-        QVERIFY(!SaveCaptureFile(dir.filePath(relativePath), kFormat, CaptureLines{"x"}));
-        QCOMPARE(Entries(dir.path()), QStringList{"folder"});
-        QVERIFY(Entries(dir.filePath("folder")).isEmpty());
-    }
-
-    void saveOnFullDiskKeepsOldFile_data() {
-        QTest::addColumn<int>("diskKib");
-        QTest::addColumn<int>("fillerKib");
-        QTest::addColumn<int>("lineCount");
-        QTest::newRow("list just larger than the free space") << 64 << 40 << 1500;
-        QTest::newRow("first piece fits, a later one does not") << 2048 << 0 << 70000;
-    }
-    // A real full file system: the one place where a short write is not an error, so the one place
-    // the count check is proved.
-    void saveOnFullDiskKeepsOldFile() {
-        QFETCH(int, diskKib);
-        QFETCH(int, fillerKib);
-        QFETCH(int, lineCount);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString size = QString("size=%1k").arg(diskKib);
-        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", size, "tmpfs", dir.path()}) != 0)
-            QSKIP("mount of a small tmpfs refused (it needs root)");
-        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {dir.path()}); });
-        const QString path = dir.filePath("capture.txt");
-        const QByteArray old = "[yyyy/mm/dd] [hh:mm:ss]\r\nthe old capture file\r\n";
-        QVERIFY(WriteFile(path, old));
-        QVERIFY(WriteFile(dir.filePath("filler"), QByteArray(fillerKib << 10, 'f')));
-        CaptureLines lines; // of about 40 bytes each in the file
-        for (int i = 0; i < lineCount; ++i)
-            lines.push_back("[2024/05/17] [14:03:27] 0C 41 00 " + std::to_string(i));
-        QVERIFY(FormatCaptureFile(kFormat, lines).size() > std::size_t(diskKib - fillerKib) << 10);
-        QVERIFY(!SaveCaptureFile(path, kFormat, lines));
-        QCOMPARE(ReadAll(path), old);
-        QCOMPARE(Entries(dir.path()), (QStringList{"capture.txt", "filler"}));
+    void dateOrder() {
+        QFETCH(QString, sample);
+        QTEST(QString::fromStdString(MakeFormatText(sample.toStdString())), "formatText");
     }
 };
 

@@ -1,4 +1,3 @@
-#include "capture/DateOrder.h"
 #include "decode/DecodeTable.h"
 #include "decode/Framing.h"
 
@@ -322,20 +321,6 @@ private slots:
         QCOMPARE(Cells(table.lblData), startUpCells);
         QCOMPARE(Cells(table.lblHeader), "_ _ _ _");
         QCOMPARE(Cells(table.lblHeaderExplanation), "_ _ _");
-    }
-
-    void dateOrder_data() {
-        QTest::addColumn<QString>("sample");
-        QTest::addColumn<QString>("formatText");
-        Row("month first", "11/22/2012", "[mm/dd/yyyy] [hh:mm:ss]");
-        Row("day first", "22.11.2012", "[dd/mm/yyyy] [hh:mm:ss]");
-        Row("year first", "2012/11/22", "[yyyy/mm/dd] [hh:mm:ss]");
-        Row("two-digit year first", "12/11/22", "[yyyy/mm/dd] [hh:mm:ss]");
-        Row("empty", "", "[yyyy/mm/dd] [hh:mm:ss]");
-    }
-    void dateOrder() {
-        QFETCH(QString, sample);
-        QTEST(QString::fromStdString(MakeFormatText(sample.toStdString())), "formatText");
     }
 };
 

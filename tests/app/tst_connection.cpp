@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "common/modCommon.h"
+#include "views/frmAccesibleFloors.h"
 
 namespace {
 
@@ -35,11 +36,13 @@ QColor TextColour(QLabel* label) {
     return label->palette().color(QPalette::WindowText);
 }
 
+const QByteArray kMsg20Full = "4C4100002030303031" + QByteArray("C3").repeated(64) + "30000000000000";
+
 const QRegularExpression kLineShape(QStringLiteral(R"(^\[[^\]\r\n]+\] \[[^\]\r\n]+\]( [0-9A-F]{2})*$)"));
 
 } // namespace
 
-class TestLink : public QObject {
+class TestConnection : public QObject {
     Q_OBJECT
 
 private:
@@ -229,19 +232,6 @@ private slots:
         QCOMPARE(BytesOf(lineSizes.size()), QStringLiteral("05"));
     }
 
-    void theListIsTrimmedToFiveThousandOnePerArrival() {
-        for (int i = 0; i < 4999; ++i)
-            RecordHex(*window, QByteArray::number(i % 256, 16).rightJustified(2, '0'));
-        QCOMPARE(window->CaptureList().Count(), 4999);
-        RecordHex(*window, "AA");
-        QCOMPARE(window->CaptureList().Count(), 5000);
-        QCOMPARE(BytesOf(4999), QStringLiteral("00"));
-        RecordHex(*window, "BB");
-        QCOMPARE(window->CaptureList().Count(), 5000);
-        QCOMPARE(BytesOf(0), QStringLiteral("BB"));
-        QCOMPARE(BytesOf(4999), QStringLiteral("01")); // the oldest, "00", is gone
-    }
-
     void arrivalsKeepTheSelectionAndTheTable() {
         RecordHex(*window, "0441000011000000");
         RecordHex(*window, "0c41000010");
@@ -265,30 +255,34 @@ private slots:
         QCOMPARE(CaptureView(*window)->SelectedRow(), 1);
     }
 
-    void theModelKeepsItsContract() {
-        for (int i = 0; i < 4998; ++i)
-            RecordHex(*window, "05");
+    // The list at its limit: an arrival inserts on top and drops the oldest line, once; the model keeps
+    // its contract throughout; a dropped selected line leaves nothing selected, the table as it was, and
+    // Details with nothing to hand over.
+    void theListIsTrimmedToFiveThousandOnePerArrival() {
+        RecordHex(*window, kMsg20Full);
+        for (int i = 1; i < 4999; ++i)
+            RecordHex(*window, QByteArray::number(i % 256, 16).rightJustified(2, '0'));
+        QCOMPARE(window->CaptureList().Count(), 4999);
+        ClickRow(*window, 4998);
+        QVERIFY(FindButton(*window, "btnDetailFloors")->isVisible());
+        const DecodeTable decoded = window->Table();
         // The tester checks the whole model at every change: attach it for the arrivals around the limit.
         QAbstractItemModelTester tester(const_cast<CaptureListModel*>(&window->CaptureList()),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        for (int i = 0; i < 5; ++i)
-            RecordHex(*window, "05");
+        RecordHex(*window, "AA");
         QCOMPARE(window->CaptureList().Count(), 5000);
+        QCOMPARE(CaptureView(*window)->SelectedRow(), 4999);
+        RecordHex(*window, "BB");
+        QCOMPARE(window->CaptureList().Count(), 5000);
+        QCOMPARE(BytesOf(0), QStringLiteral("BB"));
+        QCOMPARE(BytesOf(4999), QStringLiteral("01")); // the oldest, the 0x20 line, is gone
+        QCOMPARE(CaptureView(*window)->SelectedRow(), -1);
+        QCOMPARE(window->Table(), decoded);
+        FindButton(*window, "btnDetailFloors")->click();
+        QVERIFY(!window->FloorsWindow() || !window->FloorsWindow()->isVisible());
         prompts.answer = true;
         FindButton(*window, "btnClearCapture")->click();
         QCOMPARE(window->CaptureList().rowCount(), 0);
-    }
-
-    void trimmingTheSelectedLineSelectsNothing() {
-        for (int i = 0; i < 5000; ++i)
-            RecordHex(*window, "0441000011000000");
-        ClickRow(*window, 4999);
-        QCOMPARE(CaptureView(*window)->SelectedRow(), 4999);
-        const DecodeTable decoded = window->Table();
-        RecordHex(*window, "0c41000010");
-        QCOMPARE(window->CaptureList().Count(), 5000);
-        QCOMPARE(CaptureView(*window)->SelectedRow(), -1);
-        QCOMPARE(window->Table(), decoded);
     }
 
     void exitAsksFirst_data() {
@@ -328,5 +322,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLink)
-#include "tst_link.moc"
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

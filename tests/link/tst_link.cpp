@@ -1,0 +1,173 @@
+// link/: the local clock, capture files on disk and the journals, on real files.
+#include "capture/CaptureLine.h"
+#include "link/CaptureFileIO.h"
+#include "link/Journal.h"
+#include "link/LocalClock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <ctime>
+
+namespace {
+
+constexpr std::string_view kFormat = "[yyyy/mm/dd] [hh:mm:ss]";
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// Lines of every length from empty to well over a read block, so the backwards reading meets a line
+// across every kind of block boundary.
+QByteArrayList JournalLines() {
+    QByteArrayList lines;
+    for (int i = 0; i < 3000; ++i)
+        lines << "[d] [t] " + QByteArray(i * 37 % 1500, char('A' + i % 26));
+    lines << QByteArray() << QByteArray(3 << 20, 'L') << "last";
+    return lines;
+}
+
+} // namespace
+
+class tst_link : public QObject {
+    Q_OBJECT
+
+private slots:
+    void zoneLeavesTheTimeFormat_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("without");
+        QTest::newRow("24 hours") << "HH:mm:ss t"
+                                  << "HH:mm:ss";
+        QTest::newRow("12 hours") << "h:mm:ss AP t"
+                                  << "h:mm:ss AP";
+        QTest::newRow("zone first, long zone") << "tttt HH:mm:ss"
+                                               << "HH:mm:ss";
+        QTest::newRow("quoted t stays") << "HH:mm:ss 'at' t"
+                                        << "HH:mm:ss 'at'";
+    }
+    void zoneLeavesTheTimeFormat() {
+        QFETCH(QString, format);
+        QTEST(WithoutZone(format), "without");
+    }
+
+    // The prefix is made once a second and reused: the same text within a second, the next second's after.
+    void prefixOncePerSecond() {
+        LocalClock clock;
+        const std::string first = clock.Prefix();
+        QVERIFY(QRegularExpression(R"(^\[[^\]]+\] \[[^\]t]+\]$)")
+                    .match(QString::fromStdString(first))
+                    .hasMatch());
+        const std::time_t second = std::time(nullptr);
+        QVERIFY(QTest::qWaitFor([&] { return std::time(nullptr) != second; }, 3000));
+        const std::string next = clock.Prefix();
+        QVERIFY(next != first);
+        QCOMPARE(&clock.Prefix(), &clock.Prefix());
+        QCOMPARE(clock.Prefix(), next);
+    }
+
+    // A journal opened after a crash ends at its last whole line; the capture file made from it holds
+    // the lines newest first, whatever their length, and only those up to the size given.
+    void journalToCaptureFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("capture.txt.journal");
+        const QByteArrayList lines = JournalLines();
+        QVERIFY(WriteFile(path, lines.join('\n') + "\ncut short"));
+        Journal journal;
+        QVERIFY(journal.Open(path, nullptr));
+        QCOMPARE(journal.Lines(), std::uint64_t(lines.size()));
+        QVERIFY(ReadAll(path).endsWith("\nlast\n"));
+        journal.Append("appended");
+        QVERIFY(journal.Flush(true, nullptr));
+        QCOMPARE(journal.Lines(), std::uint64_t(lines.size() + 1));
+
+        const QString out = dir.filePath("capture.txt");
+        QVERIFY(WriteCaptureFileFromJournal(path, journal.Size(), out, kFormat, nullptr));
+        QByteArrayList expected = lines;
+        expected << "appended";
+        std::reverse(expected.begin(), expected.end());
+        QCOMPARE(ReadAll(out), QByteArray(kFormat.data()) + "\r\n" + expected.join("\r\n") + "\r\n");
+        const std::optional<CaptureLines> read = ReadJournal(path);
+        QVERIFY(read);
+        QCOMPARE(read->size(), std::size_t(expected.size()));
+        QCOMPARE(QByteArray::fromStdString(std::string(read->front())), QByteArray("appended"));
+
+        // Only the first two lines: the size a rewrite started with, while later lines came in.
+        const std::uint64_t two = std::uint64_t(lines[0].size() + lines[1].size() + 2);
+        QVERIFY(WriteCaptureFileFromJournal(path, two, out, kFormat, nullptr));
+        QCOMPARE(ReadAll(out), QByteArray(kFormat.data()) + "\r\n" + lines[1] + "\r\n" + lines[0] + "\r\n");
+        QVERIFY(WriteCaptureFileFromJournal(path, 0, out, kFormat, nullptr));
+        QCOMPARE(ReadAll(out), QByteArray(kFormat.data()) + "\r\n");
+
+        journal.Remove();
+        QVERIFY(!QFile::exists(path));
+        QString why;
+        QVERIFY(!WriteCaptureFileFromJournal(path, 10, out, kFormat, &why));
+        QCOMPARE(why, QStringLiteral("No such file or directory"));
+        QCOMPARE(ReadAll(out), QByteArray(kFormat.data()) + "\r\n"); // left as it was
+    }
+
+    void unusablePath_data() {
+        QTest::addColumn<QString>("relativePath");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("inside a missing folder") << "missing/capture.txt";
+    }
+    void unusablePath() {
+        QFETCH(QString, relativePath);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        QVERIFY(!LoadCaptureFile(dir.filePath(relativePath)).readOk);
+        QVERIFY(!SaveCaptureFile(dir.filePath(relativePath), kFormat, CaptureLines{"x"}));
+        QCOMPARE(Entries(dir.path()), QStringList{"folder"});
+        QVERIFY(Entries(dir.filePath("folder")).isEmpty());
+    }
+
+    void saveOnFullDiskKeepsOldFile_data() {
+        QTest::addColumn<int>("diskKib");
+        QTest::addColumn<int>("fillerKib");
+        QTest::addColumn<int>("lineCount");
+        QTest::newRow("list just larger than the free space") << 64 << 40 << 1500;
+        QTest::newRow("first piece fits, a later one does not") << 2048 << 0 << 70000;
+    }
+    // A real full file system: the one place where a short write is not an error, so the one place
+    // the count check is proved.
+    void saveOnFullDiskKeepsOldFile() {
+        QFETCH(int, diskKib);
+        QFETCH(int, fillerKib);
+        QFETCH(int, lineCount);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString size = QString("size=%1k").arg(diskKib);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", size, "tmpfs", dir.path()}) != 0)
+            QSKIP("mount of a small tmpfs refused (it needs root)");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {dir.path()}); });
+        const QString path = dir.filePath("capture.txt");
+        const QByteArray old = "[yyyy/mm/dd] [hh:mm:ss]\r\nthe old capture file\r\n";
+        QVERIFY(WriteFile(path, old));
+        QVERIFY(WriteFile(dir.filePath("filler"), QByteArray(fillerKib << 10, 'f')));
+        CaptureLines lines; // of about 40 bytes each in the file
+        for (int i = 0; i < lineCount; ++i)
+            lines.push_back("[2024/05/17] [14:03:27] 0C 41 00 " + std::to_string(i));
+        QVERIFY(FormatCaptureFile(kFormat, lines).size() > std::size_t(diskKib - fillerKib) << 10);
+        QVERIFY(!SaveCaptureFile(path, kFormat, lines));
+        QCOMPARE(ReadAll(path), old);
+        QCOMPARE(Entries(dir.path()), (QStringList{"capture.txt", "filler"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_link)
+#include "tst_link.moc"
