@@ -17,7 +17,7 @@ QString AddressText(const QHostAddress& address) {
 } // namespace
 
 TcpLink::TcpLink(QObject* parent) : QObject(parent) {
-    connect(&m_server, &QTcpServer::newConnection, this, &TcpLink::ConnectionRequest);
+    connect(&m_server, &QTcpServer::newConnection, this, &TcpLink::OnNewConnection);
 }
 
 TcpLink::~TcpLink() {
@@ -59,17 +59,34 @@ void TcpLink::Close() {
     }
 }
 
+void TcpLink::OnNewConnection() {
+    if (!m_socket) {
+        emit ConnectionRequest();
+        return;
+    }
+    while (QTcpSocket* second = m_server.nextPendingConnection()) {
+        const QString name = AddressText(second->peerAddress()) + u':' + QString::number(second->peerPort());
+        second->abort();
+        second->deleteLater();
+        emit Refused(name);
+    }
+}
+
 bool TcpLink::Accept() {
     // Take the connection before closing the listener: closing drops what is still pending, which is
     // how a second client is refused.
     QTcpSocket* socket = m_server.nextPendingConnection();
-    m_server.close();
+    if (!m_watchSecondClients || !socket)
+        m_server.close();
     if (!socket)
         return false;
     m_socket = socket;
     m_socket->setReadBufferSize(kReadBufferSize);
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpLink::OnReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpLink::OnDisconnected);
+    // Clients that came in the same moment are second clients.
+    if (m_watchSecondClients && m_server.hasPendingConnections())
+        QMetaObject::invokeMethod(this, &TcpLink::OnNewConnection, Qt::QueuedConnection);
     // Bytes that came with the connection are waiting already, and the peer may be gone again.
     QMetaObject::invokeMethod(
         this,
@@ -114,5 +131,7 @@ void TcpLink::OnDisconnected() {
     m_socket = nullptr;
     socket->disconnect(this);
     socket->deleteLater();
+    if (m_server.isListening())
+        m_server.close(); // the owner decides whether to listen again
     emit PeerClose();
 }

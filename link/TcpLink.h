@@ -37,6 +37,10 @@ public:
     // Takes the pending connection onto this object and stops listening. Bytes that came with the
     // connection, and a close that came with them, are reported at once.
     bool Accept();
+    // While connected, go on listening so that a second client is seen: it is closed at once and
+    // reported as Refused (without this, the system refuses it unseen, as the listener is closed).
+    void SetWatchSecondClients(bool watch) { m_watchSecondClients = watch; }
+    bool IsConnected() const { return m_socket != nullptr; }
 
     QString RemoteHostIP() const;
     quint16 RemotePort() const;
@@ -53,12 +57,16 @@ signals:
     void DataArrival(qint64 bytesTotal);
     // The peer closed or reset the connection; whatever it sent before was reported first.
     void PeerClose();
+    // A second client came while connected and was closed at once (only when watching for them).
+    void Refused(const QString& peerName);
 
 private:
+    void OnNewConnection();
     void OnReadyRead();
     void OnDisconnected();
 
     QTcpServer m_server;
     QTcpSocket* m_socket = nullptr;
     quint16 m_localPort = 0;
+    bool m_watchSecondClients = false;
 };
