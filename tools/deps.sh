@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the tool need, when any is missing.
 set -euo pipefail
 
-packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2)
+packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 libpcap-dev)
 [ "${TARC_FUZZ:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()
