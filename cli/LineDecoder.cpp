@@ -15,15 +15,15 @@ LineDecoder::LineDecoder(const DecodeOptions& options) : m_options(options) {
     InitDetailView(m_table);
 }
 
-bool LineDecoder::Decode(std::string_view source, std::size_t number, std::string_view line,
-                         std::string& out) {
+bool LineDecoder::Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out,
+                         std::string_view connection) {
     const CaptureLineParts parts = SplitCaptureLine(line);
     std::vector<MessageSpan>& spans = m_spans;
     FrameMessages(parts.byteText, spans);
     std::size_t byteCount = 0;
     for (const MessageSpan& span : spans)
         byteCount += span.count;
-    const LineInfo info{source, number, parts.date, parts.time, byteCount, &spans};
+    const LineInfo info{source, number, connection, parts.date, parts.time, byteCount, &spans};
 
     const std::size_t start = out.size();
     m_report->BeginLine(out, info);

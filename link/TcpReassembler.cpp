@@ -74,7 +74,7 @@ void TcpReassembler::Add(const TcpSegment& segment) {
         return;
     }
     Deliver(start, data, size, cut, segment.timeNs, segment.packet);
-    DeliverHeld();
+    DeliverHeld(true);
 }
 
 void TcpReassembler::Finish(std::uint64_t lastPacket) {
@@ -111,13 +111,15 @@ bool TcpReassembler::Deliver(std::uint64_t start, const std::uint8_t* data, std:
     return delivered;
 }
 
-void TcpReassembler::DeliverHeld() {
+void TcpReassembler::DeliverHeld(bool filled) {
     while (!m_held.empty() && m_held.begin()->first <= m_next) {
         auto node = m_held.extract(m_held.begin());
         Held& held = node.mapped();
         m_heldBytes -= held.data.size();
         if (!Deliver(node.key(), held.data.data(), held.data.size(), held.cut, held.timeNs, held.packet))
             ++m_repeated;
+        else if (filled)
+            ++m_reordered;
     }
 }
 
@@ -132,8 +134,6 @@ void TcpReassembler::Hold(std::uint64_t start, const std::uint8_t* data, std::si
         }
         m_heldBytes -= it->second.data.size();
         ++m_repeated;
-    } else {
-        ++m_heldCount;
     }
     it->second.data.assign(data, data + size);
     it->second.cut = cut;
@@ -150,5 +150,5 @@ void TcpReassembler::GiveUpFirstHole() {
         m_gaps.push_back({m_next, resume - m_next, m_reads.size()});
         m_next = resume;
     }
-    DeliverHeld();
+    DeliverHeld(false);
 }

@@ -62,8 +62,8 @@ public:
     bool rstSeen() const { return m_rst; }
     // Segments that carried no new byte: retransmissions and duplicates.
     std::uint64_t repeatedSegments() const { return m_repeated; }
-    // Segments that arrived ahead of a missing one and waited for it.
-    std::uint64_t heldSegments() const { return m_heldCount; }
+    // Segments that arrived ahead of one sent before them, and were put back in order when it came.
+    std::uint64_t reorderedSegments() const { return m_reordered; }
     // Bytes that came after their place was given up as a gap (or before the capture's first byte).
     std::uint64_t lateBytes() const { return m_lateBytes; }
     std::uint64_t missingBytes() const;
@@ -79,7 +79,8 @@ private:
     // False when every byte was delivered before.
     bool Deliver(std::uint64_t start, const std::uint8_t* data, std::size_t size, std::size_t cut,
                  std::int64_t timeNs, std::uint64_t packet);
-    void DeliverHeld();
+    // filled: the missing bytes before the held ones arrived, rather than being given up as a gap.
+    void DeliverHeld(bool filled);
     void Hold(std::uint64_t start, const std::uint8_t* data, std::size_t size, std::size_t cut,
               std::int64_t timeNs, std::uint64_t packet);
     void GiveUpFirstHole();
@@ -95,7 +96,7 @@ private:
     std::map<std::uint64_t, Held> m_held; // by stream position
     std::size_t m_heldBytes = 0;
     std::uint64_t m_repeated = 0;
-    std::uint64_t m_heldCount = 0;
+    std::uint64_t m_reordered = 0;
     std::uint64_t m_lateBytes = 0;
     std::vector<StreamRead> m_reads;
     std::vector<StreamGap> m_gaps;
