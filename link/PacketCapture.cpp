@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <sys/socket.h>
 
@@ -186,6 +187,13 @@ private:
     std::uint16_t m_port;
 };
 
+// A pcapng time is 64 bits of any unit: a damaged one can lie beyond what nanoseconds since 1970 hold.
+std::int64_t TimeNs(const timeval& time) {
+    constexpr std::int64_t kMostSeconds = std::numeric_limits<std::int64_t>::max() / kNsPerSecond - 1;
+    const std::int64_t seconds = std::clamp<std::int64_t>(time.tv_sec, 0, kMostSeconds);
+    return seconds * kNsPerSecond + std::clamp<std::int64_t>(time.tv_usec, 0, kNsPerSecond - 1);
+}
+
 std::string LinkTypeError(int linkType) {
     const char* name = pcap_datalink_val_to_name(linkType);
     const char* description = pcap_datalink_val_to_description(linkType);
@@ -220,7 +228,7 @@ PacketCaptureContents ReadPackets(pcap_t* pcap, std::uint16_t port) {
         if (!parser.Parse(contents.linkType, data, header->caplen, std::max(header->len, header->caplen), key,
                           segment))
             continue;
-        segment.timeNs = static_cast<std::int64_t>(header->ts.tv_sec) * kNsPerSecond + header->ts.tv_usec;
+        segment.timeNs = TimeNs(header->ts);
         segment.packet = contents.packets;
         auto& connections = contents.connections;
         if (connections.empty() || connections[last].key != key) {
