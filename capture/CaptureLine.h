@@ -18,6 +18,11 @@ std::string MakeCapturePrefix(std::string_view date, std::string_view time);
 // A whole capture line: prefix, then " XX" for each of the first kMaxLineBytes bytes.
 std::string MakeCaptureLine(std::string_view prefix, const std::uint8_t* bytes, std::size_t count);
 
+// Writes " XX" for each of the count bytes, all of them, and returns the end: the lines of a packet
+// capture are made a million at a time.
+char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count);
+void AppendCaptureBytes(std::string& out, const std::uint8_t* bytes, std::size_t count);
+
 // The parts of a capture line, for the headless commands. Date and time are the texts inside the
 // first two bracket pairs (empty when the line does not have them); byteText follows modCommon::ByteText.
 struct CaptureLineParts {

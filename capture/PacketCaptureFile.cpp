@@ -1,12 +1,11 @@
 #include "capture/PacketCaptureFile.h"
 
+#include "capture/CaptureLine.h"
 #include "capture/LocalClock.h"
-#include "common/modCommon.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,35 +27,40 @@ CaptureLines PacketCaptureLines(const PacketCaptureContents& contents, LocalCloc
         for (const StreamRead& read : connection.stream.reads())
             reads.push_back({&connection, &read});
     // Each connection's reads are already in the order its socket would read them; stable keeps it.
-    std::stable_sort(reads.begin(), reads.end(), [](const ReadRef& a, const ReadRef& b) {
+    const auto byDelivery = [](const ReadRef& a, const ReadRef& b) {
         return a.read->delivered < b.read->delivered;
-    });
+    };
+    if (!std::is_sorted(reads.begin(), reads.end(), byDelivery))
+        std::stable_sort(reads.begin(), reads.end(), byDelivery);
 
-    std::string text;
-    std::vector<std::pair<std::size_t, std::size_t>> lines; // offset and size in text, newest first
+    const auto prefixOf = [&clock](const StreamRead& read) -> const std::string& {
+        return clock.PrefixAt(static_cast<std::time_t>(read.timeNs / kNsPerSecond));
+    };
+    const auto linesOf = [](const StreamRead& read) {
+        return (read.size + kMaxLineBytes - 1) / kMaxLineBytes;
+    };
+    // The exact size first: one buffer for a million lines, never grown.
+    std::size_t size = 0;
+    for (const ReadRef& ref : reads)
+        size += linesOf(*ref.read) * prefixOf(*ref.read).size() + 3 * ref.read->size;
+    CaptureLines result;
+    auto owned = std::make_unique<char[]>(size);
+    char* const text = owned.get();
+    const std::string_view kept = result.AdoptText(std::move(owned), size);
+    char* p = text;
     for (auto it = reads.rbegin(); it != reads.rend(); ++it) {
         const StreamRead& read = *it->read;
-        const std::string& prefix = clock.PrefixAt(static_cast<std::time_t>(read.timeNs / kNsPerSecond));
+        const std::string& prefix = prefixOf(read);
         const std::uint8_t* bytes = it->connection->stream.bytes().data() + read.at;
-        const std::size_t parts = (read.size + kMaxLineBytes - 1) / kMaxLineBytes;
-        for (std::size_t part = parts; part-- > 0;) {
+        for (std::size_t part = linesOf(read); part-- > 0;) {
             const std::size_t first = part * kMaxLineBytes;
-            const std::size_t count = std::min(kMaxLineBytes, read.size - first);
-            const std::size_t start = text.size();
-            text += prefix;
-            for (std::size_t i = 0; i < count; ++i) {
-                text += ' ';
-                modCommon::AppendByteToHex(text, bytes[first + i]);
-            }
-            lines.emplace_back(start, text.size() - start);
+            char* const start = p;
+            p = std::copy(prefix.begin(), prefix.end(), p);
+            p = PutCaptureBytes(p, bytes + first, std::min(kMaxLineBytes, read.size - first));
+            result.AppendView(
+                kept.substr(static_cast<std::size_t>(start - text), static_cast<std::size_t>(p - start)));
         }
     }
-    CaptureLines result;
-    auto owned = std::make_unique<char[]>(text.size());
-    std::memcpy(owned.get(), text.data(), text.size());
-    const std::string_view kept = result.AdoptText(std::move(owned), text.size());
-    for (const auto& [offset, size] : lines)
-        result.AppendView(kept.substr(offset, size));
     return result;
 }
 

@@ -5,7 +5,6 @@
 #include "cli/AppendNumber.h"
 #include "cli/CommandLine.h"
 #include "cli/JsonText.h"
-#include "common/modCommon.h"
 #include "link/PacketCapture.h"
 
 #include <algorithm>
@@ -326,10 +325,7 @@ void DecodeConnection(const std::string& path, const TcpConnection& connection, 
         }
         const StreamRead& read = reads[item.read];
         line = clock.PrefixAt(static_cast<std::time_t>(read.timeNs / kNsPerSecond));
-        for (std::size_t i = item.first; i < item.first + item.count; ++i) {
-            line += ' ';
-            modCommon::AppendByteToHex(line, bytes[i]);
-        }
+        AppendCaptureBytes(line, bytes.data() + item.first, item.count);
         decoder.Add(path, read.packet, line, records.connectionText());
         if (++batched % kBatchMessages == 0)
             decoder.Submit();
