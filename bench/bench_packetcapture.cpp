@@ -3,6 +3,7 @@
 // is run three times, interleaved so that a busy moment of a shared machine hits all of them alike;
 // min and median are printed, and the ratios of decode to libpcap alone.
 
+#include "ResidentMemory.h"
 #include "capture/PacketCaptureFile.h"
 #include "cli/DecodeRun.h"
 #include "link/PacketCapture.h"
@@ -165,6 +166,12 @@ int main(int argc, char** argv) {
             [&] { loadedLines = LoadPacketCaptureFile(QString::fromStdString(path)).parsed.lines.size(); }));
     }
     ::close(devNull);
+    // The window's Load once more, for its memory: the peak while it runs, and what the list keeps.
+    const long before = StatusKb("VmRSS");
+    const bool peakReset = ResetPeakRss();
+    const LoadedCaptureFile loaded = LoadPacketCaptureFile(QString::fromStdString(path));
+    const long peak = StatusKb("VmHWM");
+    const long kept = StatusKb("VmRSS");
 
     std::printf(
         "bench_packetcapture: %d packets (pcap, Ethernet), %u worker threads, %d runs each (checksum %llu)\n",
@@ -174,7 +181,15 @@ int main(int argc, char** argv) {
     Print("decode, text, every core", decodeAll, libpcap);
     Print("decode, text, one thread", decodeOne, libpcap);
     Print("window Load (lines, newest first)", load, libpcap);
-    std::printf("  window Load gave %zu lines\n", loadedLines);
+    std::printf(
+        "  window Load gave %zu lines; resident %.1f MB before, peak %.1f MB%s, %.1f MB while the list "
+        "holds them\n",
+        loaded.parsed.lines.size(), static_cast<double>(before) / 1024, static_cast<double>(peak) / 1024,
+        peakReset ? "" : " (peak not reset: of the whole run)", static_cast<double>(kept) / 1024);
+    if (loaded.parsed.lines.size() != loadedLines) {
+        std::printf("  error: the timed Loads gave %zu lines\n", loadedLines);
+        return 1;
+    }
     const bool met = decodeAll.Median() <= 2 * libpcap.Median();
     std::printf("  target: decode at least half as fast as libpcap alone (ratio <= 2.00): %s\n",
                 met ? "met" : "NOT met");
