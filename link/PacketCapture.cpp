@@ -10,6 +10,7 @@
 #include <limits>
 #include <map>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -271,6 +272,10 @@ bool LooksLikePacketCapture(const std::uint8_t* bytes, std::size_t size) {
 }
 
 bool IsPacketCaptureFile(const std::string& path) {
+    // Only a regular file can be looked at and read again from its start: a pipe would lose the bytes.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;

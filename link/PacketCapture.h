@@ -50,7 +50,8 @@ struct PacketCaptureContents {
     std::string error;
 };
 
-// Whether a file starts like a pcap or a pcapng file (at least 4 bytes needed).
+// Whether a file starts like a pcap or a pcapng file (at least 4 bytes needed). Only a regular file is
+// looked at: a pipe or a terminal is left unread.
 bool LooksLikePacketCapture(const std::uint8_t* bytes, std::size_t size);
 bool IsPacketCaptureFile(const std::string& path);
 

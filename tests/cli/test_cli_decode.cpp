@@ -403,6 +403,14 @@ private slots:
                      "8 50400 t8 one 8 bytes short=0 cmd=11 valid"}));
     }
 
+    // Telling a packet capture by its first bytes must not take them from a pipe given by name.
+    void pipeGivenByName() {
+        const CliRun run = RunCli({"decode", "/dev/stdin"}, kLine11 + "\n");
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.startsWith("/dev/stdin:1  [11/22/2012] [10:15:30]  8 bytes: one message\n"),
+                 run.out.constData());
+    }
+
     // What was read before a fault is decoded; the fault is an input error.
     void packetCaptureFaults_data() {
         QTest::addColumn<QByteArray>("kind");
