@@ -6,12 +6,14 @@
 #include "common/AppVersion.h"
 #include "common/modCommon.h"
 #include "link/CaptureFileIO.h"
+#include "link/PacketCaptureFile.h"
 #include "link/TcpLink.h"
 #include "views/ControlName.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -355,7 +357,9 @@ void frmMain::btnLoadCapture_Click() {
     const QString name = m_prompts->ChooseFile(this, false, m_lastFileName);
     if (!name.isEmpty()) {
         m_lastFileName = name;
-        LoadedCaptureFile loaded = LoadCaptureFile(name);
+        LoadedCaptureFile loaded = IsPacketCaptureFile(QFile::encodeName(name).toStdString())
+                                       ? LoadPacketCaptureFile(name)
+                                       : LoadCaptureFile(name);
         if (!loaded.readOk || loaded.parsed.status == ParsedCaptureFile::Status::NotCapture) {
             // Nothing of the file reaches the list: it is read whole before the list is touched.
             m_prompts->Warn(this, kLoadFailed);

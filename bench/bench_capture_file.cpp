@@ -1,5 +1,6 @@
 // Load and save of a 1,000,000-line capture file, against a bare std::getline loop over the same file.
 
+#include "ResidentMemory.h"
 #include "link/CaptureFileIO.h"
 
 #include <QString>
@@ -19,24 +20,6 @@ constexpr int kRuns = 3;
 
 double Seconds(std::chrono::steady_clock::time_point from) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-
-// A field of /proc/self/status in kB, -1 when it cannot be read.
-long StatusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stol(line.substr(field.size() + 1));
-    return -1;
-}
-
-// Sets the peak resident size back to the current one, so that VmHWM tells the peak of what follows.
-bool ResetPeakRss() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
 }
 
 // Mostly short reads with a few long ones, 8 to 80 bytes each: about 100 bytes of text per line.

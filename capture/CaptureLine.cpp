@@ -20,11 +20,24 @@ std::string MakeCaptureLine(std::string_view prefix, const std::uint8_t* bytes, 
     std::string line;
     line.reserve(prefix.size() + 3 * shown);
     line += prefix;
-    for (std::size_t i = 0; i < shown; ++i) {
-        line += ' ';
-        modCommon::AppendByteToHex(line, bytes[i]);
-    }
+    AppendCaptureBytes(line, bytes, shown);
     return line;
+}
+
+char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < count; ++i, out += 3) {
+        out[0] = ' ';
+        out[1] = kDigits[bytes[i] >> 4];
+        out[2] = kDigits[bytes[i] & 0x0F];
+    }
+    return out;
+}
+
+void AppendCaptureBytes(std::string& out, const std::uint8_t* bytes, std::size_t count) {
+    const std::size_t start = out.size();
+    out.resize(start + 3 * count);
+    PutCaptureBytes(out.data() + start, bytes, count);
 }
 
 CaptureLineParts SplitCaptureLine(std::string_view line) {

@@ -29,6 +29,11 @@ void ForEachCaptureLine(std::string_view prefix, const std::uint8_t* bytes, std:
         addLine(MakeCaptureLine(prefix, bytes + first, std::min(kMaxLineBytes, count - first)));
 }
 
+// Writes " XX" for each of the count bytes, all of them, and returns the end: the lines of a packet
+// capture are made a million at a time.
+char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count);
+void AppendCaptureBytes(std::string& out, const std::uint8_t* bytes, std::size_t count);
+
 // The parts of a capture line, for the headless commands. Date and time are the texts inside the
 // first two bracket pairs (empty when the line does not have them); byteText follows modCommon::ByteText.
 struct CaptureLineParts {

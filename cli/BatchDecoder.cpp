@@ -2,6 +2,7 @@
 
 struct BatchDecoder::Batch {
     std::string source;
+    std::string connection;
     std::string text; // the lines back to back
     struct Line {
         std::size_t offset;
@@ -37,9 +38,12 @@ BatchDecoder::~BatchDecoder() {
         thread.join();
 }
 
-void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_view line) {
-    if (m_batch->lines.empty())
+void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_view line,
+                       std::string_view connection) {
+    if (m_batch->lines.empty()) {
         m_batch->source = source;
+        m_batch->connection = connection;
+    }
     m_batch->lines.push_back({m_batch->text.size(), line.size(), number});
     m_batch->text += line;
 }
@@ -54,7 +58,8 @@ BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch
     for (std::size_t i = first; i < last; ++i) {
         const Batch::Line& line = batch.lines[i];
         const std::string_view text = std::string_view(batch.text).substr(line.offset, line.size);
-        result.valid = decoder.Decode(batch.source, line.number, text, result.output) && result.valid;
+        result.valid =
+            decoder.Decode(batch.source, line.number, text, result.output, batch.connection) && result.valid;
     }
     return result;
 }

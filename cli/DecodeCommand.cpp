@@ -20,13 +20,17 @@ Decodes capture lines as the window's decode table shows them: for every line it
 its bytes divide into messages (one message, part of one and how many bytes short, or several), then
 every row of the table with its name, type, value cells and explanation.
 
-FILE is a capture file (with or without its first line "[...] [hh:mm:ss]") or a file of capture lines
-as "record" prints them; "-" or no FILE reads standard input.
+FILE is a capture file (with or without its first line "[...] [hh:mm:ss]"), a file of capture lines
+as "record" prints them, or a packet capture (pcap or pcapng, as tcpdump writes it); "-" or no FILE
+reads standard input. Of a packet capture, every connection to the port gets a summary line, then each
+message of its byte stream is decoded, numbered by the packet carrying its first byte; a segment
+missing from the capture gets a "gap" line and fails the check like an invalid field.
 
   --hex HEX          decode one message given as hex ("04 41 00 00 11 00 00 00"); may be repeated
   --json             one JSON object per line (JSON Lines) instead of text
   --floors           with a 0x20 message, also the 64 floor bytes as the floors window reads them
   --invalid-only     report only lines with an invalid or missing field
+  --port N           in a packet capture, the elevator side's port (default 60173)
   --color WHEN       red cells on red: auto (on a terminal, the default), always or never
   -h, --help         show this help
 
@@ -57,7 +61,8 @@ int RunDecodeCommand(const QStringList& arguments) {
     const QCommandLineOption floorsOption("floors", "");
     const QCommandLineOption invalidOnlyOption("invalid-only", "");
     const QCommandLineOption colourOption("color", "", "WHEN", "auto");
-    parser.addOptions({hexOption, jsonOption, floorsOption, invalidOnlyOption, colourOption});
+    const QCommandLineOption portOption("port", "", "N");
+    parser.addOptions({hexOption, jsonOption, floorsOption, invalidOnlyOption, colourOption, portOption});
     if (const auto stop = ParseCommandLine(parser, arguments, kCommand, kHelp))
         return *stop;
 
@@ -83,6 +88,12 @@ int RunDecodeCommand(const QStringList& arguments) {
             return kExitUsage;
         }
         inputs.hexLines.push_back(MakeCaptureLine(MakeCapturePrefix({}, {}), bytes->data(), bytes->size()));
+    }
+    if (parser.isSet(portOption)) {
+        const auto port = ParsePort(kCommand, parser.value(portOption));
+        if (!port)
+            return kExitUsage;
+        inputs.port = *port;
     }
     for (const QString& file : parser.positionalArguments())
         inputs.files.push_back(file.toStdString());

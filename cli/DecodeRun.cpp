@@ -3,6 +3,7 @@
 #include "cli/BatchDecoder.h"
 #include "cli/CaptureInput.h"
 #include "cli/CommandLine.h"
+#include "cli/PcapDecode.h"
 #include "common/WriteAll.h"
 
 #include <algorithm>
@@ -63,6 +64,10 @@ DecodeOutcome RunDecode(const DecodeInputs& inputs, const DecodeOptions& options
     BatchDecoder decoder(options, workers, [&output](const std::string& report) { output.Write(report); });
     DecodeOutcome outcome;
     for (const std::string& path : inputs.files) {
+        if (DecodePacketCapture(
+                path, inputs.port, options, decoder, [&](std::string_view text) { output.Write(text); },
+                outcome))
+            continue;
         CaptureInput input(path);
         if (!input.error().empty()) {
             PrintError(kCommand, "cannot open " + path + ": " + input.error());
@@ -96,7 +101,7 @@ DecodeOutcome RunDecode(const DecodeInputs& inputs, const DecodeOptions& options
         decoder.Add("--hex", i + 1, inputs.hexLines[i]);
     decoder.Drain();
     output.Flush();
-    outcome.allValid = decoder.allValid();
+    outcome.allValid = decoder.allValid() && outcome.allValid;
     outcome.outputError = output.error();
     return outcome;
 }

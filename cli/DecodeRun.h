@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/LineDecoder.h"
+#include "link/PacketCapture.h"
 
 #include <string>
 #include <vector>
@@ -9,7 +10,8 @@
 // then the messages given as hex, reported to a file descriptor. Errors are printed as they happen.
 struct DecodeInputs {
     std::vector<std::string> files;
-    std::vector<std::string> hexLines; // capture lines made from --hex
+    std::vector<std::string> hexLines;     // capture lines made from --hex
+    std::uint16_t port = kDefaultLinkPort; // the elevator side's port in packet captures
 };
 
 struct DecodeOutcome {

@@ -111,6 +111,10 @@ void JsonReport::BeginLine(std::string& out, const LineInfo& line) {
     AppendJsonString(out, line.source);
     out += ",\"line\":";
     AppendNumber(out, line.number);
+    if (!line.connection.empty()) {
+        out += ",\"connection\":";
+        AppendJsonString(out, line.connection);
+    }
     out += ",\"date\":";
     AppendJsonString(out, line.date);
     out += ",\"time\":";

@@ -15,12 +15,12 @@ LineDecoder::LineDecoder(const DecodeOptions& options) : m_options(options) {
     InitDetailView(m_table);
 }
 
-bool LineDecoder::Decode(std::string_view source, std::size_t number, std::string_view line,
-                         std::string& out) {
+bool LineDecoder::Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out,
+                         std::string_view connection) {
     const CaptureLineParts parts = SplitCaptureLine(line);
     modCommon::SplitFields(parts.byteText, m_tokens);
     FrameMessages(m_tokens, m_spans);
-    const LineInfo info{source, number, parts.date, parts.time, m_tokens.size(), &m_spans};
+    const LineInfo info{source, number, connection, parts.date, parts.time, m_tokens.size(), &m_spans};
 
     const std::size_t start = out.size();
     m_report->BeginLine(out, info);

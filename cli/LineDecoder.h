@@ -24,7 +24,8 @@ public:
     explicit LineDecoder(const DecodeOptions& options);
 
     // Returns false when a message of the line has an invalid or missing field.
-    bool Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out);
+    bool Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out,
+                std::string_view connection = {});
 
 private:
     DecodeOptions m_options;

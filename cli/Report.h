@@ -12,8 +12,9 @@
 // One decoded capture line handed to an output format piece by piece, so that a line with several
 // messages needs only one decode table.
 struct LineInfo {
-    std::string_view source; // file name, "-" for standard input, "--hex" for a message given as hex
-    std::size_t number = 0;  // line number in the source, from 1
+    std::string_view source;     // file name, "-" for standard input, "--hex" for a message given as hex
+    std::size_t number = 0;      // line number in the source, from 1; in a packet capture the packet's number
+    std::string_view connection; // a packet capture's "address:port > address:port"; empty for capture lines
     std::string_view date;
     std::string_view time;
     std::size_t byteCount = 0;

@@ -135,7 +135,8 @@ void AppendFraming(std::string& out, const LineInfo& line) {
 void TextReport::BeginLine(std::string& out, const LineInfo& line) {
     {
         constexpr std::size_t kFixed = 32; // the number, brackets and blanks
-        Cursor cursor(out, line.source.size() + line.date.size() + line.time.size() + kFixed);
+        Cursor cursor(out, line.source.size() + line.date.size() + line.time.size() + line.connection.size() +
+                               kFixed);
         cursor.PutText(line.source);
         cursor.Put(':');
         cursor.MoveTo(std::to_chars(cursor.position(), cursor.position() + 24, line.number).ptr);
@@ -145,6 +146,10 @@ void TextReport::BeginLine(std::string& out, const LineInfo& line) {
             cursor.Put("] [");
             cursor.PutText(line.time);
             cursor.Put(']');
+        }
+        if (!line.connection.empty()) {
+            cursor.Put("  ");
+            cursor.PutText(line.connection);
         }
         cursor.Put("  ");
     }

@@ -11,14 +11,13 @@ LocalClock::LocalClock()
     : m_dateFormat(QLocale::system().dateFormat(QLocale::ShortFormat)),
       m_timeFormat(TimeFormatWithoutZone()) {}
 
-const std::string& LocalClock::Prefix() {
-    const std::time_t now = std::time(nullptr);
-    if (now != m_second) {
-        const QDateTime local = QDateTime::currentDateTime();
+const std::string& LocalClock::PrefixAt(std::time_t second) {
+    if (second != m_second) {
+        const QDateTime local = QDateTime::fromSecsSinceEpoch(second);
         const QLocale locale = QLocale::system();
         m_prefix = MakeCapturePrefix(locale.toString(local.date(), m_dateFormat).toStdString(),
                                      locale.toString(local.time(), m_timeFormat).toStdString());
-        m_second = now;
+        m_second = second;
     }
     return m_prefix;
 }

@@ -13,7 +13,9 @@ public:
 
     // "[date] [time]" for the current second. Formatting through the locale costs microseconds, so the
     // prefix is made once per second and reused for every arrival within it.
-    const std::string& Prefix();
+    const std::string& Prefix() { return PrefixAt(std::time(nullptr)); }
+    // The same for a second of the past, such as a packet's time in a packet capture.
+    const std::string& PrefixAt(std::time_t second);
 
 private:
     QString m_dateFormat;

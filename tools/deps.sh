@@ -2,8 +2,9 @@
 # Installs the Debian packages the build, the tests and the tool need, when any is missing.
 set -euo pipefail
 
-# xvfb and xauth: "xvfb-run make run" opens the window where there is no display.
-packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 xvfb xauth)
+# xvfb and xauth: "xvfb-run make run" opens the window where there is no display; libpcap reads
+# packet captures of the link.
+packages=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 xvfb xauth libpcap-dev)
 [ "${TARC_FUZZ:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()

@@ -5,10 +5,13 @@
 
 #include "common/modCommon.h"
 #include "link/CaptureFileIO.h"
+#include "link/PacketCapture.h"
+#include "support/CaptureBuilder.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -36,6 +39,23 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A packet capture, as bytes, of a link whose system sends one message split in two segments.
+QByteArray PacketCaptureBytes(const QString& folder, int linkType, std::uint16_t port, int keep = -1) {
+    using namespace capture_builder;
+    Segment first;
+    first.serverPort = port;
+    first.seq = 100;
+    first.payload = {0x04, 0x41, 0x00};
+    Segment second = first;
+    second.seq = 103;
+    second.payload = {0x00, 0x11, 0x00, 0x00, 0x00};
+    const std::string path = QDir(folder).filePath("made.pcap").toStdString();
+    if (!WritePcap(path, linkType, {first, second}))
+        return {};
+    const QByteArray bytes = ReadAll(QString::fromStdString(path));
+    return keep < 0 ? bytes : bytes.left(bytes.size() - keep);
 }
 
 } // namespace
@@ -247,6 +267,13 @@ private slots:
         QTest::newRow("no header line") << QByteArray("[11/22/2012] [10:15:30] 05\r\n") << true << false;
         QTest::newRow("a folder") << QByteArray() << true << false;
         QTest::newRow("zero bytes") << QByteArray("\0", 0) << false << true;
+        QTemporaryDir folder;
+        QTest::newRow("packet capture cut short")
+            << PacketCaptureBytes(folder.path(), DLT_EN10MB, kDefaultLinkPort, 3) << true << false;
+        QTest::newRow("packet capture without traffic to the port")
+            << PacketCaptureBytes(folder.path(), DLT_EN10MB, 60174) << true << false;
+        QTest::newRow("packet capture of another link type")
+            << PacketCaptureBytes(folder.path(), DLT_IEEE802_11, kDefaultLinkPort) << true << false;
     }
     void loadFailuresLeaveListAndTable() {
         QFETCH(QByteArray, content);
@@ -264,6 +291,46 @@ private slots:
         QCOMPARE(prompts.warned, warned ? QStringList{"Unable to load the file."} : QStringList{});
         QCOMPARE(Lines(), before);
         QCOMPARE(window->Table().lblData[0].caption.empty(), reset);
+    }
+
+    // Each segment's new bytes become lines exactly as a live read gives them: split at 256 bytes, the
+    // packet's date and time as a live arrival in that second shows them, newest first.
+    void loadPacketCapture() {
+        using namespace capture_builder;
+        std::int64_t second = 0;
+        do { // a live line and the packets in the same second
+            Button("btnClearCapture")->click();
+            second = QDateTime::currentSecsSinceEpoch();
+            RecordHex(*window, kMsg11);
+        } while (QDateTime::currentSecsSinceEpoch() != second);
+        const QString live = Lines().first();
+        const QString prefix = live.chopped(QStringLiteral(" 04 41 00 00 11 00 00 00").size());
+
+        std::vector<Segment> segments(5);
+        segments[0].flags = kSyn;
+        segments[0].seq = 99;
+        segments[1].seq = 100;
+        segments[1].payload = {0x04, 0x41, 0x00};
+        segments[2].seq = 108; // ahead of the one it follows
+        for (int i = 0; i < 300; ++i)
+            segments[2].payload.push_back(static_cast<std::uint8_t>(i));
+        segments[3].seq = 103;
+        segments[3].payload = {0x00, 0x11, 0x00, 0x00, 0x00};
+        segments[4] = segments[1]; // retransmitted
+        for (std::size_t i = 0; i < segments.size(); ++i)
+            segments[i].timeNs = second * 1'000'000'000 + static_cast<std::int64_t>(i) * 1000;
+        prompts.fileName = dir.filePath("site.pcap");
+        QVERIFY(WritePcap(prompts.fileName.toStdString(), DLT_LINUX_SLL, segments));
+        Button("btnLoadCapture")->click();
+
+        QVERIFY(prompts.warned.isEmpty());
+        const auto hex = [&](std::size_t segment, int from, int count) {
+            QString text = prefix;
+            for (int i = from; i < from + count; ++i)
+                text += ' ' + QString::fromStdString(modCommon::ByteToHex(segments[segment].payload[i]));
+            return text;
+        };
+        QCOMPARE(Lines(), (QStringList{hex(2, 256, 44), hex(2, 0, 256), hex(3, 0, 5), hex(1, 0, 3)}));
     }
 
     void aLoadedListIsNotCappedButTrimsOnePerArrival() {

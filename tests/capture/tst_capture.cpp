@@ -1,7 +1,10 @@
 #include "capture/CaptureFile.h"
 #include "capture/CaptureLine.h"
 #include "capture/DateOrder.h"
+#include "common/modCommon.h"
 #include "link/CaptureFileIO.h"
+#include "link/LocalClock.h"
+#include "link/PacketCaptureFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,12 +39,93 @@ QByteArray Bytes(std::string_view text) {
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
+// A connection fed segments directly: (packet, sequence number, payload); packet n is stamped at second
+// 1,765,000,000 + n.
+TcpConnection Connection(std::uint16_t clientPort,
+                         const std::vector<std::tuple<int, std::uint32_t, std::string>>& segments) {
+    TcpConnection connection;
+    connection.key.clientPort = clientPort;
+    connection.key.serverPort = kDefaultLinkPort;
+    for (const auto& [packet, seq, payload] : segments) {
+        TcpSegment segment;
+        segment.packet = static_cast<std::uint64_t>(packet);
+        segment.timeNs = (1'765'000'000LL + packet) * 1'000'000'000LL + 999'999'999;
+        segment.seq = seq;
+        segment.payload = reinterpret_cast<const std::uint8_t*>(payload.data());
+        segment.size = payload.size();
+        connection.stream.Add(segment);
+    }
+    return connection;
+}
+
+// The line a live read of these bytes at that packet's second would give.
+std::string LiveLine(LocalClock& clock, int packet, std::string_view bytes) {
+    return MakeCaptureLine(clock.PrefixAt(1'765'000'000 + packet),
+                           reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
 } // namespace
 
 class tst_capture : public QObject {
     Q_OBJECT
 
 private slots:
+    // Reads of two connections, one segment out of order, one read of 600 bytes: the lines a live
+    // recording would have, newest first.
+    void packetCaptureLines() {
+        const std::string big = std::string(256, 'a') + std::string(256, 'b') + std::string(88, 'c');
+        PacketCaptureContents contents;
+        contents.connections.push_back(Connection(40000, {{1, 10, "AB"}, {3, 14, "EF"}, {4, 12, "CD"}}));
+        contents.connections.push_back(Connection(40001, {{2, 100, "XY"}, {5, 102, big}}));
+        for (TcpConnection& connection : contents.connections)
+            connection.stream.Finish(5);
+        LocalClock clock;
+        const CaptureLines lines = PacketCaptureLines(contents, clock);
+        const CaptureLines expected = {LiveLine(clock, 5, std::string_view(big).substr(512)),
+                                       LiveLine(clock, 5, std::string_view(big).substr(256, 256)),
+                                       LiveLine(clock, 5, std::string_view(big).substr(0, 256)),
+                                       LiveLine(clock, 3, "EF"),
+                                       LiveLine(clock, 4, "CD"),
+                                       LiveLine(clock, 2, "XY"),
+                                       LiveLine(clock, 1, "AB")};
+        QCOMPARE(std::vector<std::string_view>(lines.begin(), lines.end()),
+                 std::vector<std::string_view>(expected.begin(), expected.end()));
+    }
+
+    void packetCaptureSplitsLongReads_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QList<int>>("lineBytes"); // newest first
+        QTest::newRow("1 byte") << 1 << QList<int>{1};
+        QTest::newRow("256 bytes") << 256 << QList<int>{256};
+        QTest::newRow("257 bytes") << 257 << QList<int>{1, 256};
+        QTest::newRow("1460 bytes") << 1460 << QList<int>{180, 256, 256, 256, 256, 256};
+    }
+    void packetCaptureSplitsLongReads() {
+        QFETCH(int, size);
+        std::string payload;
+        for (int i = 0; i < size; ++i)
+            payload += static_cast<char>(i);
+        PacketCaptureContents contents;
+        contents.connections.push_back(Connection(40000, {{1, 7, payload}}));
+        LocalClock clock;
+        const CaptureLines lines = PacketCaptureLines(contents, clock);
+        QList<int> lineBytes;
+        std::string joined; // oldest first again
+        for (const std::string_view line : lines) {
+            const auto text = std::string(modCommon::ByteText(line));
+            lineBytes << static_cast<int>((text.size() + 1) / 3);
+            joined.insert(0, text + (joined.empty() ? "" : " "));
+        }
+        QTEST(lineBytes, "lineBytes");
+        std::string all;
+        for (const char byte : payload) {
+            if (!all.empty())
+                all += ' ';
+            modCommon::AppendByteToHex(all, static_cast<std::uint8_t>(byte));
+        }
+        QCOMPARE(joined, all); // every byte, in order
+    }
+
     void captureLine_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("shown");

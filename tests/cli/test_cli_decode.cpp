@@ -1,8 +1,12 @@
 // tarc-emulator decode and the top-level arguments, end to end as a separate process.
 #include "CliProcess.h"
 
+#include "link/LocalClock.h"
+#include "support/CaptureBuilder.h"
+
 #include <algorithm>
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -55,6 +59,109 @@ bool Has(const QJsonValue& actual, const QJsonValue& expected) {
         if (!Has(a[it.key()], it.value()))
             return false;
     return true;
+}
+
+// A site capture of two connections to the elevator side's port and one to another port. Connection A
+// (with SYN): a message split mid-way over two segments and one of them retransmitted, a segment out of
+// order, and a segment missing from the capture in the middle of a message whose length byte came
+// before the gap. Connection B (its SYN not captured): a whole message missing, length byte and all.
+// Packet n is stamped at second kCaptureSecond + n.
+constexpr std::int64_t kCaptureSecond = 1'765'000'000;
+
+std::vector<capture_builder::Segment> SiteCapture() {
+    using namespace capture_builder;
+    const std::vector<std::uint8_t> m11 = {0x04, 0x41, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00};
+    const std::vector<std::uint8_t> m10 = {0x0C, 0x41, 0x00, 0x00, 0x10, 0x30, 0x30, 0x30,
+                                           0x33, 0x30, 0x31, 0x35, 0x31, 0x30, 0x00, 0x00};
+    std::vector<std::uint8_t> streamA = m11; // offsets 0, 8, 24, 32 and 48
+    for (const auto* message : {&m10, &m11, &m10, &m11})
+        streamA.insert(streamA.end(), message->begin(), message->end());
+    std::vector<Segment> segments;
+    const auto add = [&](std::uint16_t clientPort, std::uint32_t seq, std::uint8_t flags,
+                         std::vector<std::uint8_t> payload, std::uint16_t serverPort = 60173) {
+        Segment segment;
+        segment.clientPort = clientPort;
+        segment.serverPort = serverPort;
+        segment.seq = seq;
+        segment.flags = flags;
+        segment.payload = std::move(payload);
+        segment.timeNs =
+            (kCaptureSecond + static_cast<std::int64_t>(segments.size()) + 1) * 1'000'000'000 + 5;
+        segments.push_back(segment);
+    };
+    const auto a = [&](std::size_t from, std::size_t to) {
+        return std::vector<std::uint8_t>(streamA.begin() + static_cast<std::ptrdiff_t>(from),
+                                         streamA.begin() + static_cast<std::ptrdiff_t>(to));
+    };
+    add(50212, 999, kSyn, {});         // 1
+    add(50212, 1000, kAck, a(0, 3));   // 2
+    add(50212, 1003, kAck, a(3, 8));   // 3
+    add(50300, 7000, kAck, m11);       // 4: B
+    add(50212, 1003, kAck, a(3, 8));   // 5: retransmitted
+    add(50212, 1024, kAck, a(24, 32)); // 6: ahead of 7
+    add(50212, 1008, kAck, a(8, 24));  // 7
+    add(50400, 1, kAck, m11, 60174);   // 8: another port
+    add(50212, 1032, kAck, a(32, 38)); // 9: then [38, 44) missing
+    add(50300, 7024, kAck, m11);       // 10: B, [8, 24) missing
+    add(50212, 1044, kAck, a(44, 56)); // 11
+    add(50212, 1056, kFin | kAck, {}); // 12
+    return segments;
+}
+
+// The JSON report of a packet capture, a line per record: what it is, its packet, connection (by the
+// client's port), time (by packet) and what it says.
+QStringList Trace(const QByteArray& jsonLines) {
+    LocalClock clock;
+    QStringList trace;
+    for (const QByteArray& text : jsonLines.split('\n')) {
+        if (text.isEmpty())
+            continue;
+        const QJsonObject o = JsonLine(text);
+        const QString connection = o["connection"].toString();
+        QString line =
+            QStringLiteral("%1 %2").arg(o["line"].toInt()).arg(connection.section(':', 1, 1).left(5));
+        for (int n = 1; n <= 12; ++n) {
+            const QString prefix = QString::fromStdString(clock.PrefixAt(kCaptureSecond + n));
+            if (prefix == QStringLiteral("[%1] [%2]").arg(o["date"].toString(), o["time"].toString()))
+                line += QStringLiteral(" t%1").arg(n);
+        }
+        if (o.contains("stream")) {
+            const QJsonObject s = o["stream"].toObject();
+            line +=
+                QStringLiteral(
+                    " stream %1 bytes %2 messages syn=%3 fin=%4 repeated=%5 reordered=%6 gaps=%7 missing=%8")
+                    .arg(s["bytes"].toInt())
+                    .arg(s["messages"].toInt())
+                    .arg(s["syn"].toBool() ? "true" : "false")
+                    .arg(s["fin"].toBool() ? "true" : "false")
+                    .arg(s["repeated"].toInt())
+                    .arg(s["out_of_order"].toInt())
+                    .arg(s["gaps"].toInt())
+                    .arg(s["missing"].toInt());
+        } else if (o.contains("gap")) {
+            const QJsonObject g = o["gap"].toObject();
+            const QJsonValue cut = g["cut_message"];
+            line +=
+                QStringLiteral(" gap %1+%2 cut=%3 passed=%4 %5")
+                    .arg(g["offset"].toInt())
+                    .arg(g["missing"].toInt())
+                    .arg(cut.isNull()
+                             ? QStringLiteral("none")
+                             : QStringLiteral("%1/%2").arg(cut["offset"].toInt()).arg(cut["length"].toInt()))
+                    .arg(g["passed_over"].toInt())
+                    .arg(g["resume"].toString());
+        } else {
+            const QJsonObject m = o["messages"].toArray().first().toObject();
+            line += QStringLiteral(" %1 %2 bytes short=%3 cmd=%4")
+                        .arg(o["framing"].toString())
+                        .arg(o["bytes"].toInt())
+                        .arg(m["short"].toInt())
+                        .arg(m["data"]["Command"]["cells"][0].toString());
+        }
+        line += o["valid"].toBool() ? " valid" : " invalid";
+        trace << line;
+    }
+    return trace;
 }
 
 } // namespace
@@ -230,6 +337,111 @@ private slots:
         QVERIFY(run.out.contains("--hex:2  6 bytes: part of a message of 16 bytes, 10 short\n"));
         // No file and no standard input read when a message is given.
         QVERIFY(!run.out.contains("-:1"));
+    }
+
+    // Recognised by content, whatever the name; pcap written by libpcap, pcapng by hand.
+    void packetCapture_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("pcapng");
+        QTest::newRow("pcap") << "site.txt" << false;
+        QTest::newRow("pcapng") << "site.pcap" << true;
+    }
+    void packetCapture() {
+        QFETCH(QString, name);
+        QFETCH(bool, pcapng);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(name).toStdString();
+        QVERIFY(pcapng ? capture_builder::WriteBytes(path, capture_builder::Pcapng(DLT_EN10MB, SiteCapture()))
+                       : capture_builder::WritePcap(path, DLT_EN10MB, SiteCapture()));
+
+        const CliRun json = RunCli({"decode", "--json", QString::fromStdString(path)});
+        QCOMPARE(json.status, 1); // the gaps: bytes of a message are missing
+        QCOMPARE(json.err, QByteArray());
+        const QStringList expected = {
+            "1 50212 t1 stream 50 bytes 5 messages syn=true fin=true repeated=1 reordered=1 gaps=1 missing=6 "
+            "invalid",
+            "2 50212 t2 one 8 bytes short=0 cmd=11 valid",
+            "7 50212 t7 one 16 bytes short=0 cmd=10 valid",
+            "6 50212 t6 one 8 bytes short=0 cmd=11 valid",
+            "9 50212 t9 part 6 bytes short=10 cmd=10 invalid",
+            "11 50212 t11 gap 38+6 cut=32/16 passed=4 message end invalid",
+            "11 50212 t11 one 8 bytes short=0 cmd=11 valid",
+            "4 50300 t4 stream 16 bytes 2 messages syn=false fin=false repeated=0 reordered=0 gaps=1 "
+            "missing=16 "
+            "invalid",
+            "4 50300 t4 one 8 bytes short=0 cmd=11 valid",
+            "10 50300 t10 gap 8+16 cut=none passed=0 next segment invalid",
+            "10 50300 t10 one 8 bytes short=0 cmd=11 valid",
+        };
+        QCOMPARE(Trace(json.out), expected);
+
+        const CliRun text = RunCli({"decode", QString::fromStdString(path)});
+        QCOMPARE(text.status, 1);
+        const QString out = QString::fromUtf8(text.out);
+        const QString a = "  192.168.10.5:50212 > 192.168.10.9:60173  ";
+        for (const QString& line :
+             {a + "connection: 50 bytes, 5 messages, SYN seen, closed by FIN, 1 segment repeated, 1 segment "
+                  "out of order, 1 gap (6 bytes missing)\n",
+              a + "6 bytes: part of a message of 16 bytes, 10 short\n",
+              a + "gap: 6 bytes missing from the capture at stream byte 38; it cuts the message of 16 bytes "
+                  "from stream byte 32; its last 4 bytes after the gap are passed over\n",
+              QString(
+                  "  192.168.10.5:50300 > 192.168.10.9:60173  connection: 16 bytes, 2 messages, SYN not in "
+                  "the capture, still open at the end of the capture, 1 gap (16 bytes missing)\n"),
+              QString("  192.168.10.5:50300 > 192.168.10.9:60173  gap: 16 bytes missing from the capture at "
+                      "stream byte 8; framing starts again at packet 10, which may begin inside a message\n"),
+              QString("  Gate number       CHAR(4)   30  30  30  33")})
+            QVERIFY2(out.contains(line), qPrintable(line));
+        QCOMPARE(out.count(QStringLiteral(":11  [")), 2); // the gap and the message after it
+
+        const CliRun other = RunCli({"decode", "--json", "--port", "60174", QString::fromStdString(path)});
+        QCOMPARE(other.status, 0);
+        QCOMPARE(Trace(other.out),
+                 (QStringList{
+                     "8 50400 t8 stream 8 bytes 1 messages syn=false fin=false repeated=0 reordered=0 gaps=0 "
+                     "missing=0 valid",
+                     "8 50400 t8 one 8 bytes short=0 cmd=11 valid"}));
+    }
+
+    // Telling a packet capture by its first bytes must not take them from a pipe given by name.
+    void pipeGivenByName() {
+        const CliRun run = RunCli({"decode", "/dev/stdin"}, kLine11 + "\n");
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.startsWith("/dev/stdin:1  [11/22/2012] [10:15:30]  8 bytes: one message\n"),
+                 run.out.constData());
+    }
+
+    // What was read before a fault is decoded; the fault is an input error.
+    void packetCaptureFaults_data() {
+        QTest::addColumn<QByteArray>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("records");
+        QTest::newRow("cut in its last packet")
+            << QByteArray("cut") << "cannot read %1 to its end: truncated dump file" << 11;
+        QTest::newRow("no traffic to the port")
+            << QByteArray("port")
+            << "%1: no TCP connection to port 60175 in 12 packets (--port chooses another)" << 0;
+        QTest::newRow("another link type")
+            << QByteArray("link") << "cannot read %1: the capture's link type is IEEE802_11" << 0;
+        QTest::newRow("bad --port") << QByteArray("usage") << "not a port number: 70000" << 0;
+    }
+    void packetCaptureFaults() {
+        QFETCH(QByteArray, kind);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("site.pcap");
+        QVERIFY(capture_builder::WritePcap(path.toStdString(), kind == "link" ? DLT_IEEE802_11 : DLT_EN10MB,
+                                           SiteCapture()));
+        if (kind == "cut")
+            QVERIFY(QFile::resize(path, QFileInfo(path).size() - 10));
+        QStringList arguments = {"decode", "--json", path};
+        if (kind == "port" || kind == "usage")
+            arguments << "--port" << (kind == "port" ? "60175" : "70000");
+        const CliRun run = RunCli(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(QString::fromUtf8(run.err).contains(message.contains("%1") ? message.arg(path) : message),
+                 run.err.constData());
+        QTEST(static_cast<int>(run.out.count('\n')), "records");
     }
 
     void usageAndInputErrors_data() {
