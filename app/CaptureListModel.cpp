@@ -1,13 +1,32 @@
 #include "app/CaptureListModel.h"
 
+#include "link/LinkHistory.h"
+
+#include <QDateTime>
+
 int CaptureListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Count();
 }
 
 QVariant CaptureListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= Count())
+    if (!index.isValid() || index.row() >= Count())
         return {};
-    return DisplayText(Line(index.row()));
+    if (role == Qt::DisplayRole)
+        return DisplayText(Line(index.row()));
+    if (role == Qt::ToolTipRole)
+        return TimingText(index.row());
+    return {};
+}
+
+QString CaptureListModel::TimingText(int row) const {
+    const qint64 arrived = ArrivedMs(row);
+    if (arrived == 0)
+        return {};
+    QString text = QStringLiteral("arrived %1")
+                       .arg(QDateTime::fromMSecsSinceEpoch(arrived).toString(QStringLiteral("HH:mm:ss.zzz")));
+    if (row + 1 < Count() && ArrivedMs(row + 1) != 0)
+        text += QStringLiteral(", %1 after the line below").arg(FormatDuration(arrived - ArrivedMs(row + 1)));
+    return text;
 }
 
 QString CaptureListModel::DisplayText(std::string_view line) {
@@ -20,9 +39,10 @@ QString CaptureListModel::DisplayText(std::string_view line) {
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(shown)) + QChar(0x2026);
 }
 
-void CaptureListModel::Prepend(std::string_view line) {
+void CaptureListModel::Prepend(std::string_view line, qint64 arrivedMs) {
     beginInsertRows(QModelIndex(), 0, 0);
     m_lines.push_front(line);
+    m_arrivedMs.push_front(arrivedMs);
     endInsertRows();
 }
 
@@ -32,11 +52,13 @@ void CaptureListModel::RemoveLast() {
     const int last = Count() - 1;
     beginRemoveRows(QModelIndex(), last, last);
     m_lines.pop_back();
+    m_arrivedMs.pop_back();
     endRemoveRows();
 }
 
 void CaptureListModel::Replace(CaptureLines lines) {
     beginResetModel();
     m_lines = std::move(lines);
+    m_arrivedMs.assign(m_lines.size(), 0);
     endResetModel();
 }

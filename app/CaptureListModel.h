@@ -4,6 +4,8 @@
 
 #include <QAbstractListModel>
 
+#include <deque>
+
 // The lines of the capture list, newest first, kept as 8-bit text; the view's text is made on demand.
 class CaptureListModel : public QAbstractListModel {
     Q_OBJECT
@@ -24,10 +26,18 @@ public:
     std::string_view Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
     int Count() const { return static_cast<int>(m_lines.size()); }
 
-    void Prepend(std::string_view line);
+    // arrivedMs: when the line's bytes arrived, in milliseconds since the epoch (0: not known, as for
+    // loaded lines). Kept beside the line, never in its text.
+    void Prepend(std::string_view line, qint64 arrivedMs = 0);
     void RemoveLast();
     void Replace(CaptureLines lines);
 
+    qint64 ArrivedMs(int row) const { return m_arrivedMs[static_cast<std::size_t>(row)]; }
+    // "arrived 10:15:30.123, 250 ms after the line below": the line's time to the millisecond and the
+    // time since the line before it; empty when the time is not known.
+    QString TimingText(int row) const;
+
 private:
     CaptureLines m_lines;
+    std::deque<qint64> m_arrivedMs; // beside m_lines, row for row
 };

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace {
 constexpr int kTextMargin = 3;
@@ -207,6 +208,19 @@ void CaptureListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     SelectRow(std::clamp(row, 0, count - 1));
+}
+
+bool CaptureListView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractScrollArea::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int row = RowAt(help->pos());
+    const QString text = row >= 0 ? m_model->TimingText(row) : QString();
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, viewport(), RowRect(row));
+    return true;
 }
 
 void CaptureListView::changeEvent(QEvent* event) {

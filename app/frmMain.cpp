@@ -11,8 +11,11 @@
 #include "views/ControlName.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
+#include "views/frmLinkHistory.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -20,6 +23,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
 
 namespace {
 
@@ -87,6 +92,10 @@ const QString kExitQuestion = QStringLiteral("Are you sure you wish to exit?");
 const QString kClearQuestion = QStringLiteral("Are you sure you want to delete it?");
 const QString kSaveFailed = QStringLiteral("Unable to save the file.");
 const QString kLoadFailed = QStringLiteral("Unable to load the file.");
+const QString kRelistenKey = QStringLiteral("link/relisten");
+const QString kSilenceKey = QStringLiteral("link/silenceSeconds");
+constexpr int kSilenceTickMs = 250;
+constexpr int kHistoryInTooltip = 6;
 const QString kRestoreQuestion = QStringLiteral("Restore the lines of the last recording?");
 
 } // namespace
@@ -96,6 +105,8 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent), Winsock1(new TcpLink(this))
     connect(Winsock1, &TcpLink::ConnectionRequest, this, &frmMain::Winsock1_ConnectionRequest);
     connect(Winsock1, &TcpLink::DataArrival, this, &frmMain::Winsock1_DataArrival);
     connect(Winsock1, &TcpLink::PeerClose, this, &frmMain::Winsock1_Close);
+    connect(Winsock1, &TcpLink::Refused, this,
+            [this](const QString& peer) { AddHistory(LinkEvent::Kind::Refused, -1, peer); });
     InitSocket();
     InitWindow();
 }
@@ -164,6 +175,7 @@ void frmMain::BuildWindow() {
     connect(lstCapture, &CaptureListView::RowDoubleClicked, this, &frmMain::lstCapture_DblClick);
 
     m_tableView = std::make_unique<DecodeTableView>(Frame3);
+    BuildLinkControls();
 
     for (int i = 0; i < 3; ++i)
         connect(btnAction[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
@@ -178,6 +190,98 @@ void frmMain::BuildWindow() {
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void frmMain::BuildLinkControls() {
+    QSettings settings;
+    chkRelisten = new QCheckBox(QStringLiteral("Listen again"), this);
+    chkRelisten->setObjectName(QStringLiteral("chkRelisten"));
+    chkRelisten->setGeometry(TwipsRect(9000, 2940, 1335, 255));
+    chkRelisten->setToolTip(QStringLiteral("After the peer closes the connection, listen again by itself"));
+    chkRelisten->setChecked(settings.value(kRelistenKey, false).toBool());
+    connect(chkRelisten, &QCheckBox::toggled, this, [](bool on) { QSettings().setValue(kRelistenKey, on); });
+
+    auto* caption = new QLabel(QStringLiteral("Silence alarm"), this);
+    caption->setObjectName(QStringLiteral("lblSilence"));
+    caption->setGeometry(TwipsRect(9000, 3240, 1335, 210));
+    spnSilence = new QSpinBox(this);
+    spnSilence->setObjectName(QStringLiteral("spnSilence"));
+    spnSilence->setGeometry(TwipsRect(9000, 3450, 1335, 300));
+    spnSilence->setRange(0, 24 * 3600);
+    spnSilence->setSuffix(QStringLiteral(" s"));
+    spnSilence->setSpecialValueText(QStringLiteral("off"));
+    spnSilence->setToolTip(
+        QStringLiteral("Warn when the connected peer sends nothing for this long (0: off)"));
+    caption->setBuddy(spnSilence);
+    spnSilence->setValue(settings.value(kSilenceKey, 0).toInt());
+    connect(spnSilence, &QSpinBox::valueChanged, this, [this](int seconds) {
+        QSettings().setValue(kSilenceKey, seconds);
+        CheckSilence();
+    });
+
+    lblLastArrival = new QLabel(this);
+    lblLastArrival->setObjectName(QStringLiteral("lblLastArrival"));
+    lblLastArrival->setGeometry(TwipsRect(9000, 3810, 1335, 480));
+    lblLastArrival->setFrameShape(QFrame::Box);
+    lblLastArrival->setAlignment(Qt::AlignCenter);
+    lblLastArrival->setWordWrap(true);
+
+    auto* btnHistory = new QPushButton(QStringLiteral("History"), this);
+    btnHistory->setObjectName(QStringLiteral("btnHistory"));
+    btnHistory->setGeometry(TwipsRect(9000, 4380, 1335, 375));
+    connect(btnHistory, &QPushButton::clicked, this, [this] {
+        if (!m_historyWindow)
+            m_historyWindow = std::make_unique<frmLinkHistory>(this);
+        m_historyWindow->SetText(m_history.AllText());
+        m_historyWindow->ShowWindow();
+    });
+
+    m_silenceTick.setInterval(kSilenceTickMs);
+    connect(&m_silenceTick, &QTimer::timeout, this, &frmMain::CheckSilence);
+    lblConnect->setToolTip(QStringLiteral("No connection yet."));
+}
+
+void frmMain::AddHistory(LinkEvent::Kind kind, qint64 durationMs, const QString& peer) {
+    m_history.Add({QDateTime::currentDateTime(), kind, peer.isEmpty() ? m_peerName : peer, durationMs});
+    lblConnect->setToolTip(m_history.Latest(kHistoryInTooltip));
+    if (m_historyWindow && m_historyWindow->isVisible())
+        m_historyWindow->SetText(m_history.AllText());
+}
+
+// The alarm goes on once the peer has been quiet for longer than the limit; the next bytes clear it.
+void frmMain::CheckSilence() {
+    const int limit = spnSilence->value();
+    if (m_connectState == 2 && limit > 0 && !m_silent && m_sinceBytes.elapsed() > limit * qint64{1000}) {
+        m_silent = true;
+        AddHistory(LinkEvent::Kind::Silent, m_sinceBytes.elapsed());
+    }
+    ShowLastArrival();
+}
+
+void frmMain::ShowLastArrival() {
+    QString text;
+    if (m_silent)
+        text =
+            QStringLiteral("\u26A0 silent for %1").arg(FormatDuration(m_sinceBytes.elapsed() / 1000 * 1000));
+    else if (m_connectState == 2 && m_lastArrivalMs == 0)
+        text = QStringLiteral("no bytes yet");
+    else if (m_connectState == 2)
+        text = QStringLiteral("last bytes %1 ago").arg(FormatDuration(m_sinceBytes.elapsed() / 1000 * 1000));
+    else if (m_lastArrivalMs != 0)
+        text = QStringLiteral("last bytes at %1")
+                   .arg(QDateTime::fromMSecsSinceEpoch(m_lastArrivalMs).toString(QStringLiteral("HH:mm:ss")));
+    if (lblLastArrival->text() != text) {
+        lblLastArrival->setText(text);
+        lblLastArrival->setAccessibleDescription(text);
+    }
+    // A symbol and a colour: the warning is never told by colour alone.
+    if (lblLastArrival->autoFillBackground() != m_silent) {
+        QPalette palette = lblLastArrival->palette();
+        palette.setColor(QPalette::Window,
+                         m_silent ? QColor(255, 192, 0) : QGuiApplication::palette().color(QPalette::Window));
+        lblLastArrival->setPalette(palette);
+        lblLastArrival->setAutoFillBackground(m_silent);
+    }
 }
 
 void frmMain::InitSocket() {
@@ -234,6 +338,8 @@ void frmMain::btnAction_Click(int index) {
         StartAction();
         break;
     case 1:
+        if (m_connectState == 2)
+            AddHistory(LinkEvent::Kind::Stopped, m_connectedFor.elapsed());
         StopAction();
         break;
     case 2:
@@ -249,6 +355,7 @@ void frmMain::StartAction() {
     lblRemotePort->clear();
     btnAction[0]->setEnabled(false);
     btnAction[1]->setEnabled(true);
+    Winsock1->SetWatchSecondClients(chkRelisten->isChecked());
     TcpLink::ListenError error;
     if (!Winsock1->Listen(&error)) {
         btnAction[0]->setEnabled(true);
@@ -266,6 +373,9 @@ void frmMain::StopAction() {
     btnAction[1]->setEnabled(false);
     Winsock1->Close();
     SetConnectState(0);
+    m_silenceTick.stop();
+    m_silent = false;
+    ShowLastArrival();
 }
 
 void frmMain::Winsock1_ConnectionRequest() {
@@ -274,23 +384,53 @@ void frmMain::Winsock1_ConnectionRequest() {
     lblRemoteIP->setText(Winsock1->RemoteHostIP());
     lblRemotePort->setText(QString::number(Winsock1->RemotePort()));
     SetConnectState(2);
+    m_peerName = Winsock1->RemoteName();
+    AddHistory(LinkEvent::Kind::Connected);
+    m_connectedFor.start();
+    m_sinceBytes.start();
+    m_lastArrivalMs = 0;
+    m_silent = false;
+    m_silenceTick.start();
+    ShowLastArrival();
 }
 
 void frmMain::Winsock1_DataArrival(qint64 bytesTotal) {
     const QByteArray data = Winsock1->GetData(bytesTotal);
-    RecordArrival(data.constData(), data.size());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (m_silent) {
+        AddHistory(LinkEvent::Kind::Resumed, m_sinceBytes.elapsed());
+        m_silent = false;
+    }
+    m_sinceBytes.start();
+    m_lastArrivalMs = now;
+    RecordArrival(data.constData(), data.size(), now);
 }
 
 void frmMain::Winsock1_Close() {
-    if (m_connectState == 2)
+    if (m_connectState != 2)
+        return;
+    AddHistory(LinkEvent::Kind::PeerClosed, m_connectedFor.elapsed());
+    if (chkRelisten->isChecked())
+        ListenAgain();
+    else
         StopAction();
 }
 
-void frmMain::RecordArrival(const char* bytes, qint64 count) {
+// Unattended: back to "connecting..." for the next client, as if Start had been pressed.
+void frmMain::ListenAgain() {
+    m_silenceTick.stop();
+    m_silent = false;
+    StartAction();
+    ShowLastArrival();
+}
+
+void frmMain::RecordArrival(const char* bytes, qint64 count, qint64 arrivedMs) {
+    if (arrivedMs == 0)
+        arrivedMs = QDateTime::currentMSecsSinceEpoch();
     ForEachCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
-                       static_cast<std::size_t>(count), [this](const std::string& line) {
+                       static_cast<std::size_t>(count), [this, arrivedMs](const std::string& line) {
                            m_recovery.Add(line);
-                           m_captureList.Prepend(line);
+                           m_captureList.Prepend(line, arrivedMs);
                            if (m_captureList.Count() > static_cast<int>(kMaxLines))
                                m_captureList.RemoveLast();
                        });

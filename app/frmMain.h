@@ -3,9 +3,12 @@
 #include "app/CaptureListModel.h"
 #include "app/Prompts.h"
 #include "decode/DecodeTable.h"
+#include "link/LinkHistory.h"
 #include "link/LocalClock.h"
 #include "link/RecoveryJournal.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -15,7 +18,10 @@
 
 class CaptureListView;
 class DecodeTableView;
+class QCheckBox;
 class QGroupBox;
+class QSpinBox;
+class frmLinkHistory;
 class QLabel;
 class QPushButton;
 class TcpLink;
@@ -45,7 +51,8 @@ public:
 
     // The receive path after the socket read: the read's capture lines on top (a read of more than 256
     // bytes is several lines), the list trimmed to 5000 after each.
-    void RecordArrival(const char* bytes, qint64 count);
+    void RecordArrival(const char* bytes, qint64 count, qint64 arrivedMs = 0);
+    const LinkHistory& History() const { return m_history; }
 
     // At start-up: offers back the lines of any window that ended without saving them (a crash, a kill,
     // a power cut). Called once the window is shown, so the question has a window to belong to.
@@ -67,6 +74,12 @@ private:
     void SetConnectState(int state);
     // "N lines have not been saved." for the questions that would lose them, or nothing.
     QString UnsavedText() const;
+    // The controls for unattended runs: listen again, the silence alarm, the link's history.
+    void BuildLinkControls();
+    void AddHistory(LinkEvent::Kind kind, qint64 durationMs = -1, const QString& peer = {});
+    void CheckSilence();
+    void ShowLastArrival();
+    void ListenAgain();
     void DrawDetailView();
 
     void btnAction_Click(int index);
@@ -97,6 +110,13 @@ private:
     QString m_lastFileName;
     LocalClock m_clock;
     CaptureListModel m_captureList;
+    LinkHistory m_history;
+    QString m_peerName;           // of the connection in progress, for the history
+    QElapsedTimer m_connectedFor; // since the connection was accepted
+    QElapsedTimer m_sinceBytes;   // since the last bytes arrived (or the connection, before any)
+    qint64 m_lastArrivalMs = 0;   // when the last bytes arrived, ms since the epoch; 0 before any
+    bool m_silent = false;        // the silence alarm is on
+    QTimer m_silenceTick;
     RecoveryJournal m_recovery;
     DecodeTable m_table;
 
@@ -109,6 +129,10 @@ private:
     QLabel* lblFormat = nullptr;
     CaptureListView* lstCapture = nullptr;
     QPushButton* btnDetailFloors = nullptr;
+    QCheckBox* chkRelisten = nullptr;
+    QSpinBox* spnSilence = nullptr;
+    QLabel* lblLastArrival = nullptr;
+    std::unique_ptr<frmLinkHistory> m_historyWindow;
     std::array<QPushButton*, 3> btnAction{};
     std::unique_ptr<DecodeTableView> m_tableView;
     std::unique_ptr<frmAccesibleFloors> m_floors;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
@@ -89,6 +90,7 @@ inline QStringList CaptureTexts(const frmMain& window) {
 
 // A shown main window whose questions and dialogs prompts answers.
 inline std::unique_ptr<frmMain> OpenWindow(Prompts& prompts) {
+    QSettings().clear(); // every test starts from the defaults
     auto window = std::make_unique<frmMain>();
     window->SetPrompts(&prompts);
     window->show();

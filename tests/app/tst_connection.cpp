@@ -4,9 +4,13 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -283,6 +287,87 @@ private slots:
         prompts.answer = true;
         FindButton(*window, "btnClearCapture")->click();
         QCOMPARE(window->CaptureList().rowCount(), 0);
+    }
+
+    // Unattended: with "Listen again" on, a peer that closes and comes back ten times is recorded ten
+    // times without a click; a second client meanwhile is refused and written down; the choice stays.
+    void listenAgainRecordsEveryConnection() {
+        Find<QCheckBox>(*window, "chkRelisten")->setChecked(true);
+        Press(0);
+        for (int round = 0; round < 10; ++round) {
+            QTcpSocket client;
+            QVERIFY(ConnectClient(client));
+            QTRY_COMPARE(window->ConnectState(), 2);
+            if (round == 0) {
+                QTcpSocket second;
+                QVERIFY(IsRefused(second));
+                QCOMPARE(window->ConnectState(), 2);
+            }
+            client.write(QByteArray(1, static_cast<char>(round)));
+            QTRY_COMPARE(window->CaptureList().Count(), round + 1);
+            client.disconnectFromHost();
+            QTRY_COMPARE(window->ConnectState(), 1);
+            ExpectState(1, false, true);
+        }
+        QMap<LinkEvent::Kind, int> kinds;
+        for (const LinkEvent& event : window->History().Events())
+            ++kinds[event.kind];
+        QCOMPARE(kinds[LinkEvent::Kind::Connected], 10);
+        QCOMPARE(kinds[LinkEvent::Kind::PeerClosed], 10);
+        QCOMPARE(kinds[LinkEvent::Kind::Refused], 1);
+        QVERIFY(FindLabel(*window, "lblConnect")->toolTip().contains("closed the connection after"));
+        Press(1);
+        ExpectState(0, true, false);
+        QTcpSocket after;
+        QVERIFY(IsRefused(after)); // Stop is the operator's: nothing listens again
+        window.reset();
+        QVERIFY(QSettings().value("link/relisten").toBool()); // the choice is remembered
+        frmMain again;
+        QVERIFY(Find<QCheckBox>(again, "chkRelisten")->isChecked());
+    }
+
+    // A peer quiet for longer than the limit trips the alarm within a second more; its next bytes clear it.
+    void theSilenceAlarm() {
+        Find<QSpinBox>(*window, "spnSilence")->setValue(1);
+        Press(0);
+        QTcpSocket client;
+        QVERIFY(ConnectClient(client));
+        QTRY_COMPARE(window->ConnectState(), 2);
+        QElapsedTimer quiet;
+        quiet.start();
+        QLabel* label = FindLabel(*window, "lblLastArrival");
+        QTRY_VERIFY_WITH_TIMEOUT(label->text().contains("silent"), 3000);
+        QVERIFY2(quiet.elapsed() < 2000, "the alarm came later than the limit plus a second");
+        QVERIFY(label->text().startsWith(QChar(0x26A0)));
+        QCOMPARE(DrawnColour(label), QColor(255, 192, 0));
+        QCOMPARE(window->History().Events().back().kind, LinkEvent::Kind::Silent);
+        client.write(QByteArray::fromHex("05"));
+        QTRY_VERIFY(!label->text().contains("silent"));
+        QCOMPARE(window->History().Events().back().kind, LinkEvent::Kind::Resumed);
+        QVERIFY(DrawnColour(label) != QColor(255, 192, 0));
+    }
+
+    // Each line keeps its arrival to the millisecond beside it: a paced sender's own clock agrees.
+    void arrivalTimesFollowTheSender() {
+        Press(0);
+        QTcpSocket client;
+        QVERIFY(ConnectClient(client));
+        QTRY_COMPARE(window->ConnectState(), 2);
+        client.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        QList<qint64> sent;
+        for (int i = 0; i < 5; ++i) {
+            QTest::qWait(120);
+            sent << QDateTime::currentMSecsSinceEpoch();
+            client.write(QByteArray(1, static_cast<char>(i)));
+            client.flush();
+            QTRY_COMPARE(window->CaptureList().Count(), i + 1);
+        }
+        const CaptureListModel& list = window->CaptureList();
+        for (int i = 0; i < 5; ++i)
+            QVERIFY2(qAbs(list.ArrivedMs(4 - i) - sent[i]) < 15, qPrintable(list.TimingText(4 - i)));
+        QVERIFY(list.TimingText(0).contains(" ms after the line below"));
+        RecordHex(*window, "06");
+        QVERIFY(list.data(list.index(0), Qt::ToolTipRole).toString().startsWith("arrived "));
     }
 
     void exitAsksFirst_data() {
