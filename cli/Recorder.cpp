@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "common/WriteAll.h"
+#include "link/LinkHistory.h"
 
 #include <QFileInfo>
 
@@ -34,6 +35,17 @@ Recorder::Recorder(const Settings& settings, QObject* parent)
     connect(&m_link, &TcpLink::ConnectionRequest, this, &Recorder::OnConnectionRequest);
     connect(&m_link, &TcpLink::DataArrival, this, &Recorder::OnDataArrival);
     connect(&m_link, &TcpLink::PeerClose, this, &Recorder::OnPeerClose);
+    m_silenceTick.setInterval(250);
+    connect(&m_silenceTick, &QTimer::timeout, this, &Recorder::CheckSilence);
+}
+
+void Recorder::CheckSilence() {
+    if (m_silent || m_peerName.isEmpty() ||
+        m_sinceBytes.elapsed() <= m_settings.silenceSeconds * qint64{1000})
+        return;
+    m_silent = true;
+    PrintError(kCommand, "silence: no bytes from " + Text(m_peerName) + " for " +
+                             Text(FormatDuration(m_sinceBytes.elapsed())));
 }
 
 Recorder::~Recorder() {
@@ -91,15 +103,27 @@ void Recorder::OnConnectionRequest() {
         return;
     m_peerName = m_link.RemoteName();
     PrintError(kCommand, "connection from " + Text(m_peerName));
+    m_connectedFor.start();
+    m_sinceBytes.start();
+    m_silent = false;
+    if (m_settings.silenceSeconds > 0)
+        m_silenceTick.start();
 }
 
 void Recorder::OnDataArrival(qint64 bytesTotal) {
+    if (m_silent)
+        PrintError(kCommand, "bytes from " + Text(m_peerName) + " again after " +
+                                 Text(FormatDuration(m_sinceBytes.elapsed())) + " of silence");
+    m_silent = false;
+    m_sinceBytes.start();
     Record(m_link.GetData(bytesTotal));
 }
 
 void Recorder::OnPeerClose() {
-    PrintError(kCommand, "disconnection from " + Text(m_peerName));
+    PrintError(kCommand, "disconnection from " + Text(m_peerName) + " after " +
+                             Text(FormatDuration(m_connectedFor.elapsed())));
     m_peerName.clear();
+    m_silenceTick.stop();
     if (m_finished)
         return;
     if (m_settings.once)

@@ -27,6 +27,7 @@ public:
         quint16 port = 60173;
         QString outPath; // empty: standard output only
         bool once = false;
+        int silenceSeconds = 0; // 0: no silence alarm
     };
 
     explicit Recorder(const Settings& settings, QObject* parent = nullptr);
@@ -57,12 +58,17 @@ private:
     bool RewriteNow();
     void ReportFileError(bool ok, const QString& error);
     void Finish(int exitStatus);
+    void CheckSilence();
 
     Settings m_settings;
     LocalClock m_clock;
     std::string m_formatText;
     TcpLink m_link;
     QString m_peerName; // empty while no peer is connected
+    QElapsedTimer m_connectedFor;
+    QElapsedTimer m_sinceBytes;
+    bool m_silent = false;
+    QTimer m_silenceTick;
 
     Journal m_journal;
     std::thread m_rewriter;

@@ -3,6 +3,7 @@
 #include "link/CaptureFileIO.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -348,6 +349,31 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(recorder.err().count("disconnection from"), round + 1, kWaitMs);
         }
         QCOMPARE(recorder.err().count("listening on port"), 1);
+    }
+
+    // A silent peer is reported once the limit has passed, and again when its bytes come back; a
+    // disconnection says how long the connection lasted.
+    void recordSilenceAndDurations() {
+        const quint16 port = FreePort();
+        RecorderProcess recorder;
+        QVERIFY(recorder.Start(port, {"--silence", "1"}));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(kWaitMs));
+        QElapsedTimer quiet;
+        quiet.start();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.err().contains("silence: no bytes from 127.0.0.1:"), 3000);
+        QVERIFY(quiet.elapsed() < 2000);
+        client.write(QByteArray::fromHex("05"));
+        QVERIFY(recorder.WaitForLines(1));
+        QTRY_VERIFY(recorder.err().contains(" of silence"));
+        client.disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QRegularExpression(R"(disconnection from 127\.0\.0\.1:\d+ after \d+(\.\d)? (ms|s))")
+                .match(QString::fromUtf8(recorder.err()))
+                .hasMatch(),
+            kWaitMs);
+        QCOMPARE(recorder.err().count("silence: no bytes"), 1);
     }
 
     void usageErrors() {
