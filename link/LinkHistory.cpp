@@ -22,7 +22,7 @@ QString LinkEvent::Text() const {
         what = QStringLiteral("connection from %1").arg(peer);
         break;
     case Kind::PeerClosed:
-        what = QStringLiteral("disconnection: %1 closed the connection after %2").arg(peer, lasted);
+        what = QStringLiteral("disconnection: %1 closed or reset the connection after %2").arg(peer, lasted);
         break;
     case Kind::Stopped:
         what =

@@ -315,7 +315,7 @@ private slots:
         QCOMPARE(kinds[LinkEvent::Kind::Connected], 10);
         QCOMPARE(kinds[LinkEvent::Kind::PeerClosed], 10);
         QCOMPARE(kinds[LinkEvent::Kind::Refused], 1);
-        QVERIFY(FindLabel(*window, "lblConnect")->toolTip().contains("closed the connection after"));
+        QVERIFY(FindLabel(*window, "lblConnect")->toolTip().contains("reset the connection after"));
         Press(1);
         ExpectState(0, true, false);
         QTcpSocket after;
