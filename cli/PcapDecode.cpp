@@ -5,6 +5,7 @@
 #include "cli/AppendNumber.h"
 #include "cli/CommandLine.h"
 #include "cli/JsonText.h"
+#include "decode/MessageFormat.h"
 #include "link/PacketCapture.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr std::string_view kCommand = "decode";
-constexpr std::uint64_t kHeaderBytes = 4;
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 // Messages a batch: what a block read gives the capture-line reader, about.
 constexpr std::size_t kBatchMessages = 4096;
@@ -70,7 +70,7 @@ private:
         m_skip -= passed;
         std::size_t read = m_read;
         while (pos < end) {
-            const std::uint64_t length = bytes[pos] + kHeaderBytes;
+            const std::uint64_t length = MessageFormat::MessageSize(bytes[pos]);
             const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(length, end - pos));
             while (reads[read].at + reads[read].size <= pos)
                 ++read;
