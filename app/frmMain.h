@@ -42,6 +42,11 @@ public:
     frmAccesibleFloors* FloorsWindow() const { return m_floors.get(); }
     frmDumpList* DumpWindow() const { return m_dump.get(); }
 
+    // For benchmarks and tests that must leave the operator's port alone: 0 lets the system choose
+    // one at Start, and ListeningPort() then tells which.
+    void SetLocalPortForTesting(quint16 port);
+    quint16 ListeningPort() const;
+
     // The receive path after the socket read: one capture line on top, the list trimmed to 5000.
     void RecordArrival(const char* bytes, qint64 count);
 
