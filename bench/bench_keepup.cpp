@@ -323,8 +323,7 @@ int main(int argc, char* argv[]) {
                 runs, seconds);
     bool targetsMet = true;
     for (const int rate : rates) {
-        std::vector<double> windowCpu, recorderCpu, ratio, windowReads, recorderReads, ownShare, late,
-            behind;
+        std::vector<double> windowCpu, recorderCpu, ratio, windowReads, recorderReads, ownShare, late, behind;
         for (int run = 0; run < runs; ++run) {
             const Result w = RunWindow(rate, seconds, false);
             const Result r = RunRecorder(rate, seconds, dir.filePath(QStringLiteral("record.txt")));
@@ -339,15 +338,17 @@ int main(int argc, char* argv[]) {
         }
         const MinMedian wc = Of(windowCpu), rc = Of(recorderCpu), q = Of(ratio), wr = Of(windowReads),
                         rr = Of(recorderReads), own = Of(ownShare), l = Of(late), b = Of(behind);
-        std::printf("%6d/s  window CPU %5.1f / %5.1f %% of a core   recorder %5.1f / %5.1f %%   ratio %4.2f / "
-                    "%4.2fx (target <= 3x)\n",
-                    rate, wc.min, wc.median, rc.min, rc.median, q.min, q.median);
+        std::printf(
+            "%6d/s  window CPU %5.1f / %5.1f %% of a core   recorder %5.1f / %5.1f %%   ratio %4.2f / "
+            "%4.2fx (target <= 3x)\n",
+            rate, wc.min, wc.median, rc.min, rc.median, q.min, q.median);
         std::printf("         reads a message: window %.3f / %.3f, recorder %.3f / %.3f; messages in reads "
                     "of their own (window) %.1f / %.1f %%\n",
                     wr.min, wr.median, rr.min, rr.median, own.min, own.median);
-        std::printf("         worst 2 ms timer lateness in the window %.2f / %.2f ms (target < 20 ms); sender "
-                    "behind its schedule at worst %.2f / %.2f ms\n",
-                    l.min, l.median, b.min, b.median);
+        std::printf(
+            "         worst 2 ms timer lateness in the window %.2f / %.2f ms (target < 20 ms); sender "
+            "behind its schedule at worst %.2f / %.2f ms\n",
+            l.min, l.median, b.min, b.median);
         const double worstRatio = *std::max_element(ratio.begin(), ratio.end());
         const double worstLate = *std::max_element(late.begin(), late.end());
         targetsMet = targetsMet && worstRatio <= 3.0 && worstLate < 20.0 && (rate != 4000 || own.min >= 95.0);

@@ -11,9 +11,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QMap>
 #include <QFile>
 #include <QFileDialog>
+#include <QMap>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTableWidget>
