@@ -10,6 +10,8 @@
 
 namespace {
 constexpr int kTextMargin = 3;
+// About one frame of a 60 Hz screen.
+constexpr int kRefreshMs = 16;
 } // namespace
 
 CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
@@ -24,6 +26,9 @@ CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
     connect(model, &QAbstractItemModel::rowsRemoved, this,
             [this](const QModelIndex&, int first, int last) { OnRowsRemoved(first, last); });
     connect(model, &QAbstractItemModel::modelReset, this, &CaptureListView::OnReset);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(kRefreshMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &CaptureListView::Refresh);
     OnReset();
 }
 
@@ -59,6 +64,7 @@ void CaptureListView::SelectRow(int row) {
 }
 
 void CaptureListView::ScrollTo(int row) {
+    SyncScrollBars();
     QScrollBar* bar = verticalScrollBar();
     if (row < bar->value())
         bar->setValue(row);
@@ -71,8 +77,7 @@ void CaptureListView::OnRowsInserted(int first, int last) {
     if (m_selected >= first)
         m_selected += last - first + 1;
     Widen(first, last);
-    UpdateScrollBars();
-    viewport()->update();
+    ScheduleRefresh();
 }
 
 void CaptureListView::OnRowsRemoved(int first, int last) {
@@ -81,8 +86,7 @@ void CaptureListView::OnRowsRemoved(int first, int last) {
         m_selected = -1;
     else if (m_selected > last)
         m_selected -= last - first + 1;
-    UpdateScrollBars();
-    viewport()->update();
+    ScheduleRefresh();
 }
 
 void CaptureListView::OnReset() {
@@ -123,7 +127,25 @@ void CaptureListView::Widen(int first, int last) {
     }
 }
 
+void CaptureListView::ScheduleRefresh() {
+    m_scrollBarsStale = true;
+    if (!m_refreshTimer.isActive())
+        m_refreshTimer.start();
+}
+
+void CaptureListView::Refresh() {
+    SyncScrollBars();
+    viewport()->update();
+}
+
+// Whatever reads the scroll position first catches up with the lines that came since the last tick.
+void CaptureListView::SyncScrollBars() {
+    if (m_scrollBarsStale)
+        UpdateScrollBars();
+}
+
 void CaptureListView::UpdateScrollBars() {
+    m_scrollBarsStale = false;
     const int rows = m_model->Count();
     QScrollBar* vertical = verticalScrollBar();
     vertical->setRange(0, std::max(0, rows - VisibleRows()));
@@ -177,6 +199,7 @@ void CaptureListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CaptureListView::keyPressEvent(QKeyEvent* event) {
+    SyncScrollBars();
     const int count = m_model->Count();
     if (count == 0) {
         QAbstractScrollArea::keyPressEvent(event);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QTimer>
 
 #include <cstddef>
 
@@ -47,6 +48,12 @@ private:
     void Remeasure();
     void Widen(int first, int last);
     void UpdateScrollBars();
+    // Arrivals can come thousands of times a second; the screen shows about sixty frames. Changes
+    // to the lines mark the view stale and one tick at the screen's pace brings the scroll bars
+    // and the picture up to date, so a burst of arrivals costs one repaint.
+    void ScheduleRefresh();
+    void Refresh();
+    void SyncScrollBars();
     int VisibleRows() const;
     int TopRow() const;
 
@@ -55,4 +62,6 @@ private:
     int m_rowHeight = 1;
     int m_contentWidth = 0;
     std::size_t m_widestChars = 0;
+    bool m_scrollBarsStale = false;
+    QTimer m_refreshTimer;
 };

@@ -289,6 +289,14 @@ void frmMain::InitSocket() {
     m_connectState = 0;
 }
 
+void frmMain::SetLocalPortForTesting(quint16 port) {
+    Winsock1->SetLocalPort(port);
+}
+
+quint16 frmMain::ListeningPort() const {
+    return Winsock1->LocalPort();
+}
+
 void frmMain::InitWindow() {
     setWindowTitle(QStringLiteral("%1 V%2.%3%4")
                        .arg(kAppTitle)

@@ -49,6 +49,11 @@ public:
     frmAccesibleFloors* FloorsWindow() const { return m_floors.get(); }
     frmDumpList* DumpWindow() const { return m_dump.get(); }
 
+    // For benchmarks and tests that must leave the operator's port alone: 0 lets the system choose
+    // one at Start, and ListeningPort() then tells which.
+    void SetLocalPortForTesting(quint16 port);
+    quint16 ListeningPort() const;
+
     // The receive path after the socket read: the read's capture lines on top (a read of more than 256
     // bytes is several lines), the list trimmed to 5000 after each.
     void RecordArrival(const char* bytes, qint64 count, qint64 arrivedMs = 0);

@@ -81,6 +81,14 @@ int main(int argc, char* argv[]) {
                 "bare formatting %.2f us; ratio %.1fx\n",
                 arrival, bare, arrival / bare);
 
+    // One frame of the list: what each tick costs while lines arrive.
+    constexpr int kFrames = 2000;
+    timer.restart();
+    for (int i = 0; i < kFrames; ++i)
+        list->viewport()->repaint();
+    std::printf("one frame of the capture list (repaint and flush): %.1f us\n",
+                PerCallMicros(timer.nsecsElapsed(), kFrames));
+
     // Selecting a line of the full list and drawing the decode table.
     constexpr int kSelections = 3000;
     qint64 selectNanos = 0;

@@ -13,6 +13,25 @@ CaptureLines::CaptureLines(const CaptureLines& other) {
         push_back(line);
 }
 
+CaptureLines::CaptureLines(CaptureLines&& other) noexcept
+    : m_entries(std::move(other.m_entries)), m_texts(std::move(other.m_texts)) {
+    other.m_entries.clear();
+    other.m_texts.clear();
+}
+
+CaptureLines& CaptureLines::operator=(CaptureLines&& other) noexcept {
+    if (this != &other) {
+        clear();
+        m_entries.swap(other.m_entries);
+        m_texts.swap(other.m_texts);
+    }
+    return *this;
+}
+
+CaptureLines::~CaptureLines() {
+    clear();
+}
+
 CaptureLines& CaptureLines::operator=(const CaptureLines& other) {
     if (this != &other) {
         CaptureLines copy(other);
@@ -27,24 +46,35 @@ std::string_view CaptureLines::AdoptText(std::unique_ptr<char[]> text, std::size
 }
 
 CaptureLines::Entry CaptureLines::Own(std::string_view line) {
-    Entry entry;
-    entry.owned = std::make_unique_for_overwrite<char[]>(line.size());
+    char* data = new char[line.size()];
     if (!line.empty())
-        std::memcpy(entry.owned.get(), line.data(), line.size());
-    entry.data = entry.owned.get();
-    entry.size = line.size();
-    return entry;
+        std::memcpy(data, line.data(), line.size());
+    return {data, line.size() | kOwned};
 }
 
 void CaptureLines::push_front(std::string_view line) {
-    m_entries.push_front(Own(line));
+    const Entry entry = Own(line);
+    try {
+        m_entries.push_front(entry);
+    } catch (...) {
+        Release(entry);
+        throw;
+    }
 }
 
 void CaptureLines::push_back(std::string_view line) {
-    m_entries.push_back(Own(line));
+    const Entry entry = Own(line);
+    try {
+        m_entries.push_back(entry);
+    } catch (...) {
+        Release(entry);
+        throw;
+    }
 }
 
 void CaptureLines::clear() {
+    for (const Entry& entry : m_entries)
+        Release(entry);
     m_entries.clear();
     m_texts.clear();
 }

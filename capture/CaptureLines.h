@@ -14,11 +14,16 @@
 // which the store keeps alive, so a million loaded lines cost one buffer and a small record each
 // rather than a million allocations.
 class CaptureLines {
+    // Sixteen bytes a line: a loaded million is 16 MB of records, and on a machine where fresh memory
+    // is slow to touch every byte of them shows in the time Load takes. The top bit of sizeAndOwned
+    // says the store allocated data (a line recorded on arrival) rather than pointing into a text.
     struct Entry {
         const char* data = nullptr;
-        std::size_t size = 0;
-        std::unique_ptr<char[]> owned; // null for a line inside an adopted text
+        std::size_t sizeAndOwned = 0;
+        std::size_t Size() const { return sizeAndOwned & ~kOwned; }
+        std::string_view View() const { return {data, Size()}; }
     };
+    static constexpr std::size_t kOwned = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
 
 public:
     class const_iterator {
@@ -30,7 +35,7 @@ public:
         using reference = std::string_view;
 
         const_iterator() = default;
-        std::string_view operator*() const { return {it_->data, it_->size}; }
+        std::string_view operator*() const { return it_->View(); }
         const_iterator& operator++() {
             ++it_;
             return *this;
@@ -52,23 +57,26 @@ public:
     CaptureLines(std::initializer_list<std::string_view> lines);
     CaptureLines(const CaptureLines& other);
     CaptureLines& operator=(const CaptureLines& other);
-    CaptureLines(CaptureLines&&) noexcept = default;
-    CaptureLines& operator=(CaptureLines&&) noexcept = default;
-    ~CaptureLines() = default;
+    CaptureLines(CaptureLines&& other) noexcept;
+    CaptureLines& operator=(CaptureLines&& other) noexcept;
+    ~CaptureLines();
 
     // Keeps a text of size bytes for the lines that AppendView adds; returns it.
     std::string_view AdoptText(std::unique_ptr<char[]> text, std::size_t size);
     // Adds a line at the bottom without copying it; it must lie inside a text this store adopted.
-    void AppendView(std::string_view line) { m_entries.push_back({line.data(), line.size(), nullptr}); }
+    void AppendView(std::string_view line) { m_entries.push_back({line.data(), line.size()}); }
 
     void push_front(std::string_view line);
     void push_back(std::string_view line);
-    void pop_back() { m_entries.pop_back(); }
+    void pop_back() {
+        Release(m_entries.back());
+        m_entries.pop_back();
+    }
     void clear();
 
     std::size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }
-    std::string_view operator[](std::size_t i) const { return {m_entries[i].data, m_entries[i].size}; }
+    std::string_view operator[](std::size_t i) const { return m_entries[i].View(); }
     std::string_view front() const { return (*this)[0]; }
     std::string_view back() const { return (*this)[size() - 1]; }
     const_iterator begin() const { return const_iterator(m_entries.begin()); }
@@ -78,6 +86,10 @@ public:
 
 private:
     static Entry Own(std::string_view line);
+    static void Release(const Entry& entry) {
+        if (entry.sizeAndOwned & kOwned)
+            delete[] entry.data;
+    }
 
     std::deque<Entry> m_entries;
     std::vector<std::unique_ptr<char[]>> m_texts;

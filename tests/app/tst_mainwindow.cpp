@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QMap>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -34,6 +36,22 @@ QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
+
+// Counts the paint events of every widget, and where in its window each one drew.
+struct PaintCounter : QObject {
+    QMap<QWidget*, int> paints;
+    QRegion drawn; // in window coordinates
+    PaintCounter() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            ++paints[widget];
+            const QRect rect = static_cast<QPaintEvent*>(event)->rect();
+            drawn += rect.translated(widget->mapTo(widget->window(), QPoint(0, 0)));
+        }
+        return false;
+    }
+};
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -345,6 +363,39 @@ private slots:
         RecordHex(*window, "05");
         QCOMPARE(window->CaptureList().Count(), 6000);
         QCOMPARE(window->CaptureList().Lines().back(), lines[5998]);
+    }
+
+    // A peer can send thousands of reads a second; the screen shows about sixty frames.
+    void arrivalsRepaintOnlyTheListAtTheScreensPace() {
+        Fill(10);
+        CaptureListView* list = CaptureView(*window);
+        QTRY_COMPARE(list->verticalScrollBar()->maximum(), 10 - list->verticalScrollBar()->pageStep());
+        QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+        window->repaint(); // what Fill asked for is drawn now, before the count starts
+        PaintCounter counter;
+        QElapsedTimer clock;
+        clock.start();
+        int arrivals = 0;
+        while (clock.elapsed() < 300) {
+            RecordHex(*window, kMsg11);
+            if (++arrivals % 10 == 0)
+                QApplication::processEvents();
+        }
+        const qint64 elapsedMs = clock.elapsed();
+        // The scroll bars catch up with the last arrivals at the next tick.
+        QTRY_COMPARE(list->verticalScrollBar()->maximum(),
+                     std::min(10 + arrivals, 5000) - list->verticalScrollBar()->pageStep());
+        QTRY_VERIFY(counter.paints.value(list->viewport()) > 0);
+        const int listPaints = counter.paints.value(list->viewport());
+        QVERIFY2(listPaints <= elapsedMs / 16 + 3,
+                 qPrintable(QStringLiteral("%1 repaints for %2 arrivals in %3 ms")
+                                .arg(listPaints)
+                                .arg(arrivals)
+                                .arg(elapsedMs)));
+        // Nothing outside the list is drawn again (a scroll bar shows its parent's background through).
+        const QRect listRect(list->mapTo(window.get(), QPoint(0, 0)), list->size());
+        QVERIFY(!counter.drawn.isEmpty());
+        QCOMPARE(counter.drawn.subtracted(listRect), QRegion());
     }
 
     void saveFailureIsReported() {
