@@ -13,7 +13,7 @@
 frmLinkHistory::frmLinkHistory(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmLinkHistory"));
     setWindowTitle(QStringLiteral("Link history"));
-    resize(560, 300);
+    resize(760, 300);
     txtHistory = new QPlainTextEdit(this);
     txtHistory->setObjectName(QStringLiteral("txtHistory"));
     txtHistory->setReadOnly(true);
@@ -38,7 +38,9 @@ frmLinkHistory::frmLinkHistory(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void frmLinkHistory::SetText(const QString& history) {
     txtHistory->setPlainText(history);
+    // The newest entry in view, from its time on.
     txtHistory->moveCursor(QTextCursor::End);
+    txtHistory->moveCursor(QTextCursor::StartOfLine);
 }
 
 void frmLinkHistory::ShowWindow() {
