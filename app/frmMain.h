@@ -10,10 +10,12 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 class CaptureListView;
 class DecodeTableView;
+class LineMessages;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -74,6 +76,14 @@ private:
     void btnLoadCapture_Click();
     void btnClearCapture_Click();
 
+    // The messages within and across lines: the label and buttons above the table, the summary under it.
+    void BuildMessageControls();
+    LineMessages MessagesOf(int row) const;
+    void ShowMessageStep(int step);
+    void ShowStepControls(const LineMessages& messages);
+    // "12/06/2026 8:01:03 PM, gate 0001" and, after the first step, which message: for the detail windows.
+    QString ShownLineText(int row) const;
+
     // The selected capture line, or nothing when none is selected.
     std::optional<std::string_view> SelectedLine() const;
     void ReplaceCaptureList(CaptureLines lines);
@@ -89,6 +99,9 @@ private:
     LocalClock m_clock;
     CaptureListModel m_captureList;
     DecodeTable m_table;
+    int m_step = 0;           // the message of the selected line the table shows; 0 the whole line
+    std::string m_stepText;   // its bytes, after the first step
+    std::string m_stepLabel;  // what lblMessage says of it
 
     QGroupBox* Frame3 = nullptr;
     QLabel* lblRemoteIP = nullptr;
@@ -99,6 +112,10 @@ private:
     QLabel* lblFormat = nullptr;
     CaptureListView* lstCapture = nullptr;
     QPushButton* btnDetailFloors = nullptr;
+    QLabel* lblSummary = nullptr;
+    QLabel* lblMessage = nullptr;
+    QPushButton* btnPrevMessage = nullptr;
+    QPushButton* btnNextMessage = nullptr;
     std::array<QPushButton*, 3> btnAction{};
     std::unique_ptr<DecodeTableView> m_tableView;
     std::unique_ptr<frmAccesibleFloors> m_floors;

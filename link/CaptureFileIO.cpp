@@ -1,6 +1,7 @@
 #include "link/CaptureFileIO.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -15,14 +16,34 @@ bool WriteAll(QSaveFile& file, const std::string& chunk) {
     return chunk.empty() || file.write(chunk.data(), size) == size;
 }
 
+// The reason the operator reads: the system's own words for what went wrong, or ours where Qt has none.
+QString Reason(const QFileDevice& file, const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("%1 is a folder, not a file.").arg(path);
+    if (!info.exists() && !QFileInfo(info.absolutePath()).isDir())
+        return QStringLiteral("The folder %1 does not exist.").arg(info.absolutePath());
+    const QString text = file.errorString();
+    if (file.error() == QFileDevice::NoError || text.isEmpty() || text == QStringLiteral("Unknown error"))
+        return QStringLiteral("Not all of it could be written; the disk may be full.");
+    return text;
+}
+
+bool Fail(QString* reason, const QFileDevice& file, const QString& path) {
+    if (reason)
+        *reason = Reason(file, path);
+    return false;
+}
+
 } // namespace
 
-bool SaveCaptureFile(const QString& path, std::string_view formatText, const CaptureLines& lines) {
+bool SaveCaptureFile(const QString& path, std::string_view formatText, const CaptureLines& lines,
+                     QString* reason) {
     QSaveFile file(path);
     // Unbuffered: every byte passes through a write whose count is checked here, none is left in a
     // buffer that commit() would flush without telling.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
+        return Fail(reason, file, path);
     std::string chunk;
     chunk.reserve(kWriteChunk + 1024);
     AppendCaptureFileLine(chunk, formatText);
@@ -37,28 +58,44 @@ bool SaveCaptureFile(const QString& path, std::string_view formatText, const Cap
         }
     }
     written = written && WriteAll(file, chunk);
-    // After cancelWriting() commit() discards the temporary file and reports failure.
-    if (!written)
+    // After cancelWriting() commit() discards the temporary file and reports failure; the write's own
+    // error, taken first, is the one worth reporting.
+    QString writeReason;
+    if (!written) {
+        writeReason = Reason(file, path);
         file.cancelWriting();
-    return file.commit();
+    }
+    if (file.commit())
+        return true;
+    if (reason)
+        *reason = written ? Reason(file, path) : writeReason;
+    return false;
 }
 
 LoadedCaptureFile LoadCaptureFile(const QString& path) {
     LoadedCaptureFile loaded;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        loaded.reason = QFileInfo::exists(path) ? Reason(file, path)
+                                                : QStringLiteral("There is no file %1.").arg(path);
         return loaded;
+    }
     const qint64 size = file.size();
     // Read straight into the buffer the lines will point into: no zero fill, no copy.
     auto bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
     qint64 got = 0;
     while (got < size) {
         const qint64 n = file.read(bytes.get() + got, size - got);
-        if (n <= 0)
+        if (n <= 0) {
+            loaded.reason = Reason(file, path);
             return loaded;
+        }
         got += n;
     }
     loaded.readOk = true;
     loaded.parsed = AdoptCaptureFile(std::move(bytes), static_cast<std::size_t>(size));
+    if (loaded.parsed.status == ParsedCaptureFile::Status::NotCapture)
+        loaded.reason = QStringLiteral("Not a capture file: its first line has no %1.")
+                            .arg(QLatin1String(kCaptureFileMark.data(), static_cast<qsizetype>(kCaptureFileMark.size())));
     return loaded;
 }

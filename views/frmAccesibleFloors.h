@@ -26,12 +26,15 @@ public:
     void ReDraw();
     // Shows the window (not modal); a window that is not loaded starts at the first page.
     void ShowWindow();
+    // Which line the floors come from ("12/06/2026 8:01:03 PM, gate 0001"), shown under the floors.
+    void SetShownLine(const QString& text);
 
     const FloorData& floorData() const { return m_data; }
     bool isLoaded() const { return m_loaded; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void Load();
@@ -42,6 +45,7 @@ private:
     FloorData m_data;
     bool m_loaded = false;
     QLabel* lblComment = nullptr;
+    QLabel* lblLine = nullptr;
     std::array<QLabel*, 8> lblIndex{};
     std::array<QLabel*, 32> lblNo{};
     std::array<QLabel*, 32> lblAccesibleFloor{};

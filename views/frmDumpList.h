@@ -2,8 +2,10 @@
 
 #include <QWidget>
 
+#include <array>
 #include <string_view>
 
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -19,6 +21,8 @@ public:
     void setDumpData(std::string_view byteText);
     // Shows the window (not modal).
     void ShowWindow();
+    // Which line the bytes come from, shown under the grid.
+    void SetShownLine(const QString& text);
 
     bool isLoaded() const { return m_loaded; }
 
@@ -32,4 +36,6 @@ private:
     bool m_loaded = false;
     QTableWidget* MSFlexGrid1 = nullptr;
     QPushButton* btnClose = nullptr;
+    QLabel* lblLine = nullptr;
+    std::array<QLabel*, 17> lblChars{}; // heading, then the characters of each row of the grid
 };
