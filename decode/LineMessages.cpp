@@ -47,6 +47,7 @@ LineMessages::LineMessages(const ByteTextAt& byteTextAt, int lineCount, int row)
             m_olderLength = spans.back().length;
         }
     }
+    m_pending = pending;
     m_carry = static_cast<std::size_t>(std::min<std::uint64_t>(pending, m_tokens.size()));
     if (m_carry == 0)
         m_olderRow = -1;
@@ -99,10 +100,13 @@ LineMessages::Step LineMessages::Take(int step) const {
     case Kind::WholeLine:
         out.tokens = m_tokens;
         if (m_carry > 0) {
-            out.label = m_carry == m_tokens.size()
-                            ? "the whole line continues a message from " + Below(m_olderRow - m_row)
-                            : "starts with the last " + Count(m_carry, "byte", "bytes") + " of a message from " +
-                                  Below(m_olderRow - m_row);
+            const std::string from = " of a message from " + Below(m_olderRow - m_row);
+            if (m_pending > m_tokens.size())
+                out.label = "the whole line continues a message from " + Below(m_olderRow - m_row);
+            else if (m_carry == m_tokens.size())
+                out.label = "the whole line is the last " + Count(m_carry, "byte", "bytes") + from;
+            else
+                out.label = "starts with the last " + Count(m_carry, "byte", "bytes") + from;
         } else if (!m_spans.empty()) {
             out.label = MessageLabel(0);
         }

@@ -58,6 +58,7 @@ private:
     ByteTextAt m_byteTextAt;
     int m_row;
     MessageTokens m_tokens;
+    std::uint64_t m_pending = 0; // bytes owed to that message when this line starts
     std::size_t m_carry = 0;
     int m_olderRow = -1; // where the message the carry finishes starts
     std::size_t m_olderFirst = 0;
