@@ -709,6 +709,10 @@ void InitDetailView(DecodeTable& table) {
     PlaceFloorRowOnOwnLine(table);
     for (Label& explanation : table.lblDataExplanation)
         explanation.caption.clear();
-    Hide(std::span(table.lblData).subspan(12));
+    for (Label& cell : std::span(table.lblData).subspan(12)) {
+        cell.visible = false;
+        cell.note.clear();
+    }
     table.btnDetailFloorsVisible = false;
+    table.words = MessageWords();
 }

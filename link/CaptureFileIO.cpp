@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 namespace {
 
@@ -24,9 +25,13 @@ QString Reason(const QFileDevice& file, const QString& path) {
     if (!info.exists() && !QFileInfo(info.absolutePath()).isDir())
         return QStringLiteral("The folder %1 does not exist.").arg(info.absolutePath());
     const QString text = file.errorString();
-    if (file.error() == QFileDevice::NoError || text.isEmpty() || text == QStringLiteral("Unknown error"))
-        return QStringLiteral("Not all of it could be written; the disk may be full.");
-    return text;
+    if (file.error() != QFileDevice::NoError && !text.isEmpty() && text != QStringLiteral("Unknown error"))
+        return text;
+    // A full disk cuts a write short without an error: the free space tells.
+    const QStorageInfo storage(info.absolutePath());
+    if (storage.isValid() && storage.bytesAvailable() < static_cast<qint64>(kWriteChunk))
+        return QStringLiteral("The disk is full (%1 bytes free).").arg(storage.bytesAvailable());
+    return QStringLiteral("Not all of it could be written.");
 }
 
 bool Fail(QString* reason, const QFileDevice& file, const QString& path) {
