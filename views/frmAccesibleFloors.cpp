@@ -5,7 +5,7 @@
 #include "views/Present.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -149,7 +149,13 @@ void frmAccesibleFloors::SetShownLine(const QString& text) {
 
 // The wheel scrolls the floors wherever the pointer is in the window, not only over the scroll bar.
 void frmAccesibleFloors::wheelEvent(QWheelEvent* event) {
-    QCoreApplication::sendEvent(VScroll1, event);
+    // A notch is 120; a touchpad sends less at a time, so the rest waits for the next event.
+    m_wheelDelta += event->angleDelta().y();
+    const int notches = m_wheelDelta / 120;
+    m_wheelDelta -= notches * 120;
+    if (notches != 0)
+        VScroll1->setValue(VScroll1->value() - notches * QApplication::wheelScrollLines());
+    event->accept();
 }
 
 void frmAccesibleFloors::setFloorData(std::string_view byteText) {

@@ -44,6 +44,7 @@ private:
 
     FloorData m_data;
     bool m_loaded = false;
+    int m_wheelDelta = 0; // eighths of a degree not yet turned into rows
     QLabel* lblComment = nullptr;
     QLabel* lblLine = nullptr;
     std::array<QLabel*, 8> lblIndex{};
