@@ -8,9 +8,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -28,7 +30,11 @@ const QByteArray kMessages[] = {
     QByteArray::fromHex("0C410000103030303330313531300000"),
     QByteArray::fromHex("0441000011000000"),
     QByteArray::fromHex("4C4100002030303031" + QByteArray("C3").repeated(64) + "30000000000000"),
+    // Three messages in one read, the last cut short: the message label and its framing have work to do.
+    QByteArray::fromHex("0C410000103030303330313531300000" + QByteArray("4C4100002030303031") +
+                        QByteArray("1B").repeated(64) + "300000000000000441000011"),
 };
+constexpr int kKinds = static_cast<int>(std::size(kMessages));
 
 double PerCallMicros(qint64 nanos, int calls) {
     return static_cast<double>(nanos) / 1000.0 / calls;
@@ -48,7 +54,7 @@ int main(int argc, char* argv[]) {
 
     // One arrival with a full list: read done, format, insert on top, trim at 5000.
     for (int i = 0; i < 5000; ++i)
-        window.RecordArrival(kMessages[i % 3].constData(), kMessages[i % 3].size());
+        window.RecordArrival(kMessages[i % kKinds].constData(), kMessages[i % kKinds].size());
     // Handler time only: the event loop runs between batches, as it does between arrivals in use, so
     // the repaints the handlers ask for do not pile up in the posted-event queue.
     constexpr int kArrivals = 200000;
@@ -58,7 +64,7 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < kArrivals; i += kBatch) {
         timer.start();
         for (int k = i; k < i + kBatch; ++k)
-            window.RecordArrival(kMessages[k % 3].constData(), kMessages[k % 3].size());
+            window.RecordArrival(kMessages[k % kKinds].constData(), kMessages[k % kKinds].size());
         handlerNanos += timer.nsecsElapsed();
         QApplication::processEvents();
     }
@@ -68,7 +74,7 @@ int main(int argc, char* argv[]) {
     std::size_t sink = 0;
     timer.restart();
     for (int i = 0; i < kArrivals; ++i) {
-        const QByteArray& m = kMessages[i % 3];
+        const QByteArray& m = kMessages[i % kKinds];
         sink += MakeCaptureLine(prefix, reinterpret_cast<const std::uint8_t*>(m.constData()),
                                 static_cast<std::size_t>(m.size()))
                     .size();
@@ -78,28 +84,43 @@ int main(int argc, char* argv[]) {
                 "bare formatting %.2f us; ratio %.1fx\n",
                 arrival, bare, arrival / bare);
 
-    // Selecting a line of the full list and drawing the decode table.
+    // Selecting a line of the full list and drawing the decode table, its summary and the message label;
+    // then one step to the line's next message, drawn the same way.
+    auto* summary = window.findChild<QLabel*>(QStringLiteral("lblSummary"));
+    auto* next = window.findChild<QPushButton*>(QStringLiteral("btnNextMessage"));
     constexpr int kSelections = 3000;
     qint64 selectNanos = 0;
     qint64 handlerOnly = 0;
+    qint64 stepNanos = 0;
+    int steps = 0;
     for (int i = 0; i < kSelections; ++i) {
         timer.restart();
         list->SelectRow(i);
         handlerOnly += timer.nsecsElapsed();
         QApplication::processEvents(); // paints what the selection changed
         selectNanos += timer.nsecsElapsed();
+        sink += static_cast<std::size_t>(summary->text().size());
+        if (next->isEnabled()) {
+            timer.restart();
+            next->click();
+            QApplication::processEvents();
+            stepNanos += timer.nsecsElapsed();
+            ++steps;
+        }
     }
-    std::printf("select a line of the full list, decode into the labels: %.1f us per selection\n",
+    std::printf("select a line of the full list, decode into the labels and summary: %.1f us per selection\n",
                 PerCallMicros(handlerOnly, kSelections));
-    std::printf(
-        "select a line of the full list, decode and paint: %.1f us per selection (target < 1000 us)\n",
-        PerCallMicros(selectNanos, kSelections));
+    std::printf("select a line of the full list, decode, summary and paint: %.1f us per selection "
+                "(target < 1000 us)\n",
+                PerCallMicros(selectNanos, kSelections));
+    std::printf("step to the next message of the line, decode, summary and paint: %.1f us per step (%d steps)\n",
+                PerCallMicros(stepNanos, std::max(steps, 1)), steps);
 
     // An arrival into a million loaded lines, until the view has laid out again.
     QTemporaryDir dir;
     CaptureLines lines;
     for (int i = 0; i < 1000000; ++i) {
-        const QByteArray& m = kMessages[i % 3];
+        const QByteArray& m = kMessages[i % kKinds];
         lines.push_back(MakeCaptureLine(prefix, reinterpret_cast<const std::uint8_t*>(m.constData()),
                                         static_cast<std::size_t>(m.size())));
     }
@@ -114,7 +135,7 @@ int main(int argc, char* argv[]) {
     constexpr int kBigArrivals = 50;
     timer.restart();
     for (int i = 0; i < kBigArrivals; ++i) {
-        window.RecordArrival(kMessages[i % 3].constData(), kMessages[i % 3].size());
+        window.RecordArrival(kMessages[i % kKinds].constData(), kMessages[i % kKinds].size());
         QApplication::processEvents();
         list->viewport()->repaint();
     }
