@@ -186,6 +186,9 @@ void frmMain::BuildMessageControls() {
     // On the right of the "Communication header" title, above the table they step.
     lblMessage = new QLabel(Frame3);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    lblMessage->setTextFormat(Qt::PlainText);
+    // Opaque, so that a new text repaints the label alone and not the frame behind it.
+    lblMessage->setAutoFillBackground(true);
     lblMessage->setGeometry(TwipsRect(2760, 2040, 4860, 225));
     const auto makeButton = [this](const char* name, const char* caption, int left, const QString& help,
                                    QKeyCombination key, int delta) {
@@ -209,6 +212,8 @@ void frmMain::BuildMessageControls() {
     // Under the last data row, the width of the table.
     lblSummary = new QLabel(Frame3);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setTextFormat(Qt::PlainText);
+    lblSummary->setAutoFillBackground(true);
     lblSummary->setGeometry(TwipsRect(480, 5055, 7935, 225));
 }
 
@@ -265,9 +270,11 @@ void frmMain::DrawDetailView() {
     btnDetailFloors->setVisible(m_table.btnDetailFloorsVisible);
     // The tooltip holds the whole text when the label is too narrow for a long list of floors.
     const QString summary = QString::fromStdString(SummaryText(m_table.words));
-    lblSummary->setText(summary);
-    lblSummary->setToolTip(summary);
-    lblSummary->setAccessibleDescription(summary);
+    if (summary != lblSummary->text()) {
+        lblSummary->setText(summary);
+        lblSummary->setToolTip(summary);
+        lblSummary->setAccessibleDescription(summary);
+    }
 }
 
 void frmMain::btnAction_Click(int index) {
