@@ -99,9 +99,9 @@ private:
     LocalClock m_clock;
     CaptureListModel m_captureList;
     DecodeTable m_table;
-    int m_step = 0;           // the message of the selected line the table shows; 0 the whole line
-    std::string m_stepText;   // its bytes, after the first step
-    std::string m_stepLabel;  // what lblMessage says of it
+    int m_step = 0;          // the message of the selected line the table shows; 0 the whole line
+    std::string m_stepText;  // its bytes, after the first step
+    std::string m_stepLabel; // what lblMessage says of it
 
     QGroupBox* Frame3 = nullptr;
     QLabel* lblRemoteIP = nullptr;

@@ -1,5 +1,6 @@
 // The main window's hot paths: one arrival with a full list, a selection drawn into the decode table
-// and its summary, a step to the next message of a line, and an arrival into a list of a million loaded lines until the view has laid out again.
+// and its summary, a step to the next message of a line, and an arrival into a list of a million loaded lines
+// until the view has laid out again.
 #include "app/CaptureListView.h"
 #include "app/Prompts.h"
 #include "app/frmMain.h"
@@ -31,9 +32,9 @@ const QByteArray kMessages[] = {
     QByteArray::fromHex("4C4100002030303031" + QByteArray("C3").repeated(64) + "30000000000000"),
 };
 // Three messages in one read, the last cut short, the rest of it at the start of the next read.
-const QByteArray kSeveral = QByteArray::fromHex("0C410000103030303330313531300000" +
-                                                QByteArray("4C4100002030303031") + QByteArray("1B").repeated(64) +
-                                                "300000000000000441000011");
+const QByteArray kSeveral =
+    QByteArray::fromHex("0C410000103030303330313531300000" + QByteArray("4C4100002030303031") +
+                        QByteArray("1B").repeated(64) + "300000000000000441000011");
 const QByteArray kRest = QByteArray::fromHex("0000000C410000103030303330313531300000");
 
 double PerCallMicros(qint64 nanos, int calls) {
@@ -123,8 +124,9 @@ int main(int argc, char* argv[]) {
             ++steps;
         }
     }
-    std::printf("step to the next message of a line, decode, summary and paint: %.1f us per step (%d steps)\n",
-                PerCallMicros(stepNanos, steps), steps);
+    std::printf(
+        "step to the next message of a line, decode, summary and paint: %.1f us per step (%d steps)\n",
+        PerCallMicros(stepNanos, steps), steps);
 
     // An arrival into a million loaded lines, until the view has laid out again.
     QTemporaryDir dir;

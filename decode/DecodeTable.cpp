@@ -3,6 +3,7 @@
 #include "common/modCommon.h"
 #include "decode/MessageFormat.h"
 
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -123,9 +124,21 @@ void NoteValue(Label& cell, std::string_view what, std::string_view value, std::
     AppendReason(cell.note, cell.red, mustBe);
 }
 
+void NoteLength(Label& cell, std::uint32_t length) {
+    cell.note = "data length ";
+    AppendNumber(cell.note, length);
+    if (cell.red) {
+        cell.note += ": must be 12 (0x10), 4 (0x11) or 76 (0x20)";
+    } else {
+        cell.note += ": ";
+        AppendNumber(cell.note, static_cast<std::uint32_t>(MessageSize(length)));
+        cell.note += " bytes with the header";
+    }
+}
+
 // Appends one field's words to the summary, after the command's colon or a comma.
 void AddWord(MessageWords& words, std::string_view word) {
-    words.summary += words.summary.back() == ':' ? " " : ", ";
+    words.summary += !words.summary.empty() && words.summary.back() == ':' ? " " : ", ";
     words.summary += word;
 }
 
@@ -177,9 +190,12 @@ bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, std::size_t
     }
     const bool whole = shown == width;
     const bool outOfRange = whole && allDigits && (number < 1 || number > maxNumber);
+    for (std::size_t k = 0; k < shown; ++k)
+        cells[k].red = cells[k].red || outOfRange;
+    if (!table.withWords)
+        return whole;
     for (std::size_t k = 0; k < shown; ++k) {
         Label& cell = cells[k];
-        cell.red = cell.red || outOfRange;
         cell.note = words.name;
         cell.note += ' ';
         cell.note += text;
@@ -195,7 +211,7 @@ bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, std::size_t
         }
     }
     if (shown > 0) {
-        AddWord(table.words, cells[0].note.substr(0, words.name.size() + 1 + text.size()));
+        AddWord(table.words, std::string_view(cells[0].note).substr(0, words.name.size() + 1 + text.size()));
         if (whole && words.name == "gate")
             table.words.gate = text;
     }
@@ -217,6 +233,8 @@ bool ShowCharCell(DecodeTable& table, const MessageTokens& tokens, std::size_t t
         return false;
     Label& label = table.lblData[cell];
     SetCell(label, tokens[token], valid(*value));
+    if (!table.withWords)
+        return true;
     label.note = words.name;
     label.note += ' ';
     AppendChar(label.note, tokens[token], static_cast<std::uint32_t>(*value));
@@ -268,6 +286,8 @@ bool ShowSeqNumber(DecodeTable& table, const MessageTokens& tokens, std::size_t 
         return false;
     Label& label = table.lblData[cell];
     SetCell(label, tokens[token], true);
+    if (!table.withWords)
+        return true;
     label.note = "seq 0x";
     label.note += tokens[token];
     AddWord(table.words, label.note);
@@ -281,8 +301,8 @@ bool ShowReserve(DecodeTable& table, const MessageTokens& tokens, std::size_t fi
         if (firstToken + k >= tokens.size())
             return false;
         SetDataValue(table, static_cast<int>(firstCell + k), tokens[firstToken + k], 0);
-        Label& cell = table.lblData[firstCell + k];
-        NoteValue(cell, "reserve", tokens[firstToken + k], "must be 00");
+        if (table.withWords)
+            NoteValue(table.lblData[firstCell + k], "reserve", tokens[firstToken + k], "must be 00");
     }
     return true;
 }
@@ -300,59 +320,77 @@ const char* SideWord(std::uint8_t bits) {
 
 // The accessible floors in words: how many of floors 1 to 255 are set, and the runs of floors with the
 // same side, "(1-10 both, 12 front)". A long list of runs is cut: the floors window shows them all.
+// Written straight into the summary: a 0x20 message costs no allocation here.
 void AddFloorWords(MessageWords& words, const MessageTokens& tokens) {
-    constexpr std::size_t kMaxRuns = 6;
     const std::size_t end = kFloors20.offset + kFloors20.width;
     if (tokens.size() < end) {
-        std::string word = "floors cut short (";
-        AppendNumber(word, static_cast<std::uint32_t>(tokens.size() - kFloors20.offset));
-        word += " of 64 bytes)";
-        AddWord(words, word);
+        AddWord(words, "floors cut short (");
+        AppendNumber(words.summary, static_cast<std::uint32_t>(tokens.size() - kFloors20.offset));
+        words.summary += " of 64 bytes)";
         return;
     }
+    std::array<std::uint8_t, kFloorBytes> bytes;
+    for (std::size_t r = 0; r < bytes.size(); ++r)
+        bytes[r] = modCommon::HexLowByte(tokens[kFloors20.offset + r]);
     const auto bitsOf = [&](int floor) {
-        const int index = (floor - 1) / kFloorsPerByte;
         const int shift = 2 * ((floor - 1) % kFloorsPerByte);
-        const std::uint8_t value = modCommon::HexLowByte(tokens[kFloors20.offset + static_cast<std::size_t>(index)]);
-        return static_cast<std::uint8_t>((value >> shift) & 0b11);
+        return static_cast<std::uint8_t>(
+            (bytes[static_cast<std::size_t>((floor - 1) / kFloorsPerByte)] >> shift) & 0b11);
     };
-    std::string runs;
+    struct Run {
+        int first, last;
+        std::uint8_t bits;
+    };
+    constexpr std::size_t kMaxRuns = 6;
+    std::array<Run, kMaxRuns> runs{};
     std::size_t runCount = 0;
     std::uint32_t accessible = 0;
-    for (int floor = 1; floor <= kLastFloor;) {
-        const std::uint8_t bits = bitsOf(floor);
-        int last = floor;
-        while (last < kLastFloor && bitsOf(last + 1) == bits)
-            ++last;
-        if (bits != 0) {
-            accessible += static_cast<std::uint32_t>(last - floor + 1);
-            if (++runCount <= kMaxRuns) {
-                runs += runs.empty() ? "" : ", ";
-                AppendNumber(runs, static_cast<std::uint32_t>(floor));
-                if (last > floor) {
-                    runs += '-';
-                    AppendNumber(runs, static_cast<std::uint32_t>(last));
-                }
-                runs += ' ';
-                runs += SideWord(bits);
-            } else if (runCount == kMaxRuns + 1) {
-                runs += ", \u2026";
-            }
+    // Byte by byte: a byte without floors, the usual case, costs one test, and once the runs shown are
+    // known only the count goes on.
+    for (std::size_t r = 0; r < bytes.size(); ++r) {
+        std::uint8_t value = bytes[r];
+        if (r + 1 == bytes.size())
+            value &= 0x3F; // floor 256 is not counted
+        accessible +=
+            static_cast<std::uint32_t>(std::popcount(static_cast<std::uint8_t>((value | value >> 1) & 0x55)));
+        if (value == 0 || runCount > kMaxRuns)
+            continue;
+        for (int k = 0; k < kFloorsPerByte; ++k) {
+            const int floor = static_cast<int>(r) * kFloorsPerByte + k + 1;
+            const std::uint8_t bits = (value >> (2 * k)) & 0b11;
+            if (bits == 0)
+                continue;
+            if (runCount > 0 && runCount <= kMaxRuns && runs[runCount - 1].last == floor - 1 &&
+                runs[runCount - 1].bits == bits)
+                runs[runCount - 1].last = floor;
+            else if (runCount++ < kMaxRuns)
+                runs[runCount - 1] = {floor, floor, bits};
         }
-        floor = last + 1;
     }
-    std::string word;
+    std::string& out = words.summary;
     if (accessible == 0) {
-        word = "no floor accessible";
+        AddWord(words, "no floor accessible");
     } else {
-        AppendNumber(word, accessible);
-        word += accessible == 1 ? " floor accessible (" : " floors accessible (";
-        word += runs;
-        word += ')';
+        AddWord(words, {});
+        AppendNumber(out, accessible);
+        out += accessible == 1 ? " floor accessible (" : " floors accessible (";
+        for (std::size_t k = 0; k < std::min(runCount, kMaxRuns); ++k) {
+            if (k > 0)
+                out += ", ";
+            AppendNumber(out, static_cast<std::uint32_t>(runs[k].first));
+            if (runs[k].last > runs[k].first) {
+                out += '-';
+                AppendNumber(out, static_cast<std::uint32_t>(runs[k].last));
+            }
+            out += ' ';
+            out += SideWord(runs[k].bits);
+        }
+        if (runCount > kMaxRuns)
+            out += ", \u2026";
+        out += ')';
     }
     if (bitsOf(kNoSuchFloor) != 0)
-        word += ", floor 256 set (no such floor)";
-    AddWord(words, word);
+        out += ", floor 256 set (no such floor)";
 }
 
 // The byte of the message a data cell shows: the 0x20 layout skips the 64 floor bytes after the gate.
@@ -367,8 +405,6 @@ void NoteGaps(DecodeTable& table, const MessageTokens& tokens) {
     MessageWords& words = table.words;
     words.invalid = 0;
     words.missing = 0;
-    std::string missing = "missing: the message ends after byte ";
-    AppendNumber(missing, static_cast<std::uint32_t>(tokens.size()));
     // One field per row of the table, each counted once.
     const auto note = [&](Label& cell, std::size_t byte, int row, int& lastRow, bool& rowCounted) {
         if (!cell.visible)
@@ -379,7 +415,8 @@ void NoteGaps(DecodeTable& table, const MessageTokens& tokens) {
         }
         if (cell.note.empty()) {
             if (byte >= tokens.size()) {
-                cell.note = missing;
+                cell.note = "missing: the message ends after byte ";
+                AppendNumber(cell.note, static_cast<std::uint32_t>(tokens.size()));
                 if (!rowCounted)
                     ++words.missing;
                 rowCounted = true;
@@ -397,8 +434,8 @@ void NoteGaps(DecodeTable& table, const MessageTokens& tokens) {
     for (std::size_t i = 0; i < table.lblHeader.size(); ++i)
         note(table.lblHeader[i], i, HeaderCellRow(static_cast<int>(i)), lastRow, rowCounted);
     for (std::size_t i = 0; i < table.lblData.size(); ++i)
-        note(table.lblData[i], DataCellByte(table, i), kHeaderRows + DataCellRow(static_cast<int>(i)), lastRow,
-             rowCounted);
+        note(table.lblData[i], DataCellByte(table, i), kHeaderRows + DataCellRow(static_cast<int>(i)),
+             lastRow, rowCounted);
 }
 
 // The name, type and explanation labels of the 0x10 and 0x20 layouts, set before any token is read so
@@ -500,9 +537,10 @@ bool DecodeMessage(DecodeTable& table, const MessageTokens& tokens) {
     ClearDetailView(table);
     ShowHeader(table, tokens);
     const bool floorsHandOver = tokens.size() > kCommandOffset && ShowData(table, tokens);
-    if (tokens.size() <= kCommandOffset) {
+    if (!table.withWords)
+        return floorsHandOver;
+    if (tokens.size() <= kCommandOffset)
         table.words.summary = tokens.empty() ? "no bytes" : "header only, no command byte";
-    }
     NoteGaps(table, tokens);
     return floorsHandOver;
 }
@@ -564,22 +602,18 @@ void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
     // The length is judged against the three message sizes only, never against the tokens present.
     const std::uint32_t length = modCommon::HexValue(tokens[0]);
     Label& lengthCell = table.lblHeader[0];
-    SetCell(lengthCell, tokens[0], length == kDataLength10 || length == kDataLength11 || length == kDataLength20);
-    lengthCell.note = "data length ";
-    AppendNumber(lengthCell.note, length);
-    if (lengthCell.red) {
-        lengthCell.note += ": must be 12 (0x10), 4 (0x11) or 76 (0x20)";
-    } else {
-        lengthCell.note += ": ";
-        AppendNumber(lengthCell.note, static_cast<std::uint32_t>(MessageSize(length)));
-        lengthCell.note += " bytes with the header";
-    }
+    SetCell(lengthCell, tokens[0],
+            length == kDataLength10 || length == kDataLength11 || length == kDataLength20);
+    if (table.withWords)
+        NoteLength(lengthCell, length);
     // Version "A", then the two reserve bytes.
     constexpr std::array<int, 3> expected = {kVersion, 0, 0};
     for (std::size_t i = 1; i <= expected.size(); ++i) {
         if (i >= tokens.size())
             return;
         SetHeaderValue(table, static_cast<int>(i), tokens[i], expected[i - 1]);
+        if (!table.withWords)
+            continue;
         Label& cell = table.lblHeader[i];
         if (i == kVersionOffset) {
             cell.note = "version ";
@@ -603,13 +637,15 @@ bool ShowData(DecodeTable& table, const MessageTokens& tokens) {
     const std::uint32_t command = modCommon::HexValue(token);
     const bool listed = command == kCommand10 || command == kCommand11 || command == kCommand20;
     SetCell(table.lblData[0], token, listed);
-    Label& commandCell = table.lblData[0];
-    commandCell.note = "command 0x";
-    commandCell.note += token;
-    AppendReason(commandCell.note, commandCell.red, "must be 0x10, 0x11 or 0x20");
-    table.words.summary = listed ? "0x" : "command 0x";
-    table.words.summary += token;
-    table.words.summary += listed ? ":" : ": unknown";
+    if (table.withWords) {
+        Label& commandCell = table.lblData[0];
+        commandCell.note = "command 0x";
+        commandCell.note += token;
+        AppendReason(commandCell.note, commandCell.red, "must be 0x10, 0x11 or 0x20");
+        table.words.summary = listed ? "0x" : "command 0x";
+        table.words.summary += token;
+        table.words.summary += listed ? ":" : ": unknown";
+    }
     switch (command) {
     case kCommand11:
         ShowCommand11(table, tokens);
@@ -635,7 +671,8 @@ void ShowCommand11(DecodeTable& table, const MessageTokens& tokens) {
     table.lblDataExplanation[1].caption = "0x00 (fixed)";
     table.lblDataTypeD[0].caption = "BYTE(1)";
     table.lblDataTypeD[1].caption = "BYTE(3)";
-    AddWord(table.words, "reserve bytes only");
+    if (table.withWords)
+        AddWord(table.words, "reserve bytes only");
     ShowReserve(table, tokens, kReserve11.offset, 1, kReserve11.width);
 }
 
@@ -657,8 +694,8 @@ void ShowCommand10(DecodeTable& table, const MessageTokens& tokens) {
             kDoorWords))
         return;
     if (!ShowCharCell(
-            table, tokens, kAttribution10.offset, 9, [](int v) { return IsDigit(v) || (v >= 'A' && v <= 'F'); },
-            kAttributionWords10))
+            table, tokens, kAttribution10.offset, 9,
+            [](int v) { return IsDigit(v) || (v >= 'A' && v <= 'F'); }, kAttributionWords10))
         return;
     if (!ShowSeqNumber(table, tokens, kSequence10.offset, 10))
         return;
@@ -680,10 +717,10 @@ bool ShowCommand20(DecodeTable& table, const MessageTokens& tokens) {
 
     return ShowDigitField(table, tokens, kGate20.offset, 1, kGate20.width, kGateMax20,
                           {"gate", "outside 0001 to 0255"}) &&
-           (AddFloorWords(table.words, tokens), true) &&
+           (!table.withWords || (AddFloorWords(table.words, tokens), true)) &&
            ShowCharCell(
-               table, tokens, kAttribution20.offset, 9, [](int v) { return v == kAttrGeneral || v == kAttrVip; },
-               kAttributionWords20) &&
+               table, tokens, kAttribution20.offset, 9,
+               [](int v) { return v == kAttrGeneral || v == kAttrVip; }, kAttributionWords20) &&
            ShowSeqNumber(table, tokens, kSequence20.offset, 10) &&
            ShowReserve(table, tokens, kReserve20.offset, 11, kReserve20.width);
 }

@@ -53,6 +53,9 @@ struct DecodeTable {
     Label lblReserve;
     bool btnDetailFloorsVisible = false;
     MessageWords words;
+    // Whether the decoders write the notes and the words. The headless reports print their own table
+    // and turn them off: building the texts costs more than decoding the message.
+    bool withWords = true;
 
     // The window's design state: every label visible with its design caption at its design top.
     DecodeTable();

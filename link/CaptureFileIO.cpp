@@ -81,8 +81,8 @@ LoadedCaptureFile LoadCaptureFile(const QString& path) {
     LoadedCaptureFile loaded;
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        loaded.reason = QFileInfo::exists(path) ? Reason(file, path)
-                                                : QStringLiteral("There is no file %1.").arg(path);
+        loaded.reason =
+            QFileInfo::exists(path) ? Reason(file, path) : QStringLiteral("There is no file %1.").arg(path);
         return loaded;
     }
     const qint64 size = file.size();
@@ -100,7 +100,8 @@ LoadedCaptureFile LoadCaptureFile(const QString& path) {
     loaded.readOk = true;
     loaded.parsed = AdoptCaptureFile(std::move(bytes), static_cast<std::size_t>(size));
     if (loaded.parsed.status == ParsedCaptureFile::Status::NotCapture)
-        loaded.reason = QStringLiteral("Not a capture file: its first line has no %1.")
-                            .arg(QLatin1String(kCaptureFileMark.data(), static_cast<qsizetype>(kCaptureFileMark.size())));
+        loaded.reason =
+            QStringLiteral("Not a capture file: its first line has no %1.")
+                .arg(QLatin1String(kCaptureFileMark.data(), static_cast<qsizetype>(kCaptureFileMark.size())));
     return loaded;
 }

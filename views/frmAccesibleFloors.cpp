@@ -4,8 +4,8 @@
 #include "views/ControlName.h"
 #include "views/Present.h"
 
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -138,7 +138,8 @@ frmAccesibleFloors::frmAccesibleFloors(QWidget* parent) : QWidget(parent, Qt::Wi
     };
     for (const auto& [key, action] : keys) {
         auto* shortcut = new QShortcut(key, this);
-        connect(shortcut, &QShortcut::activated, VScroll1, [this, action] { VScroll1->triggerAction(action); });
+        connect(shortcut, &QShortcut::activated, VScroll1,
+                [this, action] { VScroll1->triggerAction(action); });
     }
 }
 

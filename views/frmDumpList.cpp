@@ -6,8 +6,8 @@
 #include "views/Present.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
@@ -49,7 +49,7 @@ public:
         const int offset = (row() - 1) * (kDumpGridSize - 1) + column() - 1;
         const std::uint32_t value = modCommon::HexValue(hex.toStdString());
         const QString character = value >= 0x20 && value < 0x7F ? QStringLiteral("\"%1\"").arg(QChar(value))
-                                                                 : QStringLiteral("not printable");
+                                                                : QStringLiteral("not printable");
         return QStringLiteral("byte %1 (+%2): %3, %4")
             .arg(offset + 1)
             .arg(offset, 2, 16, QLatin1Char('0'))
@@ -130,7 +130,8 @@ void frmDumpList::setDumpData(std::string_view byteText) {
     FillGrid(MSFlexGrid1, MakeDumpGrid(byteText));
     const DumpChars chars = MakeDumpChars(byteText);
     for (std::size_t r = 0; r < chars.size(); ++r)
-        lblChars[r + 1]->setText(QString::fromLatin1(chars[r].data(), static_cast<qsizetype>(chars[r].size())));
+        lblChars[r + 1]->setText(
+            QString::fromLatin1(chars[r].data(), static_cast<qsizetype>(chars[r].size())));
 }
 
 void frmDumpList::SetShownLine(const QString& text) {

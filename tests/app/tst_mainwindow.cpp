@@ -69,7 +69,8 @@ private:
     static QStringList CellsOf(const DecodeTable& table) {
         QStringList cells;
         for (const auto* group : {&table.lblHeader[0], &table.lblData[0]}) {
-            const std::size_t n = group == &table.lblHeader[0] ? table.lblHeader.size() : table.lblData.size();
+            const std::size_t n =
+                group == &table.lblHeader[0] ? table.lblHeader.size() : table.lblData.size();
             for (std::size_t i = 0; i < n; ++i)
                 cells << QString::fromStdString(group[i].caption) + (group[i].red ? "!" : "") +
                              (group[i].visible ? "" : "~");
@@ -152,17 +153,21 @@ private slots:
         QTest::addColumn<QString>("tooltip");
         const QString valid = QString::fromUtf8(" \u2014 all fields valid");
         QTest::newRow("0x10") << kMsg10 << "0x10: gate 0012, floor 015, front side, VIP, seq 0x01" + valid
-                              << "lblData_8" << "door 1: front side";
-        QTest::newRow("0x10 gate 0000") << QByteArray("0C410000103030303030313531320100")
-                                        << QString::fromUtf8("0x10: gate 0000, floor 015, front side, VIP, seq 0x01 "
-                                                             "\u2014 1 invalid, 0 missing")
-                                        << "lblData_2" << "gate 0000: outside 0001 to 9999";
+                              << "lblData_8"
+                              << "door 1: front side";
+        QTest::newRow("0x10 gate 0000")
+            << QByteArray("0C410000103030303030313531320100")
+            << QString::fromUtf8("0x10: gate 0000, floor 015, front side, VIP, seq 0x01 "
+                                 "\u2014 1 invalid, 0 missing")
+            << "lblData_2"
+            << "gate 0000: outside 0001 to 9999";
         QTest::newRow("0x10 door 4, cut short")
             << kMsg10BadDoor.left(28)
             << QString::fromUtf8("0x10: gate 0003, floor 015, door 4, general \u2014 1 invalid, 2 missing")
             << "lblData_11"
             << "missing: the message ends after byte 14";
-        QTest::newRow("0x11") << kMsg11 << "0x11: reserve bytes only" + valid << "lblData_1" << "reserve 00";
+        QTest::newRow("0x11") << kMsg11 << "0x11: reserve bytes only" + valid << "lblData_1"
+                              << "reserve 00";
         QTest::newRow("0x11 reserve FF")
             << QByteArray("04410000110000FF")
             << QString::fromUtf8("0x11: reserve bytes only \u2014 1 invalid, 0 missing") << "lblData_3"
@@ -170,12 +175,16 @@ private slots:
         // Every floor front side but 256, which does not exist.
         const QByteArray front = "4C4100002030303031" + QByteArray("55").repeated(63) + "1530000000000000";
         QTest::newRow("0x20") << front
-                              << "0x20: gate 0001, 255 floors accessible (1-255 front), general, seq 0x00" + valid
-                              << "lblData_1" << "gate 0001";
-        QTest::newRow("0x20 VIP handicapped") << Msg20("00").replace(146, 2, "31")
-                                              << QString::fromUtf8("0x20: gate 0001, no floor accessible, "
-                                                                   "attribution 1, seq 0x00 \u2014 1 invalid, 0 missing")
-                                              << "lblData_9" << "attribution 1: must be 0 or 2";
+                              << "0x20: gate 0001, 255 floors accessible (1-255 front), general, seq 0x00" +
+                                     valid
+                              << "lblData_1"
+                              << "gate 0001";
+        QTest::newRow("0x20 VIP handicapped")
+            << Msg20("00").replace(146, 2, "31")
+            << QString::fromUtf8("0x20: gate 0001, no floor accessible, "
+                                 "attribution 1, seq 0x00 \u2014 1 invalid, 0 missing")
+            << "lblData_9"
+            << "attribution 1: must be 0 or 2";
     }
     void summaryAndTooltips() {
         QFETCH(QByteArray, hex);
@@ -187,8 +196,10 @@ private slots:
         QLabel* label = FindLabel(*window, cell);
         QCOMPARE(label->toolTip(), tooltip);
         QCOMPARE(label->accessibleDescription(), tooltip);
-        const bool reason = tooltip.contains(": must") || tooltip.contains(": outside") || tooltip.startsWith("missing");
-        QCOMPARE(DrawnColour(label), reason ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Button));
+        const bool reason =
+            tooltip.contains(": must") || tooltip.contains(": outside") || tooltip.startsWith("missing");
+        QCOMPARE(DrawnColour(label),
+                 reason ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Button));
         // Load resets the table and its words.
         prompts.fileName.clear();
         Button("btnLoadCapture")->click();
@@ -205,14 +216,15 @@ private slots:
         QCOMPARE(CellsOf(window->Table()), PlainCells(0));
         QVERIFY(!Button("btnPrevMessage")->isEnabled());
         QVERIFY(Button("btnNextMessage")->isEnabled());
-        QVERIFY(!window->FloorsWindow()); // a 0x10 first: nothing for the floors window
+        QVERIFY(!window->FloorsWindow());               // a 0x10 first: nothing for the floors window
         QCOMPARE(DumpCell(7, 1), QStringLiteral("04")); // byte 97, the 0x11's first, of the whole line
         QVERIFY(ShownLine(window->DumpWindow()).endsWith(QStringLiteral(", gate 0003")));
 
         Button("btnNextMessage")->click();
         QCOMPARE(Message(), QStringLiteral("message 2 of 3"));
         QCOMPARE(window->Table().lblData[0].caption, std::string("20"));
-        QVERIFY(Summary().startsWith(QStringLiteral("0x20: gate 0001, 64 floors accessible (1 front, 5 front,")));
+        QVERIFY(
+            Summary().startsWith(QStringLiteral("0x20: gate 0001, 64 floors accessible (1 front, 5 front,")));
         QVERIFY(Button("btnDetailFloors")->isVisible());
         QVERIFY(window->FloorsWindow() && !window->FloorsWindow()->isVisible());
         QCOMPARE(window->FloorsWindow()->floorData().FloorCount, 64);
@@ -246,8 +258,8 @@ private slots:
     // A message that TCP split over two reads: the older line ends in its first part, the newer one
     // starts with the rest.
     void aMessageSplitOverTwoLines() {
-        RecordHex(*window, kMsg11 + kMsg10.left(18));   // row 1: a 0x11 and 9 bytes of a 0x10
-        RecordHex(*window, kMsg10.mid(18) + kMsg11);    // row 0: the 7 bytes left, a 0x11
+        RecordHex(*window, kMsg11 + kMsg10.left(18)); // row 1: a 0x11 and 9 bytes of a 0x10
+        RecordHex(*window, kMsg10.mid(18) + kMsg11);  // row 0: the 7 bytes left, a 0x11
         ClickRow(*window, 1);
         QCOMPARE(Message(), QStringLiteral("message 1 of 2"));
         Button("btnNextMessage")->click();
@@ -415,8 +427,8 @@ private slots:
             WriteAll(prompts.fileName, content);
         Button("btnLoadCapture")->click();
         QCOMPARE(prompts.warned, warned ? QStringList{"Unable to load the file."} : QStringList{});
-        QCOMPARE(prompts.details, warned ? QStringList{QString(details).replace("%1", prompts.fileName)}
-                                         : QStringList{});
+        QCOMPARE(prompts.details,
+                 warned ? QStringList{QString(details).replace("%1", prompts.fileName)} : QStringList{});
         QCOMPARE(Lines(), before);
         QCOMPARE(window->Table().lblData[0].caption.empty(), reset);
     }
@@ -454,7 +466,7 @@ private slots:
                 QProcess::execute("umount", {small.path()});
         });
         Fill(3000); // about 100 KB
-        prompts.fileName = tag == "a folder" ? dir.path()
+        prompts.fileName = tag == "a folder"         ? dir.path()
                            : tag == "no such folder" ? dir.filePath("none/capture.txt")
                                                      : small.filePath("capture.txt");
         Button("btnSaveCapture")->click();

@@ -318,11 +318,11 @@ private slots:
             QString("0x10: gate 12:4, floor 015, front side, general, seq 0x00 \u2014 1 invalid, 0 missing"),
             QString("D3"), QString("gate 12:4: \":\" is not a digit"));
         Row("0x10 attribution G", Set(kMessage10, 13, "47"),
-            QString("0x10: gate 0003, floor 015, front side, attribution G, seq 0x00 \u2014 1 invalid, 0 missing"),
+            QString("0x10: gate 0003, floor 015, front side, attribution G, seq 0x00 \u2014 1 invalid, 0 "
+                    "missing"),
             QString("D9"), QString("attribution G: must be 0 to 9 or A to F"));
-        Row("0x10 of 9 bytes", Cut(kMessage10, 9),
-            QString("0x10: gate 0003 \u2014 0 invalid, 5 missing"), QString("D5"),
-            QString("missing: the message ends after byte 9"));
+        Row("0x10 of 9 bytes", Cut(kMessage10, 9), QString("0x10: gate 0003 \u2014 0 invalid, 5 missing"),
+            QString("D5"), QString("missing: the message ends after byte 9"));
         Row("0x10 of 7 bytes", Cut(kMessage10, 7), QString("0x10: gate 00 \u2014 0 invalid, 6 missing"),
             QString("D3"), QString("missing: the message ends after byte 7"));
         Row("0x11", kMessage11, QString("0x11: reserve bytes only \u2014 all fields valid"), QString("D2"),
@@ -330,15 +330,18 @@ private slots:
         Row("0x11 version B, reserve FF", Set(kMessage11, 1, "42"),
             QString("0x11: reserve bytes only \u2014 1 invalid, 0 missing"), QString("H1"),
             QString("version B: must be A"));
-        Row("0x11 of 6 bytes", Cut(kMessage11, 6), QString("0x11: reserve bytes only \u2014 0 invalid, 1 missing"),
-            QString("D3"), QString("missing: the message ends after byte 6"));
-        Row("command 12", Set(kMessage11, 4, "12"), QString("command 0x12: unknown \u2014 1 invalid, 0 missing"),
-            QString("D0"), QString("command 0x12: must be 0x10, 0x11 or 0x20"));
+        Row("0x11 of 6 bytes", Cut(kMessage11, 6),
+            QString("0x11: reserve bytes only \u2014 0 invalid, 1 missing"), QString("D3"),
+            QString("missing: the message ends after byte 6"));
+        Row("command 12", Set(kMessage11, 4, "12"),
+            QString("command 0x12: unknown \u2014 1 invalid, 0 missing"), QString("D0"),
+            QString("command 0x12: must be 0x10, 0x11 or 0x20"));
         Row("length 05", Set(kMessage11, 0, "05"),
             QString("0x11: reserve bytes only \u2014 1 invalid, 0 missing"), QString("H0"),
             QString("data length 5: must be 12 (0x10), 4 (0x11) or 76 (0x20)"));
-        Row("header only", Cut(kMessage11, 3), QString("header only, no command byte \u2014 0 invalid, 1 missing"),
-            QString("H3"), QString("missing: the message ends after byte 3"));
+        Row("header only", Cut(kMessage11, 3),
+            QString("header only, no command byte \u2014 0 invalid, 1 missing"), QString("H3"),
+            QString("missing: the message ends after byte 3"));
         Row("no bytes", QString(""), QString("no bytes \u2014 0 invalid, 3 missing"), QString("H0"),
             QString("missing: the message ends after byte 0"));
         Row("gate 8000 stops", Set(kMessage10, 7, "8000"),
@@ -348,28 +351,32 @@ private slots:
         // Floors 1 to 10 both sides (bytes FF FF 0F), 12 front (byte 2 bits 2-3: 04), 20 to 22 rear.
         const QString floors20 = Set(kMessage20, 9, "FF FF 4F 00 80 0A");
         Row("0x20", floors20,
-            QString("0x20: gate 0001, 14 floors accessible (1-10 both, 12 front, 20-22 rear), general, seq 0x00 "
-                    "\u2014 all fields valid"),
+            QString(
+                "0x20: gate 0001, 14 floors accessible (1-10 both, 12 front, 20-22 rear), general, seq 0x00 "
+                "\u2014 all fields valid"),
             QString("D9"), QString("attribution 0: general"));
         Row("0x20 none, VIP", Set(kMessage20, 73, "32"),
-            QString("0x20: gate 0001, no floor accessible, VIP, seq 0x00 \u2014 all fields valid"), QString("D1"),
-            QString("gate 0001"));
+            QString("0x20: gate 0001, no floor accessible, VIP, seq 0x00 \u2014 all fields valid"),
+            QString("D1"), QString("gate 0001"));
         Row("0x20 floor 255", Set(kMessage20, 72, "10"),
-            QString("0x20: gate 0001, 1 floor accessible (255 front), general, seq 0x00 \u2014 all fields valid"),
+            QString(
+                "0x20: gate 0001, 1 floor accessible (255 front), general, seq 0x00 \u2014 all fields valid"),
             QString("D10"), QString("seq 0x00"));
         Row("0x20 floor 256 set", Set(kMessage20, 72, "C0"),
             QString("0x20: gate 0001, no floor accessible, floor 256 set (no such floor), general, seq 0x00 "
                     "\u2014 all fields valid"),
             QString("D10"), QString("seq 0x00"));
         Row("0x20 gate 0256, attribution 1", Set(Set(kMessage20, 5, "30 32 35 36"), 73, "31"),
-            QString("0x20: gate 0256, no floor accessible, attribution 1, seq 0x00 \u2014 2 invalid, 0 missing"),
+            QString(
+                "0x20: gate 0256, no floor accessible, attribution 1, seq 0x00 \u2014 2 invalid, 0 missing"),
             QString("D9"), QString("attribution 1: must be 0 or 2"));
         Row("0x20 of 40 bytes", Cut(kMessage20, 40),
             QString("0x20: gate 0001, floors cut short (31 of 64 bytes) \u2014 0 invalid, 3 missing"),
             QString("D15"), QString("missing: the message ends after byte 40"));
         // Seven runs: the seventh is left to the floors window.
         Row("0x20 many runs", Set(kMessage20, 9, "11 11 11 11"),
-            QString("0x20: gate 0001, 8 floors accessible (1 front, 3 front, 5 front, 7 front, 9 front, 11 front, "
+            QString("0x20: gate 0001, 8 floors accessible (1 front, 3 front, 5 front, 7 front, 9 front, 11 "
+                    "front, "
                     "\u2026), general, seq 0x00 \u2014 all fields valid"),
             QString("D1"), QString("gate 0001"));
     }
@@ -380,11 +387,13 @@ private slots:
         DecodeLine(table, Line(kMessage20)); // nothing of an earlier message stays in the words
         DecodeLine(table, Line(bytes));
         QTEST(QString::fromStdString(SummaryText(table.words)), "summary");
-        const Label& label = cell[0] == 'H' ? table.lblHeader[cell.mid(1).toUInt()] : table.lblData[cell.mid(1).toUInt()];
+        const Label& label =
+            cell[0] == 'H' ? table.lblHeader[cell.mid(1).toUInt()] : table.lblData[cell.mid(1).toUInt()];
         QTEST(QString::fromStdString(label.note), "note");
         // Every shown cell has words, and a reason exactly when it is red.
         for (const auto* cells : {&table.lblHeader[0], &table.lblData[0]}) {
-            const std::size_t n = cells == &table.lblHeader[0] ? table.lblHeader.size() : table.lblData.size();
+            const std::size_t n =
+                cells == &table.lblHeader[0] ? table.lblHeader.size() : table.lblData.size();
             for (std::size_t i = 0; i < n; ++i) {
                 const Label& c = cells[i];
                 if (!c.visible)

@@ -186,14 +186,15 @@ private slots:
         const int down = scroll->value();
         QVERIFY(down > 0);
         // Byte r of the counting message is r: the page's first row shows byte `down` in binary.
-        QCOMPARE(FirstRow(&window), QString("%1:%2").arg(down + 1, 2, 10, QChar('0')).arg(down, 8, 2, QChar('0')));
+        QCOMPARE(FirstRow(&window),
+                 QString("%1:%2").arg(down + 1, 2, 10, QChar('0')).arg(down, 8, 2, QChar('0')));
         wheel(120);
         QCOMPARE(scroll->value(), 0);
 
         Child<QPushButton>(&window, "btnClose")->setFocus();
-        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_PageDown, 8}, {Qt::Key_PageDown, 16}, {Qt::Key_Up, 15},
-                                                {Qt::Key_End, 56},     {Qt::Key_PageUp, 48},   {Qt::Key_Down, 49},
-                                                {Qt::Key_Home, 0}};
+        const std::pair<Qt::Key, int> keys[] = {
+            {Qt::Key_PageDown, 8}, {Qt::Key_PageDown, 16}, {Qt::Key_Up, 15}, {Qt::Key_End, 56},
+            {Qt::Key_PageUp, 48},  {Qt::Key_Down, 49},     {Qt::Key_Home, 0}};
         for (const auto& [key, top] : keys) {
             QTest::keyClick(&window, key);
             QCOMPARE(scroll->value(), top);
