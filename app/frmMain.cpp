@@ -268,10 +268,11 @@ void frmMain::SetConnectState(int state) {
 void frmMain::DrawDetailView() {
     m_tableView->Draw(m_table);
     btnDetailFloors->setVisible(m_table.btnDetailFloorsVisible);
-    // The tooltip holds the whole text when the label is too narrow for a long list of floors.
+    // A long list of floors gives way in the middle, so that the counts at the end stay in view; the
+    // tooltip and the accessible description hold the whole text.
     const QString summary = QString::fromStdString(SummaryText(m_table.words));
-    if (summary != lblSummary->text()) {
-        lblSummary->setText(summary);
+    if (summary != lblSummary->toolTip()) {
+        lblSummary->setText(lblSummary->fontMetrics().elidedText(summary, Qt::ElideMiddle, lblSummary->width()));
         lblSummary->setToolTip(summary);
         lblSummary->setAccessibleDescription(summary);
     }

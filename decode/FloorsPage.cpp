@@ -89,7 +89,7 @@ FloorsPage ShowFloors(const FloorData& data, int top) {
         Label& last = page.lblAccesibleFloor.back();
         if (!last.red && last.caption != "00") {
             last.red = true;
-            last.note += ": must be 00";
+            last.note += ", must be 00";
         }
     }
     return page;

@@ -209,7 +209,7 @@ private slots:
         window.setFloorData(Message(80, "C0")); // floor 256 set
         window.ReDraw();
         QTest::keyClick(&window, Qt::Key_End);
-        QCOMPARE(last->toolTip(), QString("floor 256: no such floor: must be 00"));
+        QCOMPARE(last->toolTip(), QString("floor 256: no such floor, must be 00"));
         QCOMPARE(Drawn(last), kRed);
         QCOMPARE(Child(&window, "lblAccesibleFloor", 29)->toolTip(), QString("floor 254: not accessible"));
         window.setFloorData(Message(12, "C0")); // three floor bytes
