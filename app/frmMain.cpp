@@ -272,7 +272,12 @@ void frmMain::DrawDetailView() {
     // tooltip and the accessible description hold the whole text.
     const QString summary = QString::fromStdString(SummaryText(m_table.words));
     if (summary != lblSummary->toolTip()) {
-        lblSummary->setText(lblSummary->fontMetrics().elidedText(summary, Qt::ElideMiddle, lblSummary->width()));
+        // Measuring a text costs as much as the rest of the drawing, and most summaries are far shorter
+        // than the label: only one that may not fit is measured.
+        const QFontMetrics metrics = lblSummary->fontMetrics();
+        const bool mayNotFit = summary.size() * metrics.averageCharWidth() * 4 / 3 > lblSummary->width();
+        lblSummary->setText(mayNotFit ? metrics.elidedText(summary, Qt::ElideMiddle, lblSummary->width())
+                                      : summary);
         lblSummary->setToolTip(summary);
         lblSummary->setAccessibleDescription(summary);
     }

@@ -128,10 +128,17 @@ void frmDumpList::setDumpData(std::string_view byteText) {
     if (!m_loaded)
         Load();
     FillGrid(MSFlexGrid1, MakeDumpGrid(byteText));
-    const DumpChars chars = MakeDumpChars(byteText);
-    for (std::size_t r = 0; r < chars.size(); ++r)
+    m_chars = MakeDumpChars(byteText);
+    if (isVisible())
+        DrawChars();
+}
+
+// Every selection hands its bytes over, mostly while the window is hidden: the sixteen texts are drawn
+// only once it is on screen.
+void frmDumpList::DrawChars() {
+    for (std::size_t r = 0; r < m_chars.size(); ++r)
         lblChars[r + 1]->setText(
-            QString::fromLatin1(chars[r].data(), static_cast<qsizetype>(chars[r].size())));
+            QString::fromLatin1(m_chars[r].data(), static_cast<qsizetype>(m_chars[r].size())));
 }
 
 void frmDumpList::SetShownLine(const QString& text) {
@@ -143,6 +150,7 @@ void frmDumpList::ShowWindow() {
     if (!m_loaded)
         Load();
     Present(this);
+    DrawChars();
 }
 
 void frmDumpList::closeEvent(QCloseEvent* event) {
@@ -167,8 +175,8 @@ void frmDumpList::Load() {
 
 void frmDumpList::Unload() {
     FillGrid(MSFlexGrid1, DumpGrid{});
-    for (std::size_t r = 1; r < lblChars.size(); ++r)
-        lblChars[r]->clear();
+    m_chars = {};
+    DrawChars();
     lblLine->clear();
     MSFlexGrid1->clearSelection();
     m_loaded = false;

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "decode/DumpGrid.h"
+
 #include <array>
 #include <string_view>
 
@@ -32,10 +34,12 @@ protected:
 private:
     void Load();
     void Unload();
+    void DrawChars();
 
     bool m_loaded = false;
     QTableWidget* MSFlexGrid1 = nullptr;
     QPushButton* btnClose = nullptr;
     QLabel* lblLine = nullptr;
     std::array<QLabel*, 17> lblChars{}; // heading, then the characters of each row of the grid
+    DumpChars m_chars;
 };

@@ -195,6 +195,7 @@ private slots:
         ClickRow(*window, 0);
         QTEST(Summary(), "summary");
         QCOMPARE(Cell("lblSummary")->accessibleDescription(), Summary());
+        QCOMPARE(Cell("lblSummary")->text(), Summary()); // each fits whole
         QLabel* label = FindLabel(*window, cell);
         QCOMPARE(label->toolTip(), tooltip);
         QCOMPARE(label->accessibleDescription(), tooltip);

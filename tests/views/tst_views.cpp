@@ -248,6 +248,8 @@ private slots:
 
         // The characters beside each row of bytes, level with it, and each byte's tooltip.
         window.setDumpData("04 41 00 7E 7F 20 5A");
+        QCOMPARE(Child(&window, "lblChars", 1)->text(), QString()); // drawn once shown
+        window.ShowWindow();
         QCOMPARE(Child(&window, "lblChars", 0)->text(), QString("ASCII"));
         QCOMPARE(Child(&window, "lblChars", 1)->text(), QString(".A.~. Z"));
         QCOMPARE(Child(&window, "lblChars", 2)->text(), QString());
