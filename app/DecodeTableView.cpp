@@ -60,6 +60,11 @@ void Apply(QLabel* widget, const Label& now, const Label* before, Kind kind) {
         widget->move(widget->x(), Twips(now.top));
     if (kind == Kind::Cell && (!before || before->red != now.red))
         SetCellBackground(widget, now.red);
+    if (kind == Kind::Cell && (!before || before->note != now.note)) {
+        const QString note = QString::fromStdString(now.note);
+        widget->setToolTip(note);
+        widget->setAccessibleDescription(note);
+    }
     if (!before || before->visible != now.visible)
         widget->setVisible(now.visible);
 }

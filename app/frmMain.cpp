@@ -5,6 +5,7 @@
 #include "app/Twips.h"
 #include "common/AppVersion.h"
 #include "common/modCommon.h"
+#include "decode/LineMessages.h"
 #include "link/CaptureFileIO.h"
 #include "link/PacketCaptureFile.h"
 #include "link/TcpLink.h"
@@ -24,7 +25,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QSpinBox>
+
+#include <algorithm>
 
 namespace {
 
@@ -176,6 +180,7 @@ void frmMain::BuildWindow() {
 
     m_tableView = std::make_unique<DecodeTableView>(Frame3);
     BuildLinkControls();
+    BuildMessageControls();
 
     for (int i = 0; i < 3; ++i)
         connect(btnAction[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
@@ -284,6 +289,41 @@ void frmMain::ShowLastArrival() {
     }
 }
 
+void frmMain::BuildMessageControls() {
+    // On the right of the "Communication header" title, above the table they step.
+    lblMessage = new QLabel(Frame3);
+    lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    lblMessage->setTextFormat(Qt::PlainText);
+    // Opaque, so that a new text repaints the label alone and not the frame behind it.
+    lblMessage->setAutoFillBackground(true);
+    lblMessage->setGeometry(TwipsRect(2760, 2040, 4860, 225));
+    const auto makeButton = [this](const char* name, const char* caption, int left, const QString& help,
+                                   QKeyCombination key, int delta) {
+        auto* button = new QPushButton(QString::fromLatin1(caption), Frame3);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(TwipsRect(left, 2010, 360, 255));
+        button->setToolTip(help);
+        button->setAccessibleName(help);
+        button->setEnabled(false);
+        // A click leaves the focus in the capture list, so the arrow keys go on moving the selection.
+        button->setFocusPolicy(Qt::TabFocus);
+        connect(button, &QPushButton::clicked, this, [this, delta] { ShowMessageStep(m_step + delta); });
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+        return button;
+    };
+    btnPrevMessage = makeButton("btnPrevMessage", "<", 7680, QStringLiteral("Previous message (Alt+Left)"),
+                                Qt::ALT | Qt::Key_Left, -1);
+    btnNextMessage = makeButton("btnNextMessage", ">", 8055, QStringLiteral("Next message (Alt+Right)"),
+                                Qt::ALT | Qt::Key_Right, +1);
+    // Under the last data row, the width of the table.
+    lblSummary = new QLabel(Frame3);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setTextFormat(Qt::PlainText);
+    lblSummary->setAutoFillBackground(true);
+    lblSummary->setGeometry(TwipsRect(480, 5055, 7935, 225));
+}
+
 void frmMain::InitSocket() {
     Winsock1->SetLocalPort(kLocalPort);
     m_connectState = 0;
@@ -315,6 +355,11 @@ void frmMain::InitWindow() {
 void frmMain::InitDetailView() {
     ::InitDetailView(m_table);
     DrawDetailView();
+    m_step = 0;
+    m_stepLabel.clear();
+    lblMessage->clear();
+    btnPrevMessage->setEnabled(false);
+    btnNextMessage->setEnabled(false);
     // Stop stays usable while listening or connected: otherwise a Clear or Load in those states would
     // leave neither Start nor Stop to press until a peer happened to close.
     if (m_connectState == 0)
@@ -338,6 +383,19 @@ void frmMain::SetConnectState(int state) {
 void frmMain::DrawDetailView() {
     m_tableView->Draw(m_table);
     btnDetailFloors->setVisible(m_table.btnDetailFloorsVisible);
+    // A long list of floors gives way in the middle, so that the counts at the end stay in view; the
+    // tooltip and the accessible description hold the whole text.
+    const QString summary = QString::fromStdString(SummaryText(m_table.words));
+    if (summary != lblSummary->toolTip()) {
+        // Measuring a text costs as much as the rest of the drawing, and most summaries are far shorter
+        // than the label: only one that may not fit is measured.
+        const QFontMetrics metrics = lblSummary->fontMetrics();
+        const bool mayNotFit = summary.size() * metrics.averageCharWidth() * 4 / 3 > lblSummary->width();
+        lblSummary->setText(mayNotFit ? metrics.elidedText(summary, Qt::ElideMiddle, lblSummary->width())
+                                      : summary);
+        lblSummary->setToolTip(summary);
+        lblSummary->setAccessibleDescription(summary);
+    }
 }
 
 void frmMain::btnAction_Click(int index) {
@@ -369,8 +427,7 @@ void frmMain::StartAction() {
         btnAction[0]->setEnabled(true);
         btnAction[1]->setEnabled(false);
         SetConnectState(0);
-        m_prompts->Warn(this,
-                        QStringLiteral("Unable to listen on port %1.\n%2").arg(kLocalPort).arg(error.reason));
+        m_prompts->Warn(this, QStringLiteral("Unable to listen on port %1.").arg(kLocalPort), error.reason);
         return;
     }
     SetConnectState(1);
@@ -470,11 +527,67 @@ frmDumpList& frmMain::Dump() {
 void frmMain::lstCapture_Click(int row) {
     const SelectionResult result = DecodeLine(m_table, m_captureList.Line(row));
     DrawDetailView();
+    m_step = 0;
+    ShowStepControls(MessagesOf(row));
+    const QString shown = ShownLineText(row);
     if (result.floorsHandOver) {
         Floors().setFloorData(result.byteText);
         Floors().ReDraw();
+        Floors().SetShownLine(shown);
     }
     Dump().setDumpData(result.byteText);
+    Dump().SetShownLine(shown);
+}
+
+LineMessages frmMain::MessagesOf(int row) const {
+    return LineMessages([this](int r) { return modCommon::ByteText(m_captureList.Line(r)); },
+                        m_captureList.Count(), row);
+}
+
+// Steps are worked out again from the line at each press: lines that arrived since the selection
+// may have brought the rest of a message.
+void frmMain::ShowMessageStep(int step) {
+    const int row = lstCapture->SelectedRow();
+    if (row < 0)
+        return;
+    const LineMessages messages = MessagesOf(row);
+    step = std::clamp(step, 0, messages.StepCount() - 1);
+    if (step == 0) {
+        lstCapture_Click(row); // the plain selection, hand-overs included
+        return;
+    }
+    m_step = step;
+    const LineMessages::Step taken = messages.Take(step);
+    const bool floorsHandOver = DecodeMessage(m_table, taken.tokens);
+    m_stepText = JoinTokens(taken.tokens);
+    DrawDetailView();
+    ShowStepControls(messages);
+    const QString shown = ShownLineText(row);
+    if (floorsHandOver) {
+        Floors().setFloorData(m_stepText);
+        Floors().ReDraw();
+        Floors().SetShownLine(shown);
+    }
+    Dump().setDumpData(m_stepText);
+    Dump().SetShownLine(shown);
+}
+
+void frmMain::ShowStepControls(const LineMessages& messages) {
+    m_stepLabel = messages.Take(m_step).label;
+    lblMessage->setText(QString::fromStdString(m_stepLabel));
+    btnPrevMessage->setEnabled(m_step > 0);
+    btnNextMessage->setEnabled(m_step + 1 < messages.StepCount());
+}
+
+QString frmMain::ShownLineText(int row) const {
+    const CaptureLineParts parts = SplitCaptureLine(m_captureList.Line(row));
+    QString text = QString::fromUtf8(parts.date.data(), static_cast<qsizetype>(parts.date.size())) + u' ' +
+                   QString::fromUtf8(parts.time.data(), static_cast<qsizetype>(parts.time.size()));
+    if (!m_table.words.gate.empty())
+        text += QStringLiteral(", gate ") + QString::fromStdString(m_table.words.gate);
+    if (m_step > 0)
+        text += QStringLiteral(", ") + QString::fromStdString(m_stepLabel);
+    return text;
 }
 
 void frmMain::lstCapture_DblClick() {
@@ -486,7 +599,11 @@ void frmMain::btnDetailFloors_Click() {
     const std::optional<std::string_view> line = SelectedLine();
     if (!line)
         return;
-    Floors().setFloorData(modCommon::ByteText(*line));
+    if (m_step == 0)
+        Floors().setFloorData(modCommon::ByteText(*line));
+    else
+        Floors().setFloorData(m_stepText);
+    Floors().SetShownLine(ShownLineText(lstCapture->SelectedRow()));
     Floors().ShowWindow();
 }
 
@@ -495,8 +612,9 @@ void frmMain::btnSaveCapture_Click() {
     if (name.isEmpty())
         return;
     m_lastFileName = name;
-    if (!SaveCaptureFile(name, m_formatText.toStdString(), m_captureList.Lines()))
-        m_prompts->Warn(this, kSaveFailed);
+    QString reason;
+    if (!SaveCaptureFile(name, m_formatText.toStdString(), m_captureList.Lines(), &reason))
+        m_prompts->Warn(this, kSaveFailed, reason);
     else
         m_recovery.Retire();
 }
@@ -510,7 +628,7 @@ void frmMain::btnLoadCapture_Click() {
                                        : LoadCaptureFile(name);
         if (!loaded.readOk || loaded.parsed.status == ParsedCaptureFile::Status::NotCapture) {
             // Nothing of the file reaches the list: it is read whole before the list is touched.
-            m_prompts->Warn(this, kLoadFailed);
+            m_prompts->Warn(this, kLoadFailed, loaded.reason);
             return;
         }
         if (loaded.parsed.status == ParsedCaptureFile::Status::Ok) {

@@ -14,10 +14,12 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 class CaptureListView;
 class DecodeTableView;
+class LineMessages;
 class QCheckBox;
 class QGroupBox;
 class QSpinBox;
@@ -101,6 +103,14 @@ private:
     void btnLoadCapture_Click();
     void btnClearCapture_Click();
 
+    // The messages within and across lines: the label and buttons above the table, the summary under it.
+    void BuildMessageControls();
+    LineMessages MessagesOf(int row) const;
+    void ShowMessageStep(int step);
+    void ShowStepControls(const LineMessages& messages);
+    // "12/06/2026 8:01:03 PM, gate 0001" and, after the first step, which message: for the detail windows.
+    QString ShownLineText(int row) const;
+
     // The selected capture line, or nothing when none is selected.
     std::optional<std::string_view> SelectedLine() const;
     void ReplaceCaptureList(CaptureLines lines);
@@ -124,6 +134,9 @@ private:
     QTimer m_silenceTick;
     RecoveryJournal m_recovery;
     DecodeTable m_table;
+    int m_step = 0;          // the message of the selected line the table shows; 0 the whole line
+    std::string m_stepText;  // its bytes, after the first step
+    std::string m_stepLabel; // what lblMessage says of it
 
     QGroupBox* Frame3 = nullptr;
     QLabel* lblRemoteIP = nullptr;
@@ -138,6 +151,10 @@ private:
     QSpinBox* spnSilence = nullptr;
     QLabel* lblLastArrival = nullptr;
     std::unique_ptr<frmLinkHistory> m_historyWindow;
+    QLabel* lblSummary = nullptr;
+    QLabel* lblMessage = nullptr;
+    QPushButton* btnPrevMessage = nullptr;
+    QPushButton* btnNextMessage = nullptr;
     std::array<QPushButton*, 3> btnAction{};
     std::unique_ptr<DecodeTableView> m_tableView;
     std::unique_ptr<frmAccesibleFloors> m_floors;

@@ -134,6 +134,7 @@ int main() {
     const Timing core = Best([&] {
         CaptureInput input(path);
         DecodeTable table;
+        table.withWords = false;
         std::string_view line;
         std::size_t number = 0;
         while (input.Next(line, number))

@@ -12,6 +12,7 @@ LineDecoder::LineDecoder(const DecodeOptions& options) : m_options(options) {
         m_report = std::make_unique<JsonReport>();
     else
         m_report = std::make_unique<TextReport>(options.colour);
+    m_table.withWords = false; // the reports print the table, never the notes and words
     InitDetailView(m_table);
 }
 

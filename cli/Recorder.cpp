@@ -57,6 +57,7 @@ bool Recorder::Start() {
         return false;
     // Said once, when the file is ready: a port chosen by the system stays the same for every later
     // connection.
+    m_listening = true;
     PrintError(kCommand, "listening on port " + std::to_string(m_link.LocalPort()));
     return true;
 }
@@ -219,9 +220,11 @@ bool Recorder::RewriteNow() {
 }
 
 void Recorder::ReportFileError(bool ok, const QString& error) {
+    // Before listening has begun nothing is recorded yet, so there is nothing the journal keeps.
     if (!ok && !m_fileFailed)
         PrintError(kCommand, "cannot write " + Text(m_settings.outPath) + ": " + Text(error) +
-                                 " (every line is kept in " + Text(m_journal.Path()) + ")");
+                                 (m_listening ? " (every line is kept in " + Text(m_journal.Path()) + ")"
+                                              : std::string()));
     else if (ok && m_fileFailed)
         PrintError(kCommand, "writing " + Text(m_settings.outPath) + " again");
     m_fileFailed = !ok;

@@ -78,6 +78,7 @@ private:
     QElapsedTimer m_sinceRewrite;
     qint64 m_lastRewriteMs = 0;
     bool m_fileFailed = false;
+    bool m_listening = false; // started: lines may be recorded from here on
     bool m_outputFailed = false;
     bool m_finished = false;
 };

@@ -3,6 +3,8 @@
 #include "common/modCommon.h"
 #include "decode/MessageFormat.h"
 
+#include <bit>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -57,6 +59,7 @@ void ResetCells(std::span<Label> cells, bool visible, bool red) {
     for (Label& cell : cells) {
         cell.visible = visible;
         cell.caption.clear();
+        cell.note.clear();
         cell.red = red;
     }
 }
@@ -87,6 +90,58 @@ void SetCell(Label& cell, std::string_view token, bool valid) {
     cell.caption = token;
 }
 
+// The words are written into strings the table keeps, so after the first few messages a decode
+// allocates nothing for them.
+
+void AppendNumber(std::string& out, std::uint32_t number) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, end);
+}
+
+// A byte meant as a character: the character when it is printable ASCII, its hex text otherwise.
+void AppendChar(std::string& out, std::string_view token, std::uint32_t value) {
+    if (value >= 0x20 && value < 0x7F) {
+        out.push_back(static_cast<char>(value));
+    } else {
+        out += "0x";
+        out += token;
+    }
+}
+
+void AppendReason(std::string& note, bool red, std::string_view reason) {
+    if (red) {
+        note += ": ";
+        note += reason;
+    }
+}
+
+// "what value", and the reason when the cell is red.
+void NoteValue(Label& cell, std::string_view what, std::string_view value, std::string_view mustBe) {
+    cell.note = what;
+    cell.note += ' ';
+    cell.note += value;
+    AppendReason(cell.note, cell.red, mustBe);
+}
+
+void NoteLength(Label& cell, std::uint32_t length) {
+    cell.note = "data length ";
+    AppendNumber(cell.note, length);
+    if (cell.red) {
+        cell.note += ": must be 12 (0x10), 4 (0x11) or 76 (0x20)";
+    } else {
+        cell.note += ": ";
+        AppendNumber(cell.note, static_cast<std::uint32_t>(MessageSize(length)));
+        cell.note += " bytes with the header";
+    }
+}
+
+// Appends one field's words to the summary, after the command's colon or a comma.
+void AddWord(MessageWords& words, std::string_view word) {
+    words.summary += !words.summary.empty() && words.summary.back() == ':' ? " " : ", ";
+    words.summary += word;
+}
+
 bool HasValue(std::string_view token, int expected) {
     return static_cast<std::int64_t>(modCommon::HexValue(token)) == expected;
 }
@@ -106,46 +161,136 @@ bool IsDigit(int value) {
     return value >= '0' && value <= '9';
 }
 
+// The words of a field of digits: its name, how far its number may go, as the explanation gives it.
+struct DigitField {
+    std::string_view name;
+    std::string_view range; // "outside 0001 to 9999"
+};
+
 // A fixed-width field of ASCII digits: each byte is judged alone, then, when all of them are digits,
 // the number they form. A field cut short gets no range check. False when the decoder must stop.
 bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, std::size_t firstToken,
-                    std::size_t firstCell, std::size_t width, int maxNumber) {
+                    std::size_t firstCell, std::size_t width, int maxNumber, const DigitField& words) {
     const auto cells = std::span(table.lblData).subspan(firstCell, width);
     int number = 0;
     bool allDigits = true;
-    for (std::size_t k = 0; k < width; ++k) {
-        const auto value = CharValue(tokens, firstToken + k);
+    std::size_t shown = 0;
+    std::string text; // the field as characters, a printable stand-in for any other byte
+    for (; shown < width; ++shown) {
+        const auto value = CharValue(tokens, firstToken + shown);
         if (!value)
-            return false;
+            break;
         const bool digit = IsDigit(*value);
         if (digit)
             number = number * 10 + (*value - '0');
         else
             allDigits = false;
-        SetCell(cells[k], tokens[firstToken + k], digit);
+        text.push_back(*value >= 0x20 && *value < 0x7F ? static_cast<char>(*value) : '?');
+        SetCell(cells[shown], tokens[firstToken + shown], digit);
     }
-    if (allDigits && (number < 1 || number > maxNumber)) {
-        for (Label& cell : cells)
-            cell.red = true;
+    const bool whole = shown == width;
+    const bool outOfRange = whole && allDigits && (number < 1 || number > maxNumber);
+    for (std::size_t k = 0; k < shown; ++k)
+        cells[k].red = cells[k].red || outOfRange;
+    if (!table.withWords)
+        return whole;
+    for (std::size_t k = 0; k < shown; ++k) {
+        Label& cell = cells[k];
+        cell.note = words.name;
+        cell.note += ' ';
+        cell.note += text;
+        if (outOfRange) {
+            AppendReason(cell.note, true, words.range);
+        } else if (cell.red) {
+            // Quoted, so that a colon or a blank reads as the byte it is.
+            const std::uint32_t value = modCommon::HexValue(tokens[firstToken + k]);
+            const bool printable = value >= 0x20 && value < 0x7F;
+            cell.note += printable ? ": \"" : ": ";
+            AppendChar(cell.note, tokens[firstToken + k], value);
+            cell.note += printable ? "\" is not a digit" : " is not a digit";
+        }
     }
-    return true;
+    if (shown > 0) {
+        AddWord(table.words, std::string_view(cells[0].note).substr(0, words.name.size() + 1 + text.size()));
+        if (whole && words.name == "gate")
+            table.words.gate = text;
+    }
+    return whole;
 }
+
+// A one-character field and what its values mean: nullptr for a value the format does not name.
+struct CharField {
+    std::string_view name;
+    const char* (*meaning)(int value);
+    std::string_view mustBe; // the reason when red
+};
 
 template <typename Rule>
 bool ShowCharCell(DecodeTable& table, const MessageTokens& tokens, std::size_t token, std::size_t cell,
-                  Rule valid) {
+                  Rule valid, const CharField& words) {
     const auto value = CharValue(tokens, token);
     if (!value)
         return false;
-    SetCell(table.lblData[cell], tokens[token], valid(*value));
+    Label& label = table.lblData[cell];
+    SetCell(label, tokens[token], valid(*value));
+    if (!table.withWords)
+        return true;
+    label.note = words.name;
+    label.note += ' ';
+    AppendChar(label.note, tokens[token], static_cast<std::uint32_t>(*value));
+    const char* meaning = label.red ? nullptr : words.meaning(*value);
+    if (meaning) {
+        label.note += ": ";
+        label.note += meaning;
+        AddWord(table.words, meaning);
+    } else {
+        AddWord(table.words, label.note);
+    }
+    AppendReason(label.note, label.red, words.mustBe);
     return true;
 }
+
+const char* DoorMeaning(int value) {
+    switch (value) {
+    case kDoorFront:
+        return "front side";
+    case kDoorRear:
+        return "rear side";
+    case kDoorBoth:
+        return "both sides";
+    default:
+        return nullptr;
+    }
+}
+
+const char* AttributionMeaning(int value) {
+    switch (value) {
+    case kAttrGeneral:
+        return "general";
+    case kAttrHandicapped:
+        return "handicapped person";
+    case kAttrVip:
+        return "VIP";
+    default:
+        return nullptr;
+    }
+}
+
+const CharField kDoorWords{"door", DoorMeaning, "must be 1, 2 or 3"};
+const CharField kAttributionWords10{"attribution", AttributionMeaning, "must be 0 to 9 or A to F"};
+const CharField kAttributionWords20{"attribution", AttributionMeaning, "must be 0 or 2"};
 
 // Any sequence number is valid, so its value is never taken.
 bool ShowSeqNumber(DecodeTable& table, const MessageTokens& tokens, std::size_t token, std::size_t cell) {
     if (token >= tokens.size())
         return false;
-    SetCell(table.lblData[cell], tokens[token], true);
+    Label& label = table.lblData[cell];
+    SetCell(label, tokens[token], true);
+    if (!table.withWords)
+        return true;
+    label.note = "seq 0x";
+    label.note += tokens[token];
+    AddWord(table.words, label.note);
     return true;
 }
 
@@ -156,8 +301,141 @@ bool ShowReserve(DecodeTable& table, const MessageTokens& tokens, std::size_t fi
         if (firstToken + k >= tokens.size())
             return false;
         SetDataValue(table, static_cast<int>(firstCell + k), tokens[firstToken + k], 0);
+        if (table.withWords)
+            NoteValue(table.lblData[firstCell + k], "reserve", tokens[firstToken + k], "must be 00");
     }
     return true;
+}
+
+const char* SideWord(std::uint8_t bits) {
+    switch (bits) {
+    case kFloorFront:
+        return "front";
+    case kFloorRear:
+        return "rear";
+    default:
+        return "both";
+    }
+}
+
+// The accessible floors in words: how many of floors 1 to 255 are set, and the runs of floors with the
+// same side, "(1-10 both, 12 front)". A long list of runs is cut: the floors window shows them all.
+// Written straight into the summary: a 0x20 message costs no allocation here.
+void AddFloorWords(MessageWords& words, const MessageTokens& tokens) {
+    const std::size_t end = kFloors20.offset + kFloors20.width;
+    if (tokens.size() < end) {
+        AddWord(words, "floors cut short (");
+        AppendNumber(words.summary, static_cast<std::uint32_t>(tokens.size() - kFloors20.offset));
+        words.summary += " of 64 bytes)";
+        return;
+    }
+    std::array<std::uint8_t, kFloorBytes> bytes;
+    for (std::size_t r = 0; r < bytes.size(); ++r)
+        bytes[r] = modCommon::HexLowByte(tokens[kFloors20.offset + r]);
+    const auto bitsOf = [&](int floor) {
+        const int shift = 2 * ((floor - 1) % kFloorsPerByte);
+        return static_cast<std::uint8_t>(
+            (bytes[static_cast<std::size_t>((floor - 1) / kFloorsPerByte)] >> shift) & 0b11);
+    };
+    struct Run {
+        int first, last;
+        std::uint8_t bits;
+    };
+    constexpr std::size_t kMaxRuns = 6;
+    std::array<Run, kMaxRuns> runs{};
+    std::size_t runCount = 0;
+    std::uint32_t accessible = 0;
+    // Byte by byte: a byte without floors, the usual case, costs one test, and once the runs shown are
+    // known only the count goes on.
+    for (std::size_t r = 0; r < bytes.size(); ++r) {
+        std::uint8_t value = bytes[r];
+        if (r + 1 == bytes.size())
+            value &= 0x3F; // floor 256 is not counted
+        accessible +=
+            static_cast<std::uint32_t>(std::popcount(static_cast<std::uint8_t>((value | value >> 1) & 0x55)));
+        if (value == 0 || runCount > kMaxRuns)
+            continue;
+        for (int k = 0; k < kFloorsPerByte; ++k) {
+            const int floor = static_cast<int>(r) * kFloorsPerByte + k + 1;
+            const std::uint8_t bits = (value >> (2 * k)) & 0b11;
+            if (bits == 0)
+                continue;
+            if (runCount > 0 && runCount <= kMaxRuns && runs[runCount - 1].last == floor - 1 &&
+                runs[runCount - 1].bits == bits)
+                runs[runCount - 1].last = floor;
+            else if (runCount++ < kMaxRuns)
+                runs[runCount - 1] = {floor, floor, bits};
+        }
+    }
+    std::string& out = words.summary;
+    if (accessible == 0) {
+        AddWord(words, "no floor accessible");
+    } else {
+        AddWord(words, {});
+        AppendNumber(out, accessible);
+        out += accessible == 1 ? " floor accessible (" : " floors accessible (";
+        for (std::size_t k = 0; k < std::min(runCount, kMaxRuns); ++k) {
+            if (k > 0)
+                out += ", ";
+            AppendNumber(out, static_cast<std::uint32_t>(runs[k].first));
+            if (runs[k].last > runs[k].first) {
+                out += '-';
+                AppendNumber(out, static_cast<std::uint32_t>(runs[k].last));
+            }
+            out += ' ';
+            out += SideWord(runs[k].bits);
+        }
+        if (runCount > kMaxRuns)
+            out += ", \u2026";
+        out += ')';
+    }
+    if (bitsOf(kNoSuchFloor) != 0)
+        out += ", floor 256 set (no such floor)";
+}
+
+// The byte of the message a data cell shows: the 0x20 layout skips the 64 floor bytes after the gate.
+std::size_t DataCellByte(const DecodeTable& table, std::size_t cell) {
+    const bool floorsLayout = table.btnDetailFloorsVisible;
+    return kCommandOffset + cell + (floorsLayout && cell >= 9 ? kFloors20.width - 4 : 0);
+}
+
+// Cells a decoder made visible but left unfilled, because the message ends before them or because a
+// value that is no byte stopped it, say so; every shown field is counted as invalid or missing.
+void NoteGaps(DecodeTable& table, const MessageTokens& tokens) {
+    MessageWords& words = table.words;
+    words.invalid = 0;
+    words.missing = 0;
+    // One field per row of the table, each counted once.
+    const auto note = [&](Label& cell, std::size_t byte, int row, int& lastRow, bool& rowCounted) {
+        if (!cell.visible)
+            return;
+        if (row != lastRow) {
+            lastRow = row;
+            rowCounted = false;
+        }
+        if (cell.note.empty()) {
+            if (byte >= tokens.size()) {
+                cell.note = "missing: the message ends after byte ";
+                AppendNumber(cell.note, static_cast<std::uint32_t>(tokens.size()));
+                if (!rowCounted)
+                    ++words.missing;
+                rowCounted = true;
+                return;
+            }
+            cell.note = "not decoded: a value before it or here is no byte (over FFFF)";
+        }
+        if (cell.red && !rowCounted) {
+            ++words.invalid;
+            rowCounted = true;
+        }
+    };
+    int lastRow = -1;
+    bool rowCounted = false;
+    for (std::size_t i = 0; i < table.lblHeader.size(); ++i)
+        note(table.lblHeader[i], i, HeaderCellRow(static_cast<int>(i)), lastRow, rowCounted);
+    for (std::size_t i = 0; i < table.lblData.size(); ++i)
+        note(table.lblData[i], DataCellByte(table, i), kHeaderRows + DataCellRow(static_cast<int>(i)),
+             lastRow, rowCounted);
 }
 
 // The name, type and explanation labels of the 0x10 and 0x20 layouts, set before any token is read so
@@ -258,7 +536,29 @@ SelectionResult DecodeLine(DecodeTable& table, std::string_view line) {
 bool DecodeMessage(DecodeTable& table, const MessageTokens& tokens) {
     ClearDetailView(table);
     ShowHeader(table, tokens);
-    return tokens.size() > kCommandOffset && ShowData(table, tokens);
+    const bool floorsHandOver = tokens.size() > kCommandOffset && ShowData(table, tokens);
+    if (!table.withWords)
+        return floorsHandOver;
+    if (tokens.size() <= kCommandOffset)
+        table.words.summary = tokens.empty() ? "no bytes" : "header only, no command byte";
+    NoteGaps(table, tokens);
+    return floorsHandOver;
+}
+
+std::string SummaryText(const MessageWords& words) {
+    std::string text = words.summary;
+    if (text.empty())
+        return text;
+    if (words.invalid == 0 && words.missing == 0) {
+        text += " \u2014 all fields valid";
+        return text;
+    }
+    text += " \u2014 ";
+    AppendNumber(text, static_cast<std::uint32_t>(words.invalid));
+    text += " invalid, ";
+    AppendNumber(text, static_cast<std::uint32_t>(words.missing));
+    text += " missing";
+    return text;
 }
 
 void ClearDetailView(DecodeTable& table) {
@@ -271,6 +571,10 @@ void ClearDetailView(DecodeTable& table) {
     for (Label* name : DataNameLabels(table))
         name->visible = false;
     table.btnDetailFloorsVisible = false;
+    table.words.summary.clear();
+    table.words.gate.clear();
+    table.words.invalid = 0;
+    table.words.missing = 0;
 }
 
 void SetHeaderValue(DecodeTable& table, int index, std::string_view token, int expected) {
@@ -297,14 +601,27 @@ void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
         return;
     // The length is judged against the three message sizes only, never against the tokens present.
     const std::uint32_t length = modCommon::HexValue(tokens[0]);
-    SetCell(table.lblHeader[0], tokens[0],
+    Label& lengthCell = table.lblHeader[0];
+    SetCell(lengthCell, tokens[0],
             length == kDataLength10 || length == kDataLength11 || length == kDataLength20);
+    if (table.withWords)
+        NoteLength(lengthCell, length);
     // Version "A", then the two reserve bytes.
     constexpr std::array<int, 3> expected = {kVersion, 0, 0};
     for (std::size_t i = 1; i <= expected.size(); ++i) {
         if (i >= tokens.size())
             return;
         SetHeaderValue(table, static_cast<int>(i), tokens[i], expected[i - 1]);
+        if (!table.withWords)
+            continue;
+        Label& cell = table.lblHeader[i];
+        if (i == kVersionOffset) {
+            cell.note = "version ";
+            AppendChar(cell.note, tokens[i], modCommon::HexValue(tokens[i]));
+            AppendReason(cell.note, cell.red, "must be A");
+        } else {
+            NoteValue(cell, "reserve", tokens[i], "must be 00");
+        }
     }
 }
 
@@ -320,6 +637,15 @@ bool ShowData(DecodeTable& table, const MessageTokens& tokens) {
     const std::uint32_t command = modCommon::HexValue(token);
     const bool listed = command == kCommand10 || command == kCommand11 || command == kCommand20;
     SetCell(table.lblData[0], token, listed);
+    if (table.withWords) {
+        Label& commandCell = table.lblData[0];
+        commandCell.note = "command 0x";
+        commandCell.note += token;
+        AppendReason(commandCell.note, commandCell.red, "must be 0x10, 0x11 or 0x20");
+        table.words.summary = listed ? "0x" : "command 0x";
+        table.words.summary += token;
+        table.words.summary += listed ? ":" : ": unknown";
+    }
     switch (command) {
     case kCommand11:
         ShowCommand11(table, tokens);
@@ -345,6 +671,8 @@ void ShowCommand11(DecodeTable& table, const MessageTokens& tokens) {
     table.lblDataExplanation[1].caption = "0x00 (fixed)";
     table.lblDataTypeD[0].caption = "BYTE(1)";
     table.lblDataTypeD[1].caption = "BYTE(3)";
+    if (table.withWords)
+        AddWord(table.words, "reserve bytes only");
     ShowReserve(table, tokens, kReserve11.offset, 1, kReserve11.width);
 }
 
@@ -355,15 +683,19 @@ void ShowCommand10(DecodeTable& table, const MessageTokens& tokens) {
     ShowBodyLayout(table, kTypes10, kExplanations10);
     PlaceFloorRowOnOwnLine(table);
 
-    if (!ShowDigitField(table, tokens, kGate10.offset, 1, kGate10.width, kGateMax10))
+    if (!ShowDigitField(table, tokens, kGate10.offset, 1, kGate10.width, kGateMax10,
+                        {"gate", "outside 0001 to 9999"}))
         return;
-    if (!ShowDigitField(table, tokens, kDestFloor10.offset, 5, kDestFloor10.width, kDestFloorMax))
+    if (!ShowDigitField(table, tokens, kDestFloor10.offset, 5, kDestFloor10.width, kDestFloorMax,
+                        {"floor", "outside 001 to 255"}))
         return;
-    if (!ShowCharCell(table, tokens, kDoor10.offset, 8,
-                      [](int v) { return v >= kDoorFront && v <= kDoorBoth; }))
+    if (!ShowCharCell(
+            table, tokens, kDoor10.offset, 8, [](int v) { return v >= kDoorFront && v <= kDoorBoth; },
+            kDoorWords))
         return;
-    if (!ShowCharCell(table, tokens, kAttribution10.offset, 9,
-                      [](int v) { return IsDigit(v) || (v >= 'A' && v <= 'F'); }))
+    if (!ShowCharCell(
+            table, tokens, kAttribution10.offset, 9,
+            [](int v) { return IsDigit(v) || (v >= 'A' && v <= 'F'); }, kAttributionWords10))
         return;
     if (!ShowSeqNumber(table, tokens, kSequence10.offset, 10))
         return;
@@ -383,9 +715,12 @@ bool ShowCommand20(DecodeTable& table, const MessageTokens& tokens) {
     table.lblDataTypeD[kDoorRow].visible = false;
     table.btnDetailFloorsVisible = true;
 
-    return ShowDigitField(table, tokens, kGate20.offset, 1, kGate20.width, kGateMax20) &&
-           ShowCharCell(table, tokens, kAttribution20.offset, 9,
-                        [](int v) { return v == kAttrGeneral || v == kAttrVip; }) &&
+    return ShowDigitField(table, tokens, kGate20.offset, 1, kGate20.width, kGateMax20,
+                          {"gate", "outside 0001 to 0255"}) &&
+           (!table.withWords || (AddFloorWords(table.words, tokens), true)) &&
+           ShowCharCell(
+               table, tokens, kAttribution20.offset, 9,
+               [](int v) { return v == kAttrGeneral || v == kAttrVip; }, kAttributionWords20) &&
            ShowSeqNumber(table, tokens, kSequence20.offset, 10) &&
            ShowReserve(table, tokens, kReserve20.offset, 11, kReserve20.width);
 }
@@ -411,6 +746,10 @@ void InitDetailView(DecodeTable& table) {
     PlaceFloorRowOnOwnLine(table);
     for (Label& explanation : table.lblDataExplanation)
         explanation.caption.clear();
-    Hide(std::span(table.lblData).subspan(12));
+    for (Label& cell : std::span(table.lblData).subspan(12)) {
+        cell.visible = false;
+        cell.note.clear();
+    }
     table.btnDetailFloorsVisible = false;
+    table.words = MessageWords();
 }

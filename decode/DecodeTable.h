@@ -16,6 +16,9 @@ struct Label {
     bool visible = true;
     bool red = false;
     int top = 0;
+    // A value cell's field and value in words and, when red, why: the cell's tooltip and accessible
+    // description, so that red is never the only cue.
+    std::string note;
 
     bool operator==(const Label&) const = default;
 };
@@ -23,6 +26,16 @@ struct Label {
 // The message as the decoders see it: one text per byte, index 0 the first header byte. The views
 // point into the selected line, which outlives every decode.
 using MessageTokens = std::vector<std::string_view>;
+
+// The message in words, written by the same decoders that set the cells.
+struct MessageWords {
+    std::string summary; // "0x10: gate 0012, floor 015, front side, VIP, seq 0x01"
+    std::string gate;    // the gate number's four characters, when the message holds all of them
+    int invalid = 0;     // shown fields with a value that breaks the format
+    int missing = 0;     // shown fields the message lacks in whole or in part
+
+    bool operator==(const MessageWords&) const = default;
+};
 
 struct DecodeTable {
     std::array<Label, 4> lblHeader;            // 0 Data length, 1 Version, 2 and 3 Reserve
@@ -39,6 +52,10 @@ struct DecodeTable {
     Label lblSeqNumber;
     Label lblReserve;
     bool btnDetailFloorsVisible = false;
+    MessageWords words;
+    // Whether the decoders write the notes and the words. The headless reports print their own table
+    // and turn them off: building the texts costs more than decoding the message.
+    bool withWords = true;
 
     // The window's design state: every label visible with its design caption at its design top.
     DecodeTable();
@@ -82,6 +99,10 @@ SelectionResult DecodeLine(DecodeTable& table, std::string_view line);
 // The same for the tokens of one message: reset, header and, with at least five tokens, the command
 // row and its body. True when a 0x20 body was decoded to its end (the floors hand-over is due).
 bool DecodeMessage(DecodeTable& table, const MessageTokens& tokens);
+
+// The summary line under the table: the words, then how many fields are invalid and missing. Empty
+// while the table shows no message.
+std::string SummaryText(const MessageWords& words);
 
 // The per-selection reset: every value cell hidden, empty and red; type, explanation and data-row name
 // labels hidden (captions kept); the "Details" button hidden.

@@ -24,3 +24,14 @@ DumpGrid MakeDumpGrid(std::string_view byteText) {
         grid[i / kBytesPerRow + 1][i % kBytesPerRow + 1] = fields[i];
     return grid;
 }
+
+DumpChars MakeDumpChars(std::string_view byteText) {
+    DumpChars chars;
+    const auto fields = modCommon::SplitFields(byteText);
+    const std::size_t n = std::min(fields.size(), kMaxBytes);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t value = modCommon::HexValue(fields[i]);
+        chars[i / kBytesPerRow].push_back(value >= 0x20 && value < 0x7F ? static_cast<char>(value) : '.');
+    }
+    return chars;
+}

@@ -18,6 +18,10 @@ std::string FloorBits(std::uint8_t value, int k) {
             static_cast<char>('0' + ((value >> (2 * k)) & 1))};
 }
 
+// The legend's words for the two bits of a floor.
+constexpr const char* kSideWords[] = {"not accessible", "front side door only", "rear side door only",
+                                      "both side doors"};
+
 } // namespace
 
 void SetFloorData(FloorData& data, std::string_view byteText) {
@@ -70,12 +74,23 @@ FloorsPage ShowFloors(const FloorData& data, int top) {
             Label& cell = page.lblAccesibleFloor[kColumns * j + k];
             cell.caption = present ? FloorBits(value, k) : std::string();
             cell.red = !present;
+            const int floor = kColumns * r + k + 1;
+            cell.note = "floor " + std::to_string(floor) + ": ";
+            if (!present)
+                cell.note += "missing: the message ends before it";
+            else if (floor == kNoSuchFloor)
+                cell.note += "no such floor";
+            else
+                cell.note += kSideWords[(value >> (2 * k)) & 0b11];
         }
     }
     // Floor 256 does not exist, so anything but "00" there is a fault of the sender.
     if (top >= kFloorsTopMax) {
         Label& last = page.lblAccesibleFloor.back();
-        last.red = last.red || last.caption != "00";
+        if (!last.red && last.caption != "00") {
+            last.red = true;
+            last.note += ", must be 00";
+        }
     }
     return page;
 }

@@ -18,26 +18,28 @@ public:
     void Add(std::string_view line);
     bool Ok() const { return m_ok; }
     void Cancel();
-    // Puts the file in place; false, with the reason, when anything went wrong.
-    bool Commit(QString* error = nullptr);
+    // Puts the file in place; false, with the reason in words, when anything went wrong.
+    bool Commit(QString* reason = nullptr);
 
 private:
     bool WriteChunk();
+    void Failed();
 
+    QString m_path;
     QSaveFile m_file;
     std::string m_chunk;
-    QString m_error;
+    QString m_reason;
     bool m_ok = true;
 };
 
 // The whole list through a CaptureFileWriter. On failure returns false and says why.
 bool SaveCaptureFile(const QString& path, std::string_view formatText, const CaptureLines& lines,
-                     QString* error = nullptr);
+                     QString* reason = nullptr);
 
 struct LoadedCaptureFile {
     bool readOk = false;      // false: the file could not be opened or read whole
-    QString error;            // why, when it could not
     ParsedCaptureFile parsed; // valid only when readOk
+    QString reason;           // why it could not be read, or why it is not a capture file
 };
 
 // Reads the whole file before anything else happens, then parses it.

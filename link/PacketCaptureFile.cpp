@@ -68,11 +68,15 @@ LoadedCaptureFile LoadPacketCaptureFile(const QString& path) {
     LoadedCaptureFile loaded;
     const PacketCaptureContents contents =
         ReadPacketCapture(QFile::encodeName(path).toStdString(), kDefaultLinkPort);
-    if (!contents.error.empty())
+    if (!contents.error.empty()) {
+        loaded.reason = QString::fromStdString(contents.error);
         return loaded;
+    }
     LocalClock clock;
     loaded.parsed.lines = PacketCaptureLines(contents, clock);
     loaded.readOk = !loaded.parsed.lines.empty();
     loaded.parsed.status = ParsedCaptureFile::Status::Ok;
+    if (!loaded.readOk)
+        loaded.reason = QStringLiteral("The capture holds no bytes sent to port %1.").arg(kDefaultLinkPort);
     return loaded;
 }

@@ -4,11 +4,14 @@
 #include "views/ControlName.h"
 #include "views/Present.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QWheelEvent>
 
 namespace {
 
@@ -21,6 +24,7 @@ constexpr int kWindowHeight = 350;
 constexpr QRect kCommentRect{8, 8, 424, 74};
 constexpr QRect kFrameRect{8, 88, 424, 222};
 constexpr QRect kCloseRect{344, 316, 88, 26};
+constexpr QRect kLineRect{8, 316, 330, 26};
 constexpr int kHeadingTop = 8;
 constexpr int kHeadingHeight = 18;
 constexpr int kHeadingWidth = 60;
@@ -118,6 +122,41 @@ frmAccesibleFloors::frmAccesibleFloors(QWidget* parent) : QWidget(parent, Qt::Wi
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setGeometry(kCloseRect);
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    lblLine = new QLabel(this);
+    lblLine->setObjectName(QStringLiteral("lblLine"));
+    lblLine->setGeometry(kLineRect);
+
+    // The page keys work wherever the focus is in the window, the close button included.
+    const std::pair<QKeySequence, QAbstractSlider::SliderAction> keys[] = {
+        {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, QAbstractSlider::SliderToMaximum},
+    };
+    for (const auto& [key, action] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, VScroll1,
+                [this, action] { VScroll1->triggerAction(action); });
+    }
+}
+
+void frmAccesibleFloors::SetShownLine(const QString& text) {
+    lblLine->setText(text);
+    lblLine->setToolTip(text);
+}
+
+// The wheel scrolls the floors wherever the pointer is in the window, not only over the scroll bar.
+void frmAccesibleFloors::wheelEvent(QWheelEvent* event) {
+    // A notch is 120; a touchpad sends less at a time, so the rest waits for the next event.
+    m_wheelDelta += event->angleDelta().y();
+    const int notches = m_wheelDelta / 120;
+    m_wheelDelta -= notches * 120;
+    if (notches != 0)
+        VScroll1->setValue(VScroll1->value() - notches * QApplication::wheelScrollLines());
+    event->accept();
 }
 
 void frmAccesibleFloors::setFloorData(std::string_view byteText) {
@@ -174,7 +213,12 @@ void frmAccesibleFloors::ShowFloors(int top) {
     for (std::size_t i = 0; i < page.lblNo.size(); ++i) {
         lblNo[i]->setText(QString::fromStdString(page.lblNo[i].caption));
         lblNo[i]->setVisible(page.lblNo[i].visible);
-        lblAccesibleFloor[i]->setText(QString::fromStdString(page.lblAccesibleFloor[i].caption));
-        SetCellBackground(lblAccesibleFloor[i], page.lblAccesibleFloor[i].red);
+        const Label& cell = page.lblAccesibleFloor[i];
+        lblAccesibleFloor[i]->setText(QString::fromStdString(cell.caption));
+        SetCellBackground(lblAccesibleFloor[i], cell.red);
+        // The floor 256 cell has no floor label beside it: this is its only name.
+        const QString note = QString::fromStdString(cell.note);
+        lblAccesibleFloor[i]->setToolTip(note);
+        lblAccesibleFloor[i]->setAccessibleName(note);
     }
 }

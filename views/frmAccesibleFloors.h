@@ -27,12 +27,15 @@ public:
     // Shows the window (not modal); a window that is not loaded starts at the first page, one that is
     // open keeps its page and draws it anew from the data stored last.
     void ShowWindow();
+    // Which line the floors come from ("12/06/2026 8:01:03 PM, gate 0001"), shown under the floors.
+    void SetShownLine(const QString& text);
 
     const FloorData& floorData() const { return m_data; }
     bool isLoaded() const { return m_loaded; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void Load();
@@ -42,7 +45,9 @@ private:
 
     FloorData m_data;
     bool m_loaded = false;
+    int m_wheelDelta = 0; // eighths of a degree not yet turned into rows
     QLabel* lblComment = nullptr;
+    QLabel* lblLine = nullptr;
     std::array<QLabel*, 8> lblIndex{};
     std::array<QLabel*, 32> lblNo{};
     std::array<QLabel*, 32> lblAccesibleFloor{};

@@ -2,8 +2,12 @@
 
 #include <QWidget>
 
+#include "decode/DumpGrid.h"
+
+#include <array>
 #include <string_view>
 
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -19,6 +23,8 @@ public:
     void setDumpData(std::string_view byteText);
     // Shows the window (not modal).
     void ShowWindow();
+    // Which line the bytes come from, shown under the grid.
+    void SetShownLine(const QString& text);
 
     bool isLoaded() const { return m_loaded; }
 
@@ -28,8 +34,12 @@ protected:
 private:
     void Load();
     void Unload();
+    void DrawChars();
 
     bool m_loaded = false;
     QTableWidget* MSFlexGrid1 = nullptr;
     QPushButton* btnClose = nullptr;
+    QLabel* lblLine = nullptr;
+    std::array<QLabel*, 17> lblChars{}; // heading, then the characters of each row of the grid
+    DumpChars m_chars;
 };

@@ -158,8 +158,8 @@ private slots:
         QTcpServer holder;
         QVERIFY(holder.listen(QHostAddress::AnyIPv4, kPort));
         Press(0);
-        QCOMPARE(prompts.warned.size(), 1);
-        QVERIFY(prompts.warned.first().contains(QStringLiteral("60173")));
+        QCOMPARE(prompts.warned, QStringList{"Unable to listen on port 60173."});
+        QCOMPARE(prompts.details, QStringList{"Port 60173 is already in use by another program."});
         ExpectState(0, true, false);
         holder.close();
         Press(0);

@@ -18,6 +18,7 @@
 #include <QFileDialog>
 #include <QMap>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@ namespace {
 
 const QByteArray kMsg11 = "0441000011000000";
 const QByteArray kMsg10BadDoor = "0C41000010303030333031353430FF01"; // door "4", reserve 01
+const QByteArray kMsg10 = "0C410000103030313230313531320100"; // gate 0012, floor 015, front, VIP, seq 01
 // A full 0x20 message whose floor bytes are all `floor`.
 QByteArray Msg20(const char* floor) {
     return "4C4100002030303031" + QByteArray(floor).repeated(64) + "30000000000000";
@@ -94,6 +96,31 @@ private:
         return FindLabel(*window->FloorsWindow(), QStringLiteral("lblAccesibleFloor_%1").arg(i))->text();
     }
     QStringList Lines() { return CaptureTexts(*window); }
+    QString Message() { return Cell("lblMessage")->text(); }
+    // The whole summary; the label itself may give way in the middle.
+    QString Summary() { return Cell("lblSummary")->toolTip(); }
+    QString DumpCell(int r, int c) {
+        auto* grid = Find<QTableWidget>(*window->DumpWindow(), "MSFlexGrid1");
+        return grid->item(r, c)->text();
+    }
+    QString ShownLine(QWidget* detail) { return FindLabel(*detail, "lblLine")->text(); }
+    // The value cells a plain selection of the line draws, as the window's table holds them now.
+    static QStringList CellsOf(const DecodeTable& table) {
+        QStringList cells;
+        for (const auto* group : {&table.lblHeader[0], &table.lblData[0]}) {
+            const std::size_t n =
+                group == &table.lblHeader[0] ? table.lblHeader.size() : table.lblData.size();
+            for (std::size_t i = 0; i < n; ++i)
+                cells << QString::fromStdString(group[i].caption) + (group[i].red ? "!" : "") +
+                             (group[i].visible ? "" : "~");
+        }
+        return cells;
+    }
+    QStringList PlainCells(int row) {
+        DecodeTable table;
+        DecodeLine(table, window->CaptureList().Line(row));
+        return CellsOf(table);
+    }
     void Fill(int count) {
         for (int i = 0; i < count; ++i)
             RecordHex(*window, QByteArray::number(i % 256, 16).rightJustified(2, '0'));
@@ -154,6 +181,155 @@ private slots:
         QCOMPARE(Cell("lblDestFloor")->text(), QStringLiteral("Dest floor"));
         QCOMPARE(Cell("lblDestFloor")->y(), Twips(3890));
         QVERIFY(!Button("btnDetailFloors")->isVisible());
+    }
+
+    // The summary and a cell's tooltip and accessible description, on the drawn window, for a valid
+    // and an invalid message of each command; a cell with a reason is the one drawn red.
+    void summaryAndTooltips_data() {
+        QTest::addColumn<QByteArray>("hex");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("tooltip");
+        const QString valid = QString::fromUtf8(" \u2014 all fields valid");
+        QTest::newRow("0x10") << kMsg10 << "0x10: gate 0012, floor 015, front side, VIP, seq 0x01" + valid
+                              << "lblData_8"
+                              << "door 1: front side";
+        QTest::newRow("0x10 gate 0000")
+            << QByteArray("0C410000103030303030313531320100")
+            << QString::fromUtf8("0x10: gate 0000, floor 015, front side, VIP, seq 0x01 "
+                                 "\u2014 1 invalid, 0 missing")
+            << "lblData_2"
+            << "gate 0000: outside 0001 to 9999";
+        QTest::newRow("0x10 door 4, cut short")
+            << kMsg10BadDoor.left(28)
+            << QString::fromUtf8("0x10: gate 0003, floor 015, door 4, general \u2014 1 invalid, 2 missing")
+            << "lblData_11"
+            << "missing: the message ends after byte 14";
+        QTest::newRow("0x11") << kMsg11 << "0x11: reserve bytes only" + valid << "lblData_1"
+                              << "reserve 00";
+        QTest::newRow("0x11 reserve FF")
+            << QByteArray("04410000110000FF")
+            << QString::fromUtf8("0x11: reserve bytes only \u2014 1 invalid, 0 missing") << "lblData_3"
+            << "reserve FF: must be 00";
+        // Every floor front side but 256, which does not exist.
+        const QByteArray front = "4C4100002030303031" + QByteArray("55").repeated(63) + "1530000000000000";
+        QTest::newRow("0x20") << front
+                              << "0x20: gate 0001, 255 floors accessible (1-255 front), general, seq 0x00" +
+                                     valid
+                              << "lblData_1"
+                              << "gate 0001";
+        QTest::newRow("0x20 VIP handicapped")
+            << Msg20("00").replace(146, 2, "31")
+            << QString::fromUtf8("0x20: gate 0001, no floor accessible, "
+                                 "attribution 1, seq 0x00 \u2014 1 invalid, 0 missing")
+            << "lblData_9"
+            << "attribution 1: must be 0 or 2";
+    }
+    void summaryAndTooltips() {
+        QFETCH(QByteArray, hex);
+        QFETCH(QString, cell);
+        QFETCH(QString, tooltip);
+        RecordHex(*window, hex);
+        ClickRow(*window, 0);
+        QTEST(Summary(), "summary");
+        QCOMPARE(Cell("lblSummary")->accessibleDescription(), Summary());
+        QCOMPARE(Cell("lblSummary")->text(), Summary()); // each fits whole
+        QLabel* label = FindLabel(*window, cell);
+        QCOMPARE(label->toolTip(), tooltip);
+        QCOMPARE(label->accessibleDescription(), tooltip);
+        const bool reason =
+            tooltip.contains(": must") || tooltip.contains(": outside") || tooltip.startsWith("missing");
+        QCOMPARE(DrawnColour(label),
+                 reason ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Button));
+        // Load resets the table and its words.
+        prompts.fileName.clear();
+        Button("btnLoadCapture")->click();
+        QCOMPARE(Summary(), QString());
+        QCOMPARE(FindLabel(*window, "lblData_1")->toolTip(), QString());
+    }
+
+    // One read with three messages: the first step is the plain selection, each step after it decodes
+    // one message alone, and both detail windows follow.
+    void stepsThroughThreeMessages() {
+        RecordHex(*window, kMsg10BadDoor + Msg20("01") + kMsg11);
+        ClickRow(*window, 0);
+        QCOMPARE(Message(), QStringLiteral("message 1 of 3"));
+        QCOMPARE(CellsOf(window->Table()), PlainCells(0));
+        QVERIFY(!Button("btnPrevMessage")->isEnabled());
+        QVERIFY(Button("btnNextMessage")->isEnabled());
+        QVERIFY(!window->FloorsWindow());               // a 0x10 first: nothing for the floors window
+        QCOMPARE(DumpCell(7, 1), QStringLiteral("04")); // byte 97, the 0x11's first, of the whole line
+        QVERIFY(ShownLine(window->DumpWindow()).endsWith(QStringLiteral(", gate 0003")));
+
+        Button("btnNextMessage")->click();
+        QCOMPARE(Message(), QStringLiteral("message 2 of 3"));
+        QCOMPARE(window->Table().lblData[0].caption, std::string("20"));
+        QVERIFY(
+            Summary().startsWith(QStringLiteral("0x20: gate 0001, 64 floors accessible (1 front, 5 front,")));
+        // Too long for the label: the middle gives way, the counts stay in view.
+        const QString shown = Cell("lblSummary")->text();
+        QVERIFY2(shown.startsWith(QStringLiteral("0x20: gate 0001")) && shown.contains(QChar(0x2026)) &&
+                     shown.endsWith(QStringLiteral("all fields valid")),
+                 qPrintable(shown));
+        QVERIFY(Button("btnDetailFloors")->isVisible());
+        QVERIFY(window->FloorsWindow() && !window->FloorsWindow()->isVisible());
+        QCOMPARE(window->FloorsWindow()->floorData().FloorCount, 64);
+        QCOMPARE(FloorCell(0), QStringLiteral("01"));
+        QVERIFY(ShownLine(window->FloorsWindow()).endsWith(QStringLiteral(", gate 0001, message 2 of 3")));
+        QCOMPARE(DumpCell(1, 1), QStringLiteral("4C"));
+        QCOMPARE(DumpCell(5, 16), QStringLiteral("00")); // the 80th byte
+        QCOMPARE(DumpCell(6, 1), QString());
+        QVERIFY(ShownLine(window->DumpWindow()).endsWith(QStringLiteral(", gate 0001, message 2 of 3")));
+        Button("btnDetailFloors")->click();
+        QVERIFY(window->FloorsWindow()->isVisible());
+        QCOMPARE(window->FloorsWindow()->floorData().FloorCount, 64);
+
+        Button("btnNextMessage")->click();
+        QCOMPARE(Message(), QStringLiteral("message 3 of 3"));
+        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
+        QVERIFY(!Button("btnNextMessage")->isEnabled());
+        QCOMPARE(DumpCell(1, 8), QStringLiteral("00"));
+        QCOMPARE(DumpCell(1, 9), QString());
+
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_Left, Qt::AltModifier);
+        QCOMPARE(Message(), QStringLiteral("message 2 of 3"));
+        Button("btnPrevMessage")->click();
+        QCOMPARE(Message(), QStringLiteral("message 1 of 3"));
+        QCOMPARE(CellsOf(window->Table()), PlainCells(0));
+        QCOMPARE(DumpCell(7, 1), QStringLiteral("04"));
+    }
+
+    // A message that TCP split over two reads: the older line ends in its first part, the newer one
+    // starts with the rest.
+    void aMessageSplitOverTwoLines() {
+        RecordHex(*window, kMsg11 + kMsg10.left(18)); // row 1: a 0x11 and 9 bytes of a 0x10
+        RecordHex(*window, kMsg10.mid(18) + kMsg11);  // row 0: the 7 bytes left, a 0x11
+        ClickRow(*window, 1);
+        QCOMPARE(Message(), QStringLiteral("message 1 of 2"));
+        Button("btnNextMessage")->click();
+        QCOMPARE(Message(), QStringLiteral("message 2 of 2, 7 bytes missing"));
+        QVERIFY(Summary().endsWith(QStringLiteral("0 invalid, 5 missing")));
+        Button("btnNextMessage")->click();
+        QCOMPARE(Message(), QStringLiteral("message 2 of 2, joined with the next line"));
+        QCOMPARE(Summary(), QString::fromUtf8("0x10: gate 0012, floor 015, front side, VIP, seq 0x01 "
+                                              "\u2014 all fields valid"));
+        QVERIFY(!Button("btnNextMessage")->isEnabled());
+        QCOMPARE(DumpCell(1, 16), QStringLiteral("00"));
+        QVERIFY(ShownLine(window->DumpWindow()).endsWith(QStringLiteral("joined with the next line")));
+
+        ClickRow(*window, 0);
+        QCOMPARE(Message(), QStringLiteral("starts with the last 7 bytes of a message from the line below"));
+        QCOMPARE(CellsOf(window->Table()), PlainCells(0)); // the bogus header stays as it was, explained
+        QCOMPARE(FindLabel(*window, "lblHeader_0")->toolTip(),
+                 QStringLiteral("data length 48: must be 12 (0x10), 4 (0x11) or 76 (0x20)"));
+        Button("btnNextMessage")->click();
+        QCOMPARE(Message(), QStringLiteral("the message from the line below, joined with this line"));
+        QVERIFY(Summary().startsWith(QStringLiteral("0x10: gate 0012")));
+        Button("btnNextMessage")->click();
+        QCOMPARE(Message(), QStringLiteral("message 1 of 1"));
+        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
     }
 
     void stopStaysUsableAfterClearOrLoadWhileListening() {
@@ -279,34 +455,47 @@ private slots:
     }
 
     void loadFailuresLeaveListAndTable_data() {
-        QTest::addColumn<QByteArray>("content"); // empty: the path is a folder
+        QTest::addColumn<QByteArray>("content"); // empty: the path is a folder, or nothing
         QTest::addColumn<bool>("warned");
         QTest::addColumn<bool>("reset");
-        QTest::newRow("no header line") << QByteArray("[11/22/2012] [10:15:30] 05\r\n") << true << false;
-        QTest::newRow("a folder") << QByteArray() << true << false;
-        QTest::newRow("zero bytes") << QByteArray("\0", 0) << false << true;
+        QTest::addColumn<QString>("details"); // %1 the path; the reason starts with it
+        QTest::newRow("no header line") << QByteArray("[11/22/2012] [10:15:30] 05\r\n") << true << false
+                                        << "Not a capture file: its first line has no [hh:mm:ss].";
+        QTest::newRow("a folder") << QByteArray() << true << false << "%1 is a folder, not a file.";
+        QTest::newRow("no such file") << QByteArray() << true << false << "There is no file %1.";
+        QTest::newRow("zero bytes") << QByteArray("\0", 0) << false << true << "";
         QTemporaryDir folder;
         QTest::newRow("packet capture cut short")
-            << PacketCaptureBytes(folder.path(), DLT_EN10MB, kDefaultLinkPort, 3) << true << false;
+            << PacketCaptureBytes(folder.path(), DLT_EN10MB, kDefaultLinkPort, 3) << true << false << "";
         QTest::newRow("packet capture without traffic to the port")
-            << PacketCaptureBytes(folder.path(), DLT_EN10MB, 60174) << true << false;
+            << PacketCaptureBytes(folder.path(), DLT_EN10MB, 60174) << true << false
+            << "The capture holds no bytes sent to port 60173.";
         QTest::newRow("packet capture of another link type")
-            << PacketCaptureBytes(folder.path(), DLT_IEEE802_11, kDefaultLinkPort) << true << false;
+            << PacketCaptureBytes(folder.path(), DLT_IEEE802_11, kDefaultLinkPort) << true << false
+            << "the capture's link type is";
     }
     void loadFailuresLeaveListAndTable() {
         QFETCH(QByteArray, content);
         QFETCH(bool, warned);
         QFETCH(bool, reset);
+        QFETCH(QString, details);
         RecordHex(*window, kMsg11);
         ClickRow(*window, 0);
         const QStringList before = Lines();
         prompts.fileName = dir.filePath(QTest::currentDataTag());
-        if (QByteArray(QTest::currentDataTag()) == "a folder")
+        const QByteArray tag = QTest::currentDataTag();
+        if (tag == "a folder")
             QVERIFY(QDir().mkpath(prompts.fileName));
-        else
+        else if (tag != "no such file")
             WriteAll(prompts.fileName, content);
         Button("btnLoadCapture")->click();
         QCOMPARE(prompts.warned, warned ? QStringList{"Unable to load the file."} : QStringList{});
+        QCOMPARE(prompts.details.size(), warned ? 1 : 0);
+        if (warned) {
+            QVERIFY(!prompts.details.first().isEmpty());
+            QVERIFY2(prompts.details.first().startsWith(QString(details).replace("%1", prompts.fileName)),
+                     qPrintable(prompts.details.first()));
+        }
         QCOMPARE(Lines(), before);
         QCOMPARE(window->Table().lblData[0].caption.empty(), reset);
     }
@@ -398,12 +587,33 @@ private slots:
         QCOMPARE(counter.drawn.subtracted(listRect), QRegion());
     }
 
+    void saveFailureIsReported_data() {
+        QTest::addColumn<QString>("details"); // %1 the path
+        QTest::newRow("a folder") << "%1 is a folder, not a file.";
+        QTest::newRow("no such folder") << "The folder %1 does not exist.";
+        QTest::newRow("disk full") << "The disk is full (0 bytes free).";
+    }
     void saveFailureIsReported() {
-        RecordHex(*window, kMsg11);
-        prompts.fileName = dir.path(); // a folder
+        QFETCH(QString, details);
+        const QByteArray tag = QTest::currentDataTag();
+        QTemporaryDir small;
+        if (tag == "disk full") {
+            if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", small.path()}) != 0)
+                QSKIP("mount of a small tmpfs refused (it needs root)");
+        }
+        const auto unmount = qScopeGuard([&] {
+            if (tag == "disk full")
+                QProcess::execute("umount", {small.path()});
+        });
+        Fill(3000); // about 100 KB
+        prompts.fileName = tag == "a folder"         ? dir.path()
+                           : tag == "no such folder" ? dir.filePath("none/capture.txt")
+                                                     : small.filePath("capture.txt");
         Button("btnSaveCapture")->click();
         QCOMPARE(prompts.warned, QStringList{"Unable to save the file."});
-        QCOMPARE(window->CaptureList().Count(), 1);
+        const QString folder = tag == "no such folder" ? dir.filePath("none") : prompts.fileName;
+        QCOMPARE(prompts.details, QStringList{QString(details).replace("%1", folder)});
+        QCOMPARE(window->CaptureList().Count(), 3000);
     }
 
     void clearAsksOnlyWhenThereIsSomething() {

@@ -301,7 +301,7 @@ private slots:
                                      << "port " + busy + " is already in use";
         QTest::newRow("a folder as the file")
             << QStringList{"record", "--port", closed, "--out", QDir::tempPath()}
-            << "cannot write " + QDir::tempPath() + ": Is a directory";
+            << "cannot write " + QDir::tempPath() + ": " + QDir::tempPath() + " is a folder, not a file.\n";
         QTest::newRow("unwritable file")
             << QStringList{"record", "--port", closed, "--out", "/nonexistent/x.txt"}
             << "cannot write /nonexistent/x.txt";

@@ -1,5 +1,6 @@
 #include "decode/DecodeTable.h"
 #include "decode/Framing.h"
+#include "decode/LineMessages.h"
 
 #include <QTest>
 
@@ -288,6 +289,178 @@ private slots:
         // The 0x20 layout centres row 3 on the band of rows 3 and 4; the 0x10 layout puts it back.
         if (labels == kLabels10 || floors)
             QCOMPARE(FloorRowTops(table), floors ? kCentred : kOwnLine);
+    }
+
+    // The summary and one cell's note of each command, valid, invalid and cut short. The red flags come
+    // from the same decoders: a cell's note gives a reason exactly when the cell is red.
+    void words_data() {
+        QTest::addColumn<QString>("bytes");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("cell"); // H or D and the index in lblHeader or lblData
+        QTest::addColumn<QString>("note");
+        const QString sum10 = "0x10: gate 0003, floor 015, front side, general, seq 0x00";
+        Row("0x10", kMessage10, sum10 + " \u2014 all fields valid", QString("D1"), QString("gate 0003"));
+        Row("0x10 door", kMessage10, sum10 + " \u2014 all fields valid", QString("D8"),
+            QString("door 1: front side"));
+        Row("0x10 length", kMessage10, sum10 + " \u2014 all fields valid", QString("H0"),
+            QString("data length 12: 16 bytes with the header"));
+        Row("0x10 gate 0000", Set(kMessage10, 5, "30 30 30 30"),
+            QString("0x10: gate 0000, floor 015, front side, general, seq 0x00 \u2014 1 invalid, 0 missing"),
+            QString("D4"), QString("gate 0000: outside 0001 to 9999"));
+        Row("0x10 door 9, VIP, reserve 01", Set(kMessage10, 12, "39 32 07 01"),
+            QString("0x10: gate 0003, floor 015, door 9, VIP, seq 0x07 \u2014 2 invalid, 0 missing"),
+            QString("D8"), QString("door 9: must be 1, 2 or 3"));
+        Row("0x10 reserve 01", Set(kMessage10, 15, "01"),
+            QString("0x10: gate 0003, floor 015, front side, general, seq 0x00 \u2014 1 invalid, 0 missing"),
+            QString("D11"), QString("reserve 01: must be 00"));
+        Row("0x10 gate 12:4", Set(kMessage10, 5, "31 32 3A 34"),
+            QString("0x10: gate 12:4, floor 015, front side, general, seq 0x00 \u2014 1 invalid, 0 missing"),
+            QString("D3"), QString("gate 12:4: \":\" is not a digit"));
+        Row("0x10 attribution G", Set(kMessage10, 13, "47"),
+            QString("0x10: gate 0003, floor 015, front side, attribution G, seq 0x00 \u2014 1 invalid, 0 "
+                    "missing"),
+            QString("D9"), QString("attribution G: must be 0 to 9 or A to F"));
+        Row("0x10 of 9 bytes", Cut(kMessage10, 9), QString("0x10: gate 0003 \u2014 0 invalid, 5 missing"),
+            QString("D5"), QString("missing: the message ends after byte 9"));
+        Row("0x10 of 7 bytes", Cut(kMessage10, 7), QString("0x10: gate 00 \u2014 0 invalid, 6 missing"),
+            QString("D3"), QString("missing: the message ends after byte 7"));
+        Row("0x11", kMessage11, QString("0x11: reserve bytes only \u2014 all fields valid"), QString("D2"),
+            QString("reserve 00"));
+        Row("0x11 version B, reserve FF", Set(kMessage11, 1, "42"),
+            QString("0x11: reserve bytes only \u2014 1 invalid, 0 missing"), QString("H1"),
+            QString("version B: must be A"));
+        Row("0x11 of 6 bytes", Cut(kMessage11, 6),
+            QString("0x11: reserve bytes only \u2014 0 invalid, 1 missing"), QString("D3"),
+            QString("missing: the message ends after byte 6"));
+        Row("command 12", Set(kMessage11, 4, "12"),
+            QString("command 0x12: unknown \u2014 1 invalid, 0 missing"), QString("D0"),
+            QString("command 0x12: must be 0x10, 0x11 or 0x20"));
+        Row("length 05", Set(kMessage11, 0, "05"),
+            QString("0x11: reserve bytes only \u2014 1 invalid, 0 missing"), QString("H0"),
+            QString("data length 5: must be 12 (0x10), 4 (0x11) or 76 (0x20)"));
+        Row("header only", Cut(kMessage11, 3),
+            QString("header only, no command byte \u2014 0 invalid, 1 missing"), QString("H3"),
+            QString("missing: the message ends after byte 3"));
+        Row("no bytes", QString(""), QString("no bytes \u2014 0 invalid, 3 missing"), QString("H0"),
+            QString("missing: the message ends after byte 0"));
+        Row("gate 8000 stops", Set(kMessage10, 7, "8000"),
+            QString("0x10: gate 00 \u2014 6 invalid, 0 missing"), QString("D3"),
+            QString("not decoded: a value before it or here is no byte (over FFFF)"));
+
+        // Floors 1 to 10 both sides (bytes FF FF 0F), 12 front (byte 2 bits 2-3: 04), 20 to 22 rear.
+        const QString floors20 = Set(kMessage20, 9, "FF FF 4F 00 80 0A");
+        Row("0x20", floors20,
+            QString(
+                "0x20: gate 0001, 14 floors accessible (1-10 both, 12 front, 20-22 rear), general, seq 0x00 "
+                "\u2014 all fields valid"),
+            QString("D9"), QString("attribution 0: general"));
+        Row("0x20 none, VIP", Set(kMessage20, 73, "32"),
+            QString("0x20: gate 0001, no floor accessible, VIP, seq 0x00 \u2014 all fields valid"),
+            QString("D1"), QString("gate 0001"));
+        Row("0x20 floor 255", Set(kMessage20, 72, "10"),
+            QString(
+                "0x20: gate 0001, 1 floor accessible (255 front), general, seq 0x00 \u2014 all fields valid"),
+            QString("D10"), QString("seq 0x00"));
+        Row("0x20 floor 256 set", Set(kMessage20, 72, "C0"),
+            QString("0x20: gate 0001, no floor accessible, floor 256 set (no such floor), general, seq 0x00 "
+                    "\u2014 all fields valid"),
+            QString("D10"), QString("seq 0x00"));
+        Row("0x20 gate 0256, attribution 1", Set(Set(kMessage20, 5, "30 32 35 36"), 73, "31"),
+            QString(
+                "0x20: gate 0256, no floor accessible, attribution 1, seq 0x00 \u2014 2 invalid, 0 missing"),
+            QString("D9"), QString("attribution 1: must be 0 or 2"));
+        Row("0x20 of 40 bytes", Cut(kMessage20, 40),
+            QString("0x20: gate 0001, floors cut short (31 of 64 bytes) \u2014 0 invalid, 3 missing"),
+            QString("D15"), QString("missing: the message ends after byte 40"));
+        // Seven runs: the seventh is left to the floors window.
+        Row("0x20 many runs", Set(kMessage20, 9, "11 11 11 11"),
+            QString("0x20: gate 0001, 8 floors accessible (1 front, 3 front, 5 front, 7 front, 9 front, 11 "
+                    "front, "
+                    "\u2026), general, seq 0x00 \u2014 all fields valid"),
+            QString("D1"), QString("gate 0001"));
+    }
+    void words() {
+        QFETCH(QString, bytes);
+        QFETCH(QString, cell);
+        DecodeTable table;
+        DecodeLine(table, Line(kMessage20)); // nothing of an earlier message stays in the words
+        DecodeLine(table, Line(bytes));
+        QTEST(QString::fromStdString(SummaryText(table.words)), "summary");
+        const Label& label =
+            cell[0] == 'H' ? table.lblHeader[cell.mid(1).toUInt()] : table.lblData[cell.mid(1).toUInt()];
+        QTEST(QString::fromStdString(label.note), "note");
+        // Every shown cell has words, and a reason exactly when it is red.
+        for (const auto* cells : {&table.lblHeader[0], &table.lblData[0]}) {
+            const std::size_t n =
+                cells == &table.lblHeader[0] ? table.lblHeader.size() : table.lblData.size();
+            for (std::size_t i = 0; i < n; ++i) {
+                const Label& c = cells[i];
+                if (!c.visible)
+                    continue;
+                const QString note = QString::fromStdString(c.note);
+                const bool reason = note.contains(": must") || note.contains(": outside") ||
+                                    note.contains("not a digit") || note.startsWith("missing") ||
+                                    note.startsWith("not decoded");
+                QVERIFY2(reason == c.red, qPrintable(note));
+            }
+        }
+    }
+
+    // The steps of a line through its messages, and across lines; lines newest first, "|" between.
+    void lineMessages_data() {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("steps"); // label: bytes, per step
+        const QString m10 = kMessage10;
+        const QString m11 = kMessage11;
+        Row("one message", m11, 0, QString("message 1 of 1: " + m11));
+        Row("no bytes", QString(""), 0, QString(": "));
+        Row("three messages", m11 + " " + m10 + " " + m11, 0,
+            QString("message 1 of 3: %1 %2 %1\nmessage 2 of 3: %2\nmessage 3 of 3: %1").arg(m11, m10));
+        Row("ends in part, nothing newer", m11 + " " + Cut(m10, 9), 0,
+            QString("message 1 of 2: %1 %2\nmessage 2 of 2, 7 bytes missing: %2").arg(m11, Cut(m10, 9)));
+        const QString rest = m10.split(' ').mid(9).join(' ');
+        Row("ends in part, joined", rest + " " + m11 + "|" + m11 + " " + Cut(m10, 9), 1,
+            QString("message 1 of 2: %1 %2\nmessage 2 of 2, 7 bytes missing: %2\n"
+                    "message 2 of 2, joined with the next line: %3")
+                .arg(m11, Cut(m10, 9), m10));
+        Row("starts with the rest", rest + " " + m11 + "|" + m11 + " " + Cut(m10, 9), 0,
+            QString("starts with the last 7 bytes of a message from the line below: %1 %2\n"
+                    "the message from the line below, joined with this line: %3\nmessage 1 of 1: %2")
+                .arg(rest, m11, m10));
+        // A message over three reads: its middle line is all rest, and it is joined across both.
+        const QStringList b = m10.split(' ');
+        const QString three = b.mid(12).join(' ') + "|" + b.mid(5, 7).join(' ') + "|" + b.mid(0, 5).join(' ');
+        Row("first of three reads", three, 2,
+            QString("message 1 of 1, 11 bytes missing: %1\nmessage 1 of 1, joined with the next 2 lines: %2")
+                .arg(b.mid(0, 5).join(' '), m10));
+        Row("middle of three reads", three, 1,
+            QString("the whole line continues a message from the line below: %1\n"
+                    "the message from the line below, joined with this line and the next line: %2")
+                .arg(b.mid(5, 7).join(' '), m10));
+        Row("last of three reads", three, 0,
+            QString("the whole line is the last 4 bytes of a message from 2 lines below: %1\n"
+                    "the message from 2 lines below, joined with this line: %2")
+                .arg(b.mid(12).join(' '), m10));
+        Row("joined but still short", b.mid(5, 3).join(' ') + "|" + b.mid(0, 5).join(' '), 1,
+            QString("message 1 of 1, 11 bytes missing: %1\n"
+                    "message 1 of 1, joined with the next line, still 8 bytes missing: %2")
+                .arg(b.mid(0, 5).join(' '), b.mid(0, 8).join(' ')));
+    }
+    void lineMessages() {
+        QFETCH(QString, lines);
+        QFETCH(int, row);
+        std::vector<std::string> texts;
+        for (const QString& line : lines.split('|'))
+            texts.push_back(line.toStdString());
+        const LineMessages messages([&](int r) { return std::string_view(texts[std::size_t(r)]); },
+                                    int(texts.size()), row);
+        QStringList steps;
+        for (int i = 0; i < messages.StepCount(); ++i) {
+            const LineMessages::Step step = messages.Take(i);
+            steps << QString::fromStdString(step.label + ": " + JoinTokens(step.tokens));
+        }
+        QTEST(steps.join('\n'), "steps");
     }
 
     void initDetailView() {

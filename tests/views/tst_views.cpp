@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <cmath>
@@ -165,6 +166,60 @@ private slots:
         QCOMPARE(FirstRow(&window), QString("01:11100100"));
     }
 
+    // The wheel anywhere over the floors, and the page keys wherever the focus is, move the page; the
+    // floor 256 cell, which has no floor label, is named by its tooltip and accessible name.
+    void floorsScrollByWheelAndKeys() {
+        frmAccesibleFloors window;
+        window.setFloorData(CountingMessage());
+        window.ShowWindow();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* scroll = Child<QScrollBar>(&window, "VScroll1");
+        QLabel* cell = Child(&window, "lblAccesibleFloor", 5);
+        // Over a floor cell; sent to the window, as a wheel event the cell ignores goes on to it.
+        const auto wheel = [&](int delta) {
+            const QPointF at = cell->mapTo(&window, cell->rect().center());
+            QWheelEvent event(at, window.mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&window, &event);
+        };
+        wheel(-120);
+        const int down = scroll->value();
+        QVERIFY(down > 0);
+        // Byte r of the counting message is r: the page's first row shows byte `down` in binary.
+        QCOMPARE(FirstRow(&window),
+                 QString("%1:%2").arg(down + 1, 2, 10, QChar('0')).arg(down, 8, 2, QChar('0')));
+        wheel(120);
+        QCOMPARE(scroll->value(), 0);
+
+        Child<QPushButton>(&window, "btnClose")->setFocus();
+        const std::pair<Qt::Key, int> keys[] = {
+            {Qt::Key_PageDown, 8}, {Qt::Key_PageDown, 16}, {Qt::Key_Up, 15}, {Qt::Key_End, 56},
+            {Qt::Key_PageUp, 48},  {Qt::Key_Down, 49},     {Qt::Key_Home, 0}};
+        for (const auto& [key, top] : keys) {
+            QTest::keyClick(&window, key);
+            QCOMPARE(scroll->value(), top);
+            QCOMPARE(Child(&window, "lblIndex", 0)->text().toInt(), top + 1);
+        }
+        QTest::keyClick(&window, Qt::Key_End);
+        QLabel* last = Child(&window, "lblAccesibleFloor", 31);
+        QVERIFY(!Child(&window, "lblNo", 31)->isVisible());
+        QCOMPARE(last->toolTip(), QString("floor 256: no such floor"));
+        QCOMPARE(last->accessibleName(), last->toolTip());
+        QCOMPARE(Child(&window, "lblAccesibleFloor", 30)->toolTip(), QString("floor 255: both side doors"));
+        window.setFloorData(Message(80, "C0")); // floor 256 set
+        window.ReDraw();
+        QTest::keyClick(&window, Qt::Key_End);
+        QCOMPARE(last->toolTip(), QString("floor 256: no such floor, must be 00"));
+        QCOMPARE(Drawn(last), kRed);
+        QCOMPARE(Child(&window, "lblAccesibleFloor", 29)->toolTip(), QString("floor 254: not accessible"));
+        window.setFloorData(Message(12, "C0")); // three floor bytes
+        window.ReDraw();
+        QCOMPARE(Child(&window, "lblAccesibleFloor", 3)->toolTip(), QString("floor 4: both side doors"));
+        QCOMPARE(Child(&window, "lblAccesibleFloor", 12)->toolTip(),
+                 QString("floor 13: missing: the message ends before it"));
+    }
+
     void dumpWindow() {
         frmDumpList window;
         QCOMPARE(window.objectName(), QString("frmDumpList"));
@@ -192,6 +247,19 @@ private slots:
             }
         }
 
+        // The characters beside each row of bytes, level with it, and each byte's tooltip.
+        window.setDumpData("04 41 00 7E 7F 20 5A");
+        QCOMPARE(Child(&window, "lblChars", 1)->text(), QString()); // drawn once shown
+        window.ShowWindow();
+        QCOMPARE(Child(&window, "lblChars", 0)->text(), QString("ASCII"));
+        QCOMPARE(Child(&window, "lblChars", 1)->text(), QString(".A.~. Z"));
+        QCOMPARE(Child(&window, "lblChars", 2)->text(), QString());
+        QCOMPARE(grid->item(1, 2)->toolTip(), QString("byte 2 (+01): 41, \"A\""));
+        QCOMPARE(grid->item(1, 5)->toolTip(), QString("byte 5 (+04): 7F, not printable"));
+        QCOMPARE(grid->item(1, 8)->toolTip(), QString());
+        window.SetShownLine("7 Dec 2026 00:07:39, gate 0001");
+        QCOMPARE(Child(&window, "lblLine")->text(), QString("7 Dec 2026 00:07:39, gate 0001"));
+
         // Shown with a full line: uniform cells, and the whole grid on screen, the last byte included.
         window.setDumpData(CountingMessage(256));
         window.ShowWindow();
@@ -205,6 +273,13 @@ private slots:
         const QRect close = Child<QPushButton>(&window, "btnClose")->geometry();
         QVERIFY(close.top() > grid->geometry().bottom() && close.left() > window.width() / 2 &&
                 window.rect().contains(close));
+        for (int r = 0; r < 17; ++r) {
+            QLabel* chars = Child(&window, "lblChars", r);
+            const QRect row = grid->visualItemRect(grid->item(r, 16));
+            QCOMPARE(chars->geometry().center().y(), grid->viewport()->mapTo(&window, row.center()).y());
+            QVERIFY(chars->x() > grid->geometry().right() && window.rect().contains(chars->geometry()));
+        }
+        QCOMPARE(Child(&window, "lblChars", 16)->text().size(), 16);
 
         // CLOSE empties the grid, headings included, until the next line.
         QTest::mouseClick(Child<QPushButton>(&window, "btnClose"), Qt::LeftButton);
@@ -213,6 +288,8 @@ private slots:
         QVERIFY(window.isVisible());
         for (int i = 0; i < 17 * 17; ++i)
             QCOMPARE(grid->item(i / 17, i % 17)->text(), QString());
+        QCOMPARE(Child(&window, "lblChars", 1)->text(), QString());
+        QCOMPARE(Child(&window, "lblLine")->text(), QString());
     }
 };
 
