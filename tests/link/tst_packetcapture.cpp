@@ -16,8 +16,8 @@ namespace {
 
 // Segments written as tokens: "S1000" a SYN at 1000, "F1003" a FIN, "1001:AB" data at 1001, "1001:AB+3"
 // data with three more bytes cut off by the snap length. Packet n (from 1) is stamped n microseconds.
-void Feed(TcpReassembler& stream, const QString& spec) {
-    const QStringList tokens = spec.split(' ', Qt::SkipEmptyParts);
+void Feed(TcpReassembler& stream, const QString& segments) {
+    const QStringList tokens = segments.split(' ', Qt::SkipEmptyParts);
     std::vector<std::string> payloads(static_cast<std::size_t>(tokens.size()));
     std::uint64_t packet = 0;
     for (const QString& token : tokens) {
