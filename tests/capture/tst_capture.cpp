@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/TestFiles.h"
+
 #include <memory>
 
 using namespace std::literals;
@@ -20,20 +22,7 @@ namespace {
 
 constexpr std::string_view kFormat = "[yyyy/mm/dd] [hh:mm:ss]";
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Everything in a folder, so that a stray temporary file of a save shows.
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-}
+using namespace test_files;
 
 QByteArray Bytes(std::string_view text) {
     return QByteArray(text.data(), qsizetype(text.size()));

@@ -12,25 +12,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/TestFiles.h"
+
 #include <ctime>
 
 namespace {
 
 constexpr std::string_view kFormat = "[yyyy/mm/dd] [hh:mm:ss]";
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-}
+using namespace test_files;
 
 // Lines of every length from empty to well over a read block, so the backwards reading meets a line
 // across every kind of block boundary.
