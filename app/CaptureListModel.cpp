@@ -1,5 +1,17 @@
 #include "app/CaptureListModel.h"
 
+#include <QElapsedTimer>
+
+namespace {
+// One slice of marking: short enough that the window answers at once while a big file is marked.
+constexpr qint64 kSliceNs = 8'000'000;
+} // namespace
+
+CaptureListModel::CaptureListModel(QObject* parent) : QAbstractListModel(parent) {
+    m_markTimer.setInterval(0);
+    connect(&m_markTimer, &QTimer::timeout, this, &CaptureListModel::MarkSlice);
+}
+
 int CaptureListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Count();
 }
@@ -20,10 +32,24 @@ QString CaptureListModel::DisplayText(std::string_view line) {
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(shown)) + QChar(0x2026);
 }
 
+void CaptureListModel::Tally(LineMark mark, int delta) {
+    if (!mark.Known()) {
+        m_counts.unknown += delta;
+        return;
+    }
+    m_counts.kinds[static_cast<std::size_t>(mark.Kind())] += delta;
+    m_counts.commands[static_cast<std::size_t>(mark.Command())] += delta;
+}
+
 void CaptureListModel::Prepend(std::string_view line) {
+    const LineMark mark = m_marker.Mark(line);
     beginInsertRows(QModelIndex(), 0, 0);
     m_lines.push_front(line);
+    m_marks.push_front(mark);
+    ++m_unmarkedTop;
     endInsertRows();
+    Tally(mark, +1);
+    emit MarksChanged();
 }
 
 void CaptureListModel::RemoveLast() {
@@ -32,11 +58,51 @@ void CaptureListModel::RemoveLast() {
     const int last = Count() - 1;
     beginRemoveRows(QModelIndex(), last, last);
     m_lines.pop_back();
+    const LineMark mark = m_marks.back();
+    m_marks.pop_back();
     endRemoveRows();
+    Tally(mark, -1);
+    m_unmarkedTop = std::min(m_unmarkedTop, Count());
+    emit MarksChanged();
 }
 
 void CaptureListModel::Replace(CaptureLines lines) {
     beginResetModel();
     m_lines = std::move(lines);
+    m_marks.assign(m_lines.size(), LineMark::Unknown());
+    m_counts = {};
+    m_counts.unknown = Count();
+    m_unmarkedTop = 0;
     endResetModel();
+    if (m_counts.unknown > 0)
+        m_markTimer.start();
+    else
+        m_markTimer.stop();
+    emit MarksChanged();
+}
+
+void CaptureListModel::MarkSlice() {
+    QElapsedTimer slice;
+    slice.start();
+    int marked = 0;
+    while (m_unmarkedTop < Count()) {
+        LineMark& mark = m_marks[static_cast<std::size_t>(m_unmarkedTop)];
+        if (!mark.Known()) {
+            mark = m_marker.Mark(Line(m_unmarkedTop));
+            Tally(LineMark::Unknown(), -1);
+            Tally(mark, +1);
+        }
+        ++m_unmarkedTop;
+        // The clock is read every few hundred lines: reading it costs as much as marking a short line.
+        if (++marked % 512 == 0 && slice.nsecsElapsed() > kSliceNs)
+            break;
+    }
+    if (m_unmarkedTop >= Count())
+        m_markTimer.stop();
+    emit MarksChanged();
+}
+
+void CaptureListModel::CompleteMarks() {
+    while (m_markTimer.isActive())
+        MarkSlice();
 }

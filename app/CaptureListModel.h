@@ -1,15 +1,22 @@
 #pragma once
 
 #include "capture/CaptureLine.h"
+#include "decode/LineMark.h"
 
 #include <QAbstractListModel>
+#include <QTimer>
+
+#include <array>
+#include <deque>
 
 // The lines of the capture list, newest first, kept as 8-bit text; the view's text is made on demand.
+// Every line carries its mark, and the model keeps the counts of the marks so the counters line never
+// walks the list.
 class CaptureListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
-    using QAbstractListModel::QAbstractListModel;
+    explicit CaptureListModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -23,11 +30,35 @@ public:
     const CaptureLines& Lines() const { return m_lines; }
     std::string_view Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
     int Count() const { return static_cast<int>(m_lines.size()); }
+    LineMark Mark(int row) const { return m_marks[static_cast<std::size_t>(row)]; }
+
+    struct Counts {
+        std::array<int, kLineKinds> kinds{};
+        std::array<int, kLineCommands> commands{};
+        int unknown = 0; // loaded lines not marked yet
+    };
+    const Counts& MarkCounts() const { return m_counts; }
 
     void Prepend(std::string_view line);
     void RemoveLast();
+    // Shows the lines at once; their marks follow in slices between events (MarksChanged when done).
     void Replace(CaptureLines lines);
+    // Marks every line still unknown now, without returning to the event loop.
+    void CompleteMarks();
+
+signals:
+    // The counts changed: an arrival, a trim, a slice of marks, a Replace.
+    void MarksChanged();
 
 private:
+    void Tally(LineMark mark, int delta);
+    void MarkSlice();
+
     CaptureLines m_lines;
+    std::deque<LineMark> m_marks;
+    Counts m_counts;
+    LineMarker m_marker;
+    // Marking loaded lines runs from the newest loaded line down; a trim can take the lowest ones first.
+    int m_unmarkedTop = 0;
+    QTimer m_markTimer;
 };

@@ -2,10 +2,12 @@
 
 #include "app/CaptureListModel.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace {
 constexpr int kTextMargin = 3;
@@ -97,6 +99,7 @@ void CaptureListView::OnReset() {
 
 void CaptureListView::Remeasure() {
     m_rowHeight = fontMetrics().height() + 2;
+    m_gutterWidth = fontMetrics().horizontalAdvance(QStringLiteral("MM"));
     m_widestChars = 0;
     m_contentWidth = 0;
     // Only the longest line in characters is measured: a line's width follows its length.
@@ -122,7 +125,8 @@ void CaptureListView::Widen(int first, int last) {
         m_widestChars = line.size();
         m_contentWidth =
             std::max(m_contentWidth,
-                     fontMetrics().horizontalAdvance(CaptureListModel::DisplayText(line)) + 2 * kTextMargin);
+                     m_gutterWidth + fontMetrics().horizontalAdvance(CaptureListModel::DisplayText(line)) +
+                         2 * kTextMargin);
     }
 }
 
@@ -156,11 +160,48 @@ void CaptureListView::UpdateScrollBars() {
     horizontal->setSingleStep(fontMetrics().averageCharWidth() * 3);
 }
 
+QString CaptureListView::MarkSymbol(LineMark mark) {
+    if (!mark.Known())
+        return {};
+    switch (mark.Kind()) {
+    case LineKind::Valid:
+        return QStringLiteral("\u2713"); // check mark
+    case LineKind::Invalid:
+        return QStringLiteral("\u2717"); // ballot x
+    case LineKind::Part:
+        return QStringLiteral("\u2026"); // ellipsis: the rest is elsewhere
+    case LineKind::Several:
+        return QStringLiteral("\u2261"); // several bars
+    case LineKind::NotMessage:
+        return QStringLiteral("\u2013");
+    }
+    return {};
+}
+
+QColor CaptureListView::MarkColour(LineMark mark) {
+    if (!mark.Known())
+        return Qt::gray;
+    switch (mark.Kind()) {
+    case LineKind::Valid:
+        return QColor(0, 128, 0);
+    case LineKind::Invalid:
+        return QColor(255, 0, 0);
+    case LineKind::Part:
+        return QColor(176, 96, 0);
+    case LineKind::Several:
+        return QColor(0, 0, 192);
+    case LineKind::NotMessage:
+        return QColor(96, 96, 96);
+    }
+    return Qt::gray;
+}
+
 void CaptureListView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     const int first = TopRow();
     const int end = std::min(m_model->Count(), first + VisibleRows() + 1);
     const QPalette& pal = palette();
+    const QRect gutter(0, 0, m_gutterWidth, viewport()->height());
     for (int row = first; row < end; ++row) {
         const QRect rect = RowRect(row);
         const bool selected = row == m_selected;
@@ -168,10 +209,49 @@ void CaptureListView::paintEvent(QPaintEvent*) {
             painter.fillRect(
                 rect, pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawText(rect.adjusted(kTextMargin, 0, 0, 0),
+        painter.drawText(rect.adjusted(m_gutterWidth + kTextMargin, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          CaptureListModel::DisplayText(m_model->Line(row)));
     }
+    // The gutter stays put when the lines scroll sideways.
+    painter.fillRect(gutter, pal.brush(QPalette::AlternateBase));
+    for (int row = first; row < end; ++row) {
+        const LineMark mark = m_model->Mark(row);
+        painter.setPen(MarkColour(mark));
+        painter.drawText(QRect(0, (row - TopRow()) * m_rowHeight, m_gutterWidth, m_rowHeight),
+                         Qt::AlignCenter, MarkSymbol(mark));
+    }
+}
+
+bool CaptureListView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int row = RowAt(help->pos());
+        if (row >= 0 && help->pos().x() < m_gutterWidth && m_model->Mark(row).Known()) {
+            const std::string_view text = LineKindText(m_model->Mark(row).Kind());
+            QToolTip::showText(help->globalPos(),
+                               QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                               viewport());
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+bool CaptureListView::SelectNextInvalid(int step) {
+    const int count = m_model->Count();
+    int row = m_selected < 0 ? (step > 0 ? -1 : count) : m_selected;
+    for (row += step; row >= 0 && row < count; row += step) {
+        const LineMark mark = m_model->Mark(row);
+        if (mark.Known() && mark.Kind() == LineKind::Invalid) {
+            SelectRow(row);
+            return true;
+        }
+    }
+    return false;
 }
 
 void CaptureListView::resizeEvent(QResizeEvent* event) {

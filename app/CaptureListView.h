@@ -1,5 +1,7 @@
 #pragma once
 
+#include "decode/LineMark.h"
+
 #include <QAbstractScrollArea>
 #include <QTimer>
 
@@ -25,6 +27,15 @@ public:
     QRect RowRect(int row) const;
     int RowAt(QPoint viewportPos) const;
     int ContentWidth() const { return m_contentWidth; }
+    // The width of the mark gutter at the left of every row.
+    int GutterWidth() const { return m_gutterWidth; }
+    // Selects, as the operator does, the nearest line below (step 1) or above (step -1) the selected one
+    // whose mark is invalid; false, and nothing changes, when there is none.
+    bool SelectNextInvalid(int step);
+
+    // How a mark is shown: a symbol and a colour, never the colour alone.
+    static QString MarkSymbol(LineMark mark);
+    static QColor MarkColour(LineMark mark);
 
 signals:
     // Only the operator's own selection (mouse or keyboard) raises these; the program's changes to
@@ -39,6 +50,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void OnRowsInserted(int first, int last);
@@ -60,6 +72,7 @@ private:
     int m_selected = -1;
     int m_rowHeight = 1;
     int m_contentWidth = 0;
+    int m_gutterWidth = 0;
     std::size_t m_widestChars = 0;
     bool m_scrollBarsStale = false;
     QTimer m_refreshTimer;

@@ -12,12 +12,16 @@
 #include "views/frmDumpList.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
+#include <QTimer>
 
 namespace {
 
@@ -70,6 +74,10 @@ constexpr Control kControls[] = {
 };
 
 constexpr QRect kCaptureListRect = TwipsRect(360, 720, 8055, 840);
+constexpr QRect kCountersRect = TwipsRect(360, 1590, 8055, 255);
+constexpr QSize kDesignSize(Twips(10575), Twips(6900));
+// The counters line follows arrivals at the screen's pace, like the list.
+constexpr int kCountersMs = 16;
 
 struct StateLook {
     const char* caption;
@@ -105,7 +113,8 @@ void frmMain::SetPrompts(Prompts* prompts) {
 
 void frmMain::BuildWindow() {
     setObjectName(QStringLiteral("frmMain"));
-    setFixedSize(Twips(10575), Twips(6900));
+    setMinimumSize(kDesignSize);
+    resize(kDesignSize);
     // The layout is measured for a small Arial-like face; a wider default font would clip the
     // explanation texts and run the longer field names into their type texts.
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -173,8 +182,113 @@ void frmMain::BuildWindow() {
     connect(findChild<QPushButton*>(QStringLiteral("btnClearCapture")), &QPushButton::clicked, this,
             &frmMain::btnClearCapture_Click);
 
+    BuildWorkbench();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    RestorePlaces();
+}
+
+void frmMain::BuildWorkbench() {
+    // Byte columns line up only in a fixed-pitch face.
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSize(8);
+    lstCapture->setFont(mono);
+
+    lblCounters = new QLabel(Frame3);
+    lblCounters->setObjectName(QStringLiteral("lblCounters"));
+    lblCounters->setGeometry(kCountersRect);
+    lblCounters->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_countersTimer = new QTimer(this);
+    m_countersTimer->setSingleShot(true);
+    m_countersTimer->setInterval(kCountersMs);
+    connect(m_countersTimer, &QTimer::timeout, this, &frmMain::DrawCounters);
+    connect(&m_captureList, &CaptureListModel::MarksChanged, this, &frmMain::ScheduleCounters);
+    DrawCounters();
+
+    // Keys reach the buttons without changing their captions.
+    const auto key = [this](const QKeySequence& sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    const auto press = [this](const char* name) {
+        return [this, name] {
+            if (auto* button = findChild<QPushButton*>(QString::fromLatin1(name)); button->isEnabled())
+                button->click();
+        };
+    };
+    key(QKeySequence::Save, press("btnSaveCapture"));
+    key(QKeySequence::Open, press("btnLoadCapture"));
+    key(QKeySequence(Qt::Key_F5), press("btnAction_0"));
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F5), press("btnAction_1"));
+    key(QKeySequence(Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(1); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(-1); });
+}
+
+void frmMain::ScheduleCounters() {
+    if (!m_countersTimer->isActive())
+        m_countersTimer->start();
+}
+
+void frmMain::DrawCounters() {
+    const CaptureListModel::Counts& counts = m_captureList.MarkCounts();
+    const auto kind = [&](LineKind k) { return counts.kinds[static_cast<std::size_t>(k)]; };
+    const auto command = [&](LineCommand c) { return counts.commands[static_cast<std::size_t>(c)]; };
+    QString text = QStringLiteral("%1 lines, %2 invalid; 0x10: %3, 0x11: %4, 0x20: %5, other: %6")
+                       .arg(m_captureList.Count())
+                       .arg(kind(LineKind::Invalid))
+                       .arg(command(LineCommand::C10))
+                       .arg(command(LineCommand::C11))
+                       .arg(command(LineCommand::C20))
+                       .arg(command(LineCommand::Other));
+    if (counts.unknown > 0)
+        text += QStringLiteral(" (%1 lines still to check)").arg(counts.unknown);
+    lblCounters->setText(text);
+}
+
+// The twips layout is the design at the minimum size; a larger window gives the capture list the extra
+// room and moves whatever lies right of or below it by the same amount.
+void frmMain::ArrangeForSize() {
+    const QSize now = size().expandedTo(kDesignSize);
+    if (!m_arrangedFor.isValid())
+        m_arrangedFor = kDesignSize;
+    const int dw = now.width() - m_arrangedFor.width();
+    const int dh = now.height() - m_arrangedFor.height();
+    if (dw == 0 && dh == 0)
+        return;
+    const int frameRight = Frame3->geometry().right();
+    const int listBottom = lstCapture->geometry().bottom();
+    const int frameBottom = Frame3->geometry().bottom();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child == Frame3 || child->isWindow())
+            continue;
+        const QPoint at = child->pos();
+        child->move(at.x() + (at.x() > frameRight ? dw : 0), at.y() + (at.y() > frameBottom ? dh : 0));
+    }
+    for (QWidget* child : Frame3->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child == lstCapture)
+            continue;
+        if (child->y() > listBottom)
+            child->move(child->x(), child->y() + dh);
+    }
+    Frame3->resize(Frame3->width() + dw, Frame3->height() + dh);
+    lstCapture->resize(lstCapture->width() + dw, lstCapture->height() + dh);
+    lblCounters->resize(lblCounters->width() + dw, lblCounters->height());
+    m_arrangedFor = now;
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ArrangeForSize();
+}
+
+void frmMain::RestorePlaces() {
+    QSettings settings;
+    restoreGeometry(settings.value(QStringLiteral("frmMain/geometry")).toByteArray());
+}
+
+void frmMain::SavePlaces() {
+    QSettings settings;
+    settings.setValue(QStringLiteral("frmMain/geometry"), saveGeometry());
 }
 
 void frmMain::InitSocket() {
@@ -385,6 +499,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    SavePlaces();
     Winsock1->Close();
     if (m_floors)
         m_floors->hide();

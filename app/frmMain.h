@@ -17,6 +17,7 @@ class DecodeTableView;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 class TcpLink;
 class frmAccesibleFloors;
 class frmDumpList;
@@ -56,6 +57,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildWindow();
@@ -85,6 +87,14 @@ private:
     frmAccesibleFloors& Floors();
     frmDumpList& Dump();
 
+    // The workbench around the list: counters, keys, a window that grows, places remembered.
+    void BuildWorkbench();
+    void ArrangeForSize();
+    void ScheduleCounters();
+    void DrawCounters();
+    void RestorePlaces();
+    void SavePlaces();
+
     Prompts m_defaultPrompts;
     Prompts* m_prompts = &m_defaultPrompts;
     TcpLink* Winsock1 = nullptr; // the listener, then the connection
@@ -102,6 +112,9 @@ private:
     QLabel* lblLocalIP = nullptr;
     QLabel* lblLocalPort = nullptr;
     QLabel* lblFormat = nullptr;
+    QLabel* lblCounters = nullptr;
+    QTimer* m_countersTimer = nullptr;
+    QSize m_arrangedFor; // the size the anchored controls were last arranged for
     CaptureListView* lstCapture = nullptr;
     QPushButton* btnDetailFloors = nullptr;
     std::array<QPushButton*, 3> btnAction{};

@@ -24,11 +24,19 @@ inline constexpr int kLineCommands = 4;
 
 // Kind and command packed in one byte, so a million lines cost a megabyte.
 struct LineMark {
+    static constexpr std::uint8_t kUnknownBit = 0x80;
     std::uint8_t bits = 0;
 
     LineMark() = default;
     LineMark(LineKind kind, LineCommand command)
         : bits(static_cast<std::uint8_t>(static_cast<int>(kind) | static_cast<int>(command) << 3)) {}
+    // A line loaded but not looked at yet: loading a million lines marks them after the list is shown.
+    static LineMark Unknown() {
+        LineMark mark;
+        mark.bits = kUnknownBit;
+        return mark;
+    }
+    bool Known() const { return (bits & kUnknownBit) == 0; }
     LineKind Kind() const { return static_cast<LineKind>(bits & 7); }
     LineCommand Command() const { return static_cast<LineCommand>(bits >> 3 & 3); }
     bool operator==(const LineMark&) const = default;
