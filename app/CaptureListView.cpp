@@ -169,11 +169,11 @@ QString CaptureListView::MarkSymbol(LineMark mark) {
     case LineKind::Invalid:
         return QStringLiteral("\u2717"); // ballot x
     case LineKind::Part:
-        return QStringLiteral("\u2026"); // ellipsis: the rest is elsewhere
+        return QStringLiteral("\u25D0"); // half a circle: the rest is elsewhere
     case LineKind::Several:
         return QStringLiteral("\u2261"); // several bars
     case LineKind::NotMessage:
-        return QStringLiteral("\u2013");
+        return QStringLiteral("\u2205"); // empty: no bytes to read
     }
     return {};
 }
@@ -215,6 +215,9 @@ void CaptureListView::paintEvent(QPaintEvent*) {
     }
     // The gutter stays put when the lines scroll sideways.
     painter.fillRect(gutter, pal.brush(QPalette::AlternateBase));
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
     for (int row = first; row < end; ++row) {
         const LineMark mark = m_model->Mark(row);
         painter.setPen(MarkColour(mark));

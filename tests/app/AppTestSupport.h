@@ -6,6 +6,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
 
@@ -87,4 +89,11 @@ inline std::unique_ptr<frmMain> OpenWindow(Prompts& prompts) {
 inline void RecordHex(frmMain& window, const QByteArray& hex) {
     const QByteArray bytes = QByteArray::fromHex(hex);
     window.RecordArrival(bytes.constData(), bytes.size());
+}
+
+// Every window test keeps to its own settings, empty at the start, so no user's settings are touched
+// and no earlier run's window places leak in.
+inline void UseTestSettings() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
 }

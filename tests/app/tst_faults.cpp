@@ -198,6 +198,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { UseTestSettings(); }
     void init() {
         prompts = VanishingPrompts();
         window = OpenWindow(prompts);

@@ -64,6 +64,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { UseTestSettings(); }
     void init() {
         prompts = FakePrompts();
         window = OpenWindow(prompts);

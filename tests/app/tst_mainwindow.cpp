@@ -13,12 +13,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
+#include <QHelpEvent>
 #include <QMap>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -50,6 +53,11 @@ struct PaintCounter : QObject {
     }
 };
 
+// Close enough to a colour to be its antialiased glyph rather than the background.
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 90;
+}
+
 void WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -80,6 +88,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { UseTestSettings(); }
     void init() {
         prompts = FakePrompts();
         window = OpenWindow(prompts);
@@ -329,6 +338,163 @@ private slots:
         const QRect countersRect(counters->mapTo(window.get(), QPoint(0, 0)), counters->size());
         QVERIFY(!counter.drawn.isEmpty());
         QCOMPARE(counter.drawn.subtracted(listRect.united(countersRect)), QRegion());
+    }
+
+    // Every line's mark, drawn in the gutter with a symbol and a tooltip, and the counts under the list.
+    void marksAndCountersFollowTheList() {
+        const QByteArray lines[] = {
+            kMsg11, kMsg10BadDoor, "0C4100001030", kMsg11 + kMsg11, "", "0C410000103030303330313531300000"};
+        for (const QByteArray& hex : lines)
+            RecordHex(*window, hex);
+        const LineKind kinds[] = {LineKind::Valid, LineKind::NotMessage, LineKind::Several,
+                                  LineKind::Part,  LineKind::Invalid,    LineKind::Valid};
+        CaptureListView* list = CaptureView(*window);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("6 lines, 1 invalid; 0x10: 3, 0x11: 2, 0x20: 0, other: 1"));
+        QSet<QString> symbols;
+        for (int row = 0; row < 6; ++row) {
+            list->ScrollTo(row);
+            const QImage drawn = list->viewport()->grab().toImage();
+            const LineMark mark = window->CaptureList().Mark(row);
+            QCOMPARE(mark.Kind(), kinds[row]);
+            symbols << CaptureListView::MarkSymbol(mark);
+            // The gutter holds the mark's colour on that row.
+            bool coloured = false;
+            const QRect rect = list->RowRect(row);
+            for (int x = 0; x < list->GutterWidth() && !coloured; ++x)
+                for (int y = rect.top(); y <= rect.bottom() && !coloured; ++y)
+                    coloured = Near(drawn.pixelColor(x, y), CaptureListView::MarkColour(mark));
+            QVERIFY2(coloured, qPrintable(QString::number(row)));
+            // Its tooltip says what the mark means.
+            const QPoint at(list->GutterWidth() / 2, rect.center().y());
+            QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list->viewport(), &help);
+            const std::string_view meaning = LineKindText(mark.Kind());
+            QCOMPARE(QToolTip::text(), QString::fromLatin1(meaning.data(), meaning.size()));
+        }
+        QCOMPARE(symbols.size(), 5); // a symbol of its own for each kind, never the colour alone
+        QVERIFY(QFontInfo(list->font()).fixedPitch());
+
+        // A trim takes its line's counts away.
+        for (int i = 0; i < 4994; ++i)
+            RecordHex(*window, kMsg11);
+        RecordHex(*window, kMsg11);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("5000 lines, 1 invalid; 0x10: 3, 0x11: 4996, 0x20: 0, other: 1"));
+        window->RecordArrival("\x00", 0);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("5000 lines, 0 invalid; 0x10: 2, 0x11: 4996, 0x20: 0, other: 2"));
+    }
+
+    // A loaded file is shown at once and marked between events; F8 then finds its invalid lines.
+    void loadedLinesAreMarkedAfterwards() {
+        CaptureLines lines;
+        for (int i = 0; i < 200000; ++i)
+            lines.push_back("[11/22/2012] [10:15:30] " +
+                            (i % 1000 == 999 ? std::string("0C 41 00 00 10 30 30 30 30 30 30 31 31 30 00 00")
+                                             : std::string("04 41 00 00 11 00 00 00")));
+        prompts.fileName = dir.filePath("marks.txt");
+        QVERIFY(SaveCaptureFile(prompts.fileName, "[mm/dd/yyyy] [hh:mm:ss]", lines));
+        Button("btnLoadCapture")->click();
+        QCOMPARE(window->CaptureList().Count(), 200000);
+        QVERIFY(window->CaptureList().MarkCounts().unknown > 0);
+        QTRY_COMPARE(window->CaptureList().MarkCounts().unknown, 0);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("200000 lines, 200 invalid; 0x10: 200, 0x11: 199800, 0x20: 0, other: 0"));
+        QTest::keyClick(window.get(), Qt::Key_F8);
+        QCOMPARE(CaptureView(*window)->SelectedRow(), 999);
+        QVERIFY(window->Table().lblData[1].red); // the table decoded it: gate "0000"
+    }
+
+    void f8StepsThroughTheInvalidLines() {
+        for (const QByteArray& hex : {kMsg10BadDoor, kMsg11, kMsg10BadDoor, kMsg11})
+            RecordHex(*window, hex);
+        CaptureListView* list = CaptureView(*window);
+        const int expected[] = {1, 3, 3};
+        for (int row : expected) {
+            QTest::keyClick(window.get(), Qt::Key_F8);
+            QCOMPARE(list->SelectedRow(), row);
+        }
+        QCOMPARE(window->Table().lblData[0].caption, std::string("10"));
+        QTest::keyClick(window.get(), Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(list->SelectedRow(), 1);
+        RecordHex(*window, kMsg10BadDoor); // an arrival selects nothing and moves nothing
+        QCOMPARE(list->SelectedRow(), 2);
+        QTest::keyClick(window.get(), Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(list->SelectedRow(), 0);
+    }
+
+    void keysReachTheButtons_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Ctrl+S saves") << int(Qt::Key_S) << int(Qt::ControlModifier) << "save dialog";
+        QTest::newRow("Ctrl+O loads") << int(Qt::Key_O) << int(Qt::ControlModifier) << "load dialog";
+        QTest::newRow("F5 starts") << int(Qt::Key_F5) << 0 << "state 1";
+        QTest::newRow("Shift+F5 stops") << int(Qt::Key_F5) << int(Qt::ShiftModifier) << "state 0";
+    }
+    void keysReachTheButtons() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, effect);
+        const QStringList captions = {"Clear Capt.", "Save Capt.", "Load Capt.", "Start", "Stop", "Exit"};
+        if (effect == "state 0")
+            Button("btnAction_0")->click();
+        QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (effect == "save dialog")
+            QCOMPARE(prompts.saveDialogs, QList<bool>{true});
+        else if (effect == "load dialog")
+            QCOMPARE(prompts.saveDialogs, QList<bool>{false});
+        else
+            QCOMPARE(window->ConnectState(), effect == "state 1" ? 1 : 0);
+        QStringList shown;
+        for (const char* name : {"btnClearCapture", "btnSaveCapture", "btnLoadCapture", "btnAction_0",
+                                 "btnAction_1", "btnAction_2"})
+            shown << Button(name)->text();
+        QCOMPARE(shown, captions);
+        Button("btnAction_1")->click();
+    }
+
+    // The window opens at its design size, which is its minimum; grown, the list takes the room and
+    // what lies right of or below it moves along; shrunk again, everything is back where it was.
+    void theWindowGrowsAroundTheList() {
+        QCOMPARE(window->size(), window->minimumSize());
+        RecordHex(*window, Msg20("C3"));
+        RecordHex(*window, kMsg10BadDoor);
+        ClickRow(*window, 1);
+        QHash<QWidget*, QRect> design;
+        // Named controls only: the scroll area's own parts follow its contents.
+        for (QWidget* widget : window->findChildren<QWidget*>())
+            if (!widget->isWindow() && !widget->objectName().isEmpty() &&
+                !widget->objectName().startsWith("qt_"))
+                design[widget] = widget->geometry();
+        CaptureListView* list = CaptureView(*window);
+        const QRect listAt = list->geometry();
+        const QRect cellAt = Cell("lblData_1")->geometry();
+        const QRect buttonAt = Button("btnSaveCapture")->geometry();
+
+        window->resize(window->size() + QSize(300, 200));
+        QCOMPARE(list->geometry(), listAt.adjusted(0, 0, 300, 200));
+        QCOMPARE(Cell("lblData_1")->geometry(), cellAt.translated(0, 200));
+        QCOMPARE(Button("btnSaveCapture")->geometry(), buttonAt.translated(300, 0));
+        QVERIFY(list->verticalScrollBar()->pageStep() > 5);
+        ClickRow(*window, 0); // the 0x10 layout moves rows; they keep the offset
+        ClickRow(*window, 1);
+        QCOMPARE(Cell("lblData_1")->geometry(), cellAt.translated(0, 200));
+
+        window->resize(window->minimumSize() - QSize(50, 50)); // never below the design
+        QCOMPARE(window->size(), window->minimumSize());
+        for (auto it = design.cbegin(); it != design.cend(); ++it)
+            QVERIFY2(it.key()->geometry() == it.value(), qPrintable(it.key()->objectName()));
+    }
+
+    void theWindowRemembersItsPlace() {
+        window->resize(window->size() + QSize(120, 80));
+        const QSize grown = window->size();
+        QVERIFY(window->close());
+        window = OpenWindow(prompts);
+        QCOMPARE(window->size(), grown);
+        UseTestSettings();
     }
 
     void saveFailureIsReported() {
