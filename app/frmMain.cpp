@@ -3,6 +3,7 @@
 #include "app/CaptureListView.h"
 #include "app/DecodeTableView.h"
 #include "app/Twips.h"
+#include "cli/LineDecoder.h"
 #include "common/AppVersion.h"
 #include "common/modCommon.h"
 #include "link/CaptureFileIO.h"
@@ -11,6 +12,8 @@
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -220,8 +223,48 @@ void frmMain::BuildWorkbench() {
     key(QKeySequence::Open, press("btnLoadCapture"));
     key(QKeySequence(Qt::Key_F5), press("btnAction_0"));
     key(QKeySequence(Qt::SHIFT | Qt::Key_F5), press("btnAction_1"));
+    // Copy out of the list: the line, its bytes, or the decoded table as `decode` prints it.
+    const struct {
+        const char* name;
+        const char* text;
+    } copies[] = {{"actCopyLine", "Copy line"},
+                  {"actCopyBytes", "Copy bytes only"},
+                  {"actCopyTable", "Copy decoded table"}};
+    for (int i = 0; i < 3; ++i) {
+        auto* action = new QAction(QString::fromLatin1(copies[i].text), lstCapture);
+        action->setObjectName(QString::fromLatin1(copies[i].name));
+        if (i == 0) {
+            action->setShortcut(QKeySequence::Copy);
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        }
+        connect(action, &QAction::triggered, this, [this, i] { CopySelected(i); });
+        lstCapture->addAction(action);
+    }
+    lstCapture->setContextMenuPolicy(Qt::ActionsContextMenu);
     key(QKeySequence(Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(1); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(-1); });
+}
+
+void frmMain::CopySelected(int what) {
+    const std::optional<std::string_view> line = SelectedLine();
+    if (!line)
+        return;
+    std::string text;
+    switch (what) {
+    case 0:
+        text = *line;
+        break;
+    case 1:
+        text = modCommon::ByteText(*line);
+        break;
+    default: {
+        LineDecoder decoder(DecodeOptions{});
+        decoder.Decode("capture list", static_cast<std::size_t>(lstCapture->SelectedRow()) + 1, *line, text);
+        break;
+    }
+    }
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void frmMain::ScheduleCounters() {

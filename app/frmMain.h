@@ -92,6 +92,7 @@ private:
     void ArrangeForSize();
     void ScheduleCounters();
     void DrawCounters();
+    void CopySelected(int what);
     void RestorePlaces();
     void SavePlaces();
 

@@ -8,7 +8,9 @@
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -495,6 +497,46 @@ private slots:
         window = OpenWindow(prompts);
         QCOMPARE(window->size(), grown);
         UseTestSettings();
+    }
+
+    void copyOut_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("starts");
+        QTest::addColumn<QString>("holds");
+        QTest::newRow("Ctrl+C, the line") << ""
+                                          << "["
+                                          << "] 0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
+        QTest::newRow("the line") << "actCopyLine"
+                                  << "["
+                                  << "] 0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
+        QTest::newRow("its bytes") << "actCopyBytes"
+                                   << "0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01"
+                                   << "0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
+        // The text `decode` prints: the wrong door and reserve carry their "!".
+        QTest::newRow("the decoded table") << "actCopyTable"
+                                           << "capture list:2  ["
+                                           << "Door opening      CHAR(1)   34!";
+    }
+    void copyOut() {
+        QFETCH(QString, action);
+        QFETCH(QString, starts);
+        QFETCH(QString, holds);
+        RecordHex(*window, kMsg10BadDoor);
+        RecordHex(*window, kMsg11);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        CaptureListView* list = CaptureView(*window);
+        // Nothing selected: nothing copied.
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        ClickRow(*window, 1);
+        if (action.isEmpty())
+            QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        else
+            Find<QAction>(*list, action)->trigger();
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY2(copied.startsWith(starts), qPrintable(copied));
+        QVERIFY2(copied.contains(holds), qPrintable(copied));
+        QCOMPARE(list->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
 
     void saveFailureIsReported() {
