@@ -58,6 +58,7 @@ void CaptureListModel::RemoveLast() {
     const int last = Count() - 1;
     beginRemoveRows(QModelIndex(), last, last);
     m_lines.pop_back();
+    ++m_trimmed;
     const LineMark mark = m_marks.back();
     m_marks.pop_back();
     endRemoveRows();
@@ -73,6 +74,7 @@ void CaptureListModel::Replace(CaptureLines lines) {
     m_counts = {};
     m_counts.unknown = Count();
     m_unmarkedTop = 0;
+    m_trimmed = 0;
     endResetModel();
     if (m_counts.unknown > 0)
         m_markTimer.start();

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <array>
+#include <cstdint>
 #include <deque>
 
 // The lines of the capture list, newest first, kept as 8-bit text; the view's text is made on demand.
@@ -31,6 +32,13 @@ public:
     std::string_view Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
     int Count() const { return static_cast<int>(m_lines.size()); }
     LineMark Mark(int row) const { return m_marks[static_cast<std::size_t>(row)]; }
+    // A line's position counted from the oldest line the list held since the last Replace: it never
+    // changes while the line is in the list.
+    std::int64_t Position(int row) const { return m_trimmed + Count() - 1 - row; }
+    int RowAtPosition(std::int64_t position) const {
+        return static_cast<int>(m_trimmed + Count() - 1 - position);
+    }
+    std::int64_t Trimmed() const { return m_trimmed; }
 
     struct Counts {
         std::array<int, kLineKinds> kinds{};
@@ -60,5 +68,6 @@ private:
     LineMarker m_marker;
     // Marking loaded lines runs from the newest loaded line down; a trim can take the lowest ones first.
     int m_unmarkedTop = 0;
+    std::int64_t m_trimmed = 0;
     QTimer m_markTimer;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CaptureFilter.h"
 #include "decode/LineMark.h"
 
 #include <QAbstractScrollArea>
@@ -19,6 +20,7 @@ class CaptureListView : public QAbstractScrollArea {
 public:
     explicit CaptureListView(CaptureListModel* model, QWidget* parent = nullptr);
 
+    // Rows are the model's rows throughout; under a filter only some of them are shown.
     // The selected row, or -1.
     int SelectedRow() const { return m_selected; }
     // Selects a row as the operator does (raises RowSelected when it changes).
@@ -32,6 +34,15 @@ public:
     // Selects, as the operator does, the nearest line below (step 1) or above (step -1) the selected one
     // whose mark is invalid; false, and nothing changes, when there is none.
     bool SelectNextInvalid(int step);
+
+    // Shows only the lines that hold text (any case) and pass show. The selected line stays selected
+    // while it is shown; one that is filtered out leaves nothing selected, and nothing is decoded.
+    void SetFilter(std::string_view text, CaptureFilter::Show show);
+    bool Filtered() const { return m_filter.Active(); }
+    int ShownCount() const;
+    // The row of the viewRow-th shown line from the top, and the other way round (-1: not shown).
+    int ModelRow(int viewRow) const;
+    int ViewRow(int modelRow) const;
 
     // How a mark is shown: a symbol and a colour, never the colour alone.
     static QString MarkSymbol(LineMark mark);
@@ -66,6 +77,7 @@ private:
     void Refresh();
     void SyncScrollBars();
     int VisibleRows() const;
+    void RebuildFilter();
     int TopRow() const;
 
     CaptureListModel* m_model;
@@ -75,5 +87,7 @@ private:
     int m_gutterWidth = 0;
     std::size_t m_widestChars = 0;
     bool m_scrollBarsStale = false;
+    CaptureFilter m_filter;
+    bool m_filterAwaitsMarks = false;
     QTimer m_refreshTimer;
 };

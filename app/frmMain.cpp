@@ -15,10 +15,12 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -78,6 +80,8 @@ constexpr Control kControls[] = {
 
 constexpr QRect kCaptureListRect = TwipsRect(360, 720, 8055, 840);
 constexpr QRect kCountersRect = TwipsRect(360, 1590, 8055, 255);
+constexpr QRect kFindRect = TwipsRect(4080, 300, 2640, 330);
+constexpr QRect kShowRect = TwipsRect(6840, 300, 1575, 330);
 constexpr QSize kDesignSize(Twips(10575), Twips(6900));
 // The counters line follows arrivals at the screen's pace, like the list.
 constexpr int kCountersMs = 16;
@@ -208,6 +212,30 @@ void frmMain::BuildWorkbench() {
     connect(&m_captureList, &CaptureListModel::MarksChanged, this, &frmMain::ScheduleCounters);
     DrawCounters();
 
+    // Find and filter: the list shows the lines that hold the text and pass the choice.
+    txtFind = new QLineEdit(Frame3);
+    txtFind->setObjectName(QStringLiteral("txtFind"));
+    txtFind->setGeometry(kFindRect);
+    txtFind->setPlaceholderText(QStringLiteral("Find (Ctrl+F): date, time or bytes"));
+    txtFind->setClearButtonEnabled(true);
+    cboShow = new QComboBox(Frame3);
+    cboShow->setObjectName(QStringLiteral("cboShow"));
+    cboShow->setGeometry(kShowRect);
+    cboShow->addItems({QStringLiteral("All lines"), QStringLiteral("Invalid lines"),
+                       QStringLiteral("0x10 lines"), QStringLiteral("0x11 lines"),
+                       QStringLiteral("0x20 lines"), QStringLiteral("Other lines")});
+    connect(txtFind, &QLineEdit::textChanged, this, &frmMain::ApplyFilter);
+    connect(cboShow, &QComboBox::currentIndexChanged, this, &frmMain::ApplyFilter);
+    auto* clearFind = new QShortcut(QKeySequence(Qt::Key_Escape), txtFind);
+    clearFind->setContext(Qt::WidgetShortcut);
+    connect(clearFind, &QShortcut::activated, txtFind, &QLineEdit::clear);
+
+    // A filter only hides lines: these two still act on all of them.
+    findChild<QPushButton*>(QStringLiteral("btnSaveCapture"))
+        ->setToolTip(QStringLiteral("Saves every line of the list, also those a filter hides"));
+    findChild<QPushButton*>(QStringLiteral("btnClearCapture"))
+        ->setToolTip(QStringLiteral("Deletes every line of the list, also those a filter hides"));
+
     // Keys reach the buttons without changing their captions.
     const auto key = [this](const QKeySequence& sequence, auto action) {
         auto* shortcut = new QShortcut(sequence, this);
@@ -241,6 +269,10 @@ void frmMain::BuildWorkbench() {
         lstCapture->addAction(action);
     }
     lstCapture->setContextMenuPolicy(Qt::ActionsContextMenu);
+    key(QKeySequence::Find, [this] {
+        txtFind->setFocus(Qt::ShortcutFocusReason);
+        txtFind->selectAll();
+    });
     key(QKeySequence(Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(1); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(-1); });
 }
@@ -267,6 +299,12 @@ void frmMain::CopySelected(int what) {
         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+void frmMain::ApplyFilter() {
+    lstCapture->SetFilter(txtFind->text().trimmed().toStdString(),
+                          static_cast<CaptureFilter::Show>(std::max(0, cboShow->currentIndex())));
+    DrawCounters();
+}
+
 void frmMain::ScheduleCounters() {
     if (!m_countersTimer->isActive())
         m_countersTimer->start();
@@ -276,13 +314,16 @@ void frmMain::DrawCounters() {
     const CaptureListModel::Counts& counts = m_captureList.MarkCounts();
     const auto kind = [&](LineKind k) { return counts.kinds[static_cast<std::size_t>(k)]; };
     const auto command = [&](LineCommand c) { return counts.commands[static_cast<std::size_t>(c)]; };
-    QString text = QStringLiteral("%1 lines, %2 invalid; 0x10: %3, 0x11: %4, 0x20: %5, other: %6")
-                       .arg(m_captureList.Count())
-                       .arg(kind(LineKind::Invalid))
-                       .arg(command(LineCommand::C10))
-                       .arg(command(LineCommand::C11))
-                       .arg(command(LineCommand::C20))
-                       .arg(command(LineCommand::Other));
+    QString text =
+        QStringLiteral("%1 lines, %2 invalid; 0x10: %3, 0x11: %4, 0x20: %5, other: %6")
+            .arg(lstCapture->Filtered()
+                     ? QStringLiteral("%1 of %2").arg(lstCapture->ShownCount()).arg(m_captureList.Count())
+                     : QString::number(m_captureList.Count()))
+            .arg(kind(LineKind::Invalid))
+            .arg(command(LineCommand::C10))
+            .arg(command(LineCommand::C11))
+            .arg(command(LineCommand::C20))
+            .arg(command(LineCommand::Other));
     if (counts.unknown > 0)
         text += QStringLiteral(" (%1 lines still to check)").arg(counts.unknown);
     lblCounters->setText(text);
@@ -307,6 +348,8 @@ void frmMain::ArrangeForSize() {
         const QPoint at = child->pos();
         child->move(at.x() + (at.x() > frameRight ? dw : 0), at.y() + (at.y() > frameBottom ? dh : 0));
     }
+    txtFind->move(txtFind->x() + dw, txtFind->y());
+    cboShow->move(cboShow->x() + dw, cboShow->y());
     for (QWidget* child : Frame3->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child == lstCapture)
             continue;
@@ -530,7 +573,12 @@ void frmMain::btnLoadCapture_Click() {
 void frmMain::btnClearCapture_Click() {
     if (m_captureList.Count() == 0)
         return;
-    if (!m_prompts->Ask(this, kClearQuestion))
+    const QString every = lstCapture->Filtered()
+                              ? QStringLiteral("All %1 lines are deleted, not only the %2 shown.")
+                                    .arg(m_captureList.Count())
+                                    .arg(lstCapture->ShownCount())
+                              : QString();
+    if (!m_prompts->Ask(this, kClearQuestion, every))
         return;
     ReplaceCaptureList({});
     InitDetailView();

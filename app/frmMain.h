@@ -15,7 +15,9 @@
 class CaptureListView;
 class DecodeTableView;
 class QGroupBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTimer;
 class TcpLink;
@@ -93,6 +95,7 @@ private:
     void ScheduleCounters();
     void DrawCounters();
     void CopySelected(int what);
+    void ApplyFilter();
     void RestorePlaces();
     void SavePlaces();
 
@@ -114,6 +117,8 @@ private:
     QLabel* lblLocalPort = nullptr;
     QLabel* lblFormat = nullptr;
     QLabel* lblCounters = nullptr;
+    QLineEdit* txtFind = nullptr;
+    QComboBox* cboShow = nullptr;
     QTimer* m_countersTimer = nullptr;
     QSize m_arrangedFor; // the size the anchored controls were last arranged for
     CaptureListView* lstCapture = nullptr;

@@ -11,15 +11,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QMap>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -537,6 +540,80 @@ private slots:
         QVERIFY2(copied.startsWith(starts), qPrintable(copied));
         QVERIFY2(copied.contains(holds), qPrintable(copied));
         QCOMPARE(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+    }
+
+    void findAndShow_data() {
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<int>("show");
+        QTest::addColumn<QList<int>>("rows"); // the shown lines, top first
+        // Rows, top first: 0 kMsg10BadDoor, 1 0x11, 2 valid 0x10 gate 0003, 3 part of a 0x20, 4 0x11
+        QTest::newRow("everything") << "" << 0 << QList<int>{0, 1, 2, 3, 4};
+        QTest::newRow("bytes") << "10 30 30 30 33" << 0 << QList<int>{0, 2};
+        QTest::newRow("any case") << "ff 01" << 0 << QList<int>{0};
+        QTest::newRow("invalid only") << "" << 1 << QList<int>{0};
+        QTest::newRow("0x11 lines") << "" << 3 << QList<int>{1, 4};
+        QTest::newRow("0x20 lines") << "" << 4 << QList<int>{3};
+        QTest::newRow("text and command") << "30 30 30 33" << 2 << QList<int>{0, 2};
+        QTest::newRow("nothing") << "no such text" << 0 << QList<int>{};
+    }
+    void findAndShow() {
+        QFETCH(QString, find);
+        QFETCH(int, show);
+        QFETCH(QList<int>, rows);
+        for (const QByteArray& hex : {kMsg11, QByteArray("4C41000020303030"),
+                                      QByteArray("0C410000103030303330313531300000"), kMsg11, kMsg10BadDoor})
+            RecordHex(*window, hex);
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        auto* text = Find<QLineEdit>(*window, "txtFind");
+        QVERIFY(text->hasFocus());
+        QTest::keyClicks(text, find);
+        Find<QComboBox>(*window, "cboShow")->setCurrentIndex(show);
+        CaptureListView* list = CaptureView(*window);
+        QList<int> shown;
+        for (int viewRow = 0; viewRow < list->ShownCount(); ++viewRow)
+            shown << list->ModelRow(viewRow);
+        QCOMPARE(shown, rows);
+        if (show != 0 || !find.isEmpty())
+            QTRY_VERIFY(
+                Cell("lblCounters")->text().startsWith(QStringLiteral("%1 of 5 lines").arg(rows.size())));
+        QTest::keyClick(text, Qt::Key_Escape);
+        if (show == 0) {
+            QCOMPARE(text->text(), QString());
+            QCOMPARE(list->ShownCount(), 5);
+        }
+    }
+
+    // Under a filter arrivals never select or decode; the selected line stays selected while shown.
+    void theSelectionHoldsUnderAFilter() {
+        for (int i = 0; i < 4998; ++i)
+            RecordHex(*window, kMsg11);
+        RecordHex(*window, kMsg10BadDoor);
+        RecordHex(*window, kMsg10BadDoor);
+        Find<QLineEdit>(*window, "txtFind")->setText("FF 01");
+        CaptureListView* list = CaptureView(*window);
+        QCOMPARE(list->ShownCount(), 2);
+        ClickRow(*window, 1);
+        QCOMPARE(list->SelectedRow(), 1);
+        const DecodeTable decoded = window->Table();
+        QSignalSpy selected(list, &CaptureListView::RowSelected);
+        RecordHex(*window, kMsg11);        // not shown; trims a 0x11 line
+        RecordHex(*window, kMsg10BadDoor); // shown on top
+        QCOMPARE(list->ShownCount(), 3);
+        QCOMPARE(list->SelectedRow(), 3); // the same line, moved down
+        QCOMPARE(list->ViewRow(3), 2);
+        QCOMPARE(selected.count(), 0);
+        QCOMPARE(window->Table(), decoded);
+        // Trims reach the shown lines at the bottom: the selected one goes and nothing is selected.
+        for (int i = 0; i < 4998; ++i)
+            RecordHex(*window, kMsg11);
+        QCOMPARE(list->ShownCount(), 1);
+        QCOMPARE(list->SelectedRow(), -1);
+        QCOMPARE(selected.count(), 0);
+        QCOMPARE(window->Table(), decoded);
+        // Clear acts on every line and says so.
+        Button("btnClearCapture")->click();
+        QCOMPARE(prompts.details.last(), QStringLiteral("All 5000 lines are deleted, not only the 1 shown."));
+        QCOMPARE(window->CaptureList().Count(), 0);
     }
 
     void saveFailureIsReported() {
