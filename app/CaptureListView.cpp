@@ -1,6 +1,9 @@
 #include "app/CaptureListView.h"
 
+#include "app/CaptureListAccessible.h"
 #include "app/CaptureListModel.h"
+
+#include <QAccessible>
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -17,6 +20,11 @@ constexpr int kRefreshMs = 16;
 
 CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
     : QAbstractScrollArea(parent), m_model(model) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(CaptureListAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -115,6 +123,11 @@ void CaptureListView::SelectRow(int row) {
         return;
     m_selected = row;
     viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Selection);
+        event.setChild(ViewRow(row));
+        QAccessible::updateAccessibility(&event);
+    }
     emit RowSelected(row);
 }
 

@@ -29,6 +29,7 @@ public:
     QRect RowRect(int row) const;
     int RowAt(QPoint viewportPos) const;
     int ContentWidth() const { return m_contentWidth; }
+    const CaptureListModel* Model() const { return m_model; }
     // The width of the mark gutter at the left of every row.
     int GutterWidth() const { return m_gutterWidth; }
     // Selects, as the operator does, the nearest line below (step 1) or above (step -1) the selected one

@@ -299,6 +299,32 @@ void frmMain::CopySelected(int what) {
         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+// Red is not the only cue: a screen reader hears each value cell's field and whether it is wrong or missing.
+void frmMain::DescribeCells() {
+    if (!m_headerCells[0]) {
+        for (int i = 0; i < 4; ++i)
+            m_headerCells[static_cast<std::size_t>(i)] = findChild<QLabel*>(ControlName("lblHeader", i));
+        for (int i = 0; i < 16; ++i)
+            m_dataCells[static_cast<std::size_t>(i)] = findChild<QLabel*>(ControlName("lblData", i));
+    }
+    const auto describe = [](QLabel* cell, std::string_view field, const Label& label) {
+        if (!cell || !label.visible)
+            return;
+        const char* verdict = !label.red ? "valid" : label.caption.empty() ? "missing" : "invalid";
+        cell->setAccessibleDescription(QStringLiteral("%1: %2").arg(
+            QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())), QLatin1String(verdict)));
+    };
+    for (int i = 0; i < 4; ++i)
+        describe(m_headerCells[static_cast<std::size_t>(i)],
+                 MessageFormat::kHeaderRowNames[static_cast<std::size_t>(HeaderCellRow(i) - 1)],
+                 m_table.lblHeader[static_cast<std::size_t>(i)]);
+    const auto names = DataNameLabels(m_table);
+    for (int i = 0; i < 16; ++i)
+        describe(m_dataCells[static_cast<std::size_t>(i)],
+                 names[static_cast<std::size_t>(DataCellRow(i) - 1)]->caption,
+                 m_table.lblData[static_cast<std::size_t>(i)]);
+}
+
 void frmMain::ApplyFilter() {
     lstCapture->SetFilter(txtFind->text().trimmed().toStdString(),
                           static_cast<CaptureFilter::Show>(std::max(0, cboShow->currentIndex())));
@@ -430,6 +456,7 @@ void frmMain::SetConnectState(int state) {
 
 void frmMain::DrawDetailView() {
     m_tableView->Draw(m_table);
+    DescribeCells();
     btnDetailFloors->setVisible(m_table.btnDetailFloorsVisible);
 }
 

@@ -96,6 +96,7 @@ private:
     void DrawCounters();
     void CopySelected(int what);
     void ApplyFilter();
+    void DescribeCells();
     void RestorePlaces();
     void SavePlaces();
 
@@ -119,6 +120,8 @@ private:
     QLabel* lblCounters = nullptr;
     QLineEdit* txtFind = nullptr;
     QComboBox* cboShow = nullptr;
+    std::array<QLabel*, 4> m_headerCells{};
+    std::array<QLabel*, 16> m_dataCells{};
     QTimer* m_countersTimer = nullptr;
     QSize m_arrangedFor; // the size the anchored controls were last arranged for
     CaptureListView* lstCapture = nullptr;

@@ -8,6 +8,7 @@
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -614,6 +615,54 @@ private slots:
         Button("btnClearCapture")->click();
         QCOMPARE(prompts.details.last(), QStringLiteral("All 5000 lines are deleted, not only the 1 shown."));
         QCOMPARE(window->CaptureList().Count(), 0);
+    }
+
+    // What a screen reader finds: the list's shown lines with text, mark and selection, each decode
+    // cell's field and verdict, and the counters.
+    void assistiveTechnologyReadsTheList() {
+        RecordHex(*window, kMsg11);
+        RecordHex(*window, kMsg10BadDoor);
+        RecordHex(*window, "0C4100001030");
+        ClickRow(*window, 1);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(CaptureView(*window));
+        QVERIFY(list);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), 3);
+        const QString meanings[] = {"part of a message", "invalid message: a field is wrong or missing",
+                                    "valid message"};
+        for (int i = 0; i < 3; ++i) {
+            QAccessibleInterface* item = list->child(i);
+            QVERIFY(item);
+            QCOMPARE(item->role(), QAccessible::ListItem);
+            QCOMPARE(item->text(QAccessible::Name), Lines()[i]);
+            QCOMPARE(item->text(QAccessible::Description), meanings[i]);
+            QCOMPARE(item->state().selected, i == 1);
+            QCOMPARE(list->indexOfChild(item), i);
+            QCOMPARE(item->parent(), list);
+        }
+        // An arrival on top: the same item is the same line, one place down.
+        QAccessibleInterface* selected = list->child(1);
+        RecordHex(*window, kMsg11);
+        QCOMPARE(list->childCount(), 4);
+        QCOMPARE(list->indexOfChild(selected), 2);
+        QVERIFY(selected->state().selected);
+        // Under a filter the items are the shown lines.
+        Find<QLineEdit>(*window, "txtFind")->setText("FF 01");
+        QCOMPARE(list->childCount(), 1);
+        QCOMPARE(list->child(0)->text(QAccessible::Description), meanings[1]);
+
+        const auto description = [&](const char* name) {
+            return QAccessible::queryAccessibleInterface(Cell(name))->text(QAccessible::Description);
+        };
+        QCOMPARE(description("lblData_8"), QStringLiteral("Door opening: invalid"));
+        QCOMPARE(description("lblData_1"), QStringLiteral("Gate number: valid"));
+        QCOMPARE(description("lblHeader_1"), QStringLiteral("Version: valid"));
+        Find<QLineEdit>(*window, "txtFind")->clear();
+        ClickRow(*window, 1); // the part: the rest of its cells are missing
+        QCOMPARE(description("lblData_3"), QStringLiteral("Gate number: missing"));
+        QAccessibleInterface* counters = QAccessible::queryAccessibleInterface(Cell("lblCounters"));
+        QTRY_COMPARE(counters->text(QAccessible::Name),
+                     QStringLiteral("4 lines, 1 invalid; 0x10: 2, 0x11: 2, 0x20: 0, other: 0"));
     }
 
     void saveFailureIsReported() {
