@@ -9,6 +9,7 @@
 #include "link/CaptureFileIO.h"
 #include "link/TcpLink.h"
 #include "views/ControlName.h"
+#include "views/Present.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
@@ -401,6 +402,10 @@ void frmMain::RestorePlaces() {
 void frmMain::SavePlaces() {
     QSettings settings;
     settings.setValue(QStringLiteral("frmMain/geometry"), saveGeometry());
+    if (m_floors)
+        RememberPlace(m_floors.get());
+    if (m_dump)
+        RememberPlace(m_dump.get());
 }
 
 void frmMain::InitSocket() {

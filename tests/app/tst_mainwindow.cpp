@@ -665,6 +665,29 @@ private slots:
                      QStringLiteral("4 lines, 1 invalid; 0x10: 2, 0x11: 2, 0x20: 0, other: 0"));
     }
 
+    // A detail window opens beside the main window, never over its title bar, and then where it was.
+    void detailWindowsOpenBesideAndRememberTheirPlace() {
+        window->move(100, 100);
+        RecordHex(*window, kMsg11);
+        CaptureListView* list = CaptureView(*window);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(0).center());
+        frmDumpList* dump = window->DumpWindow();
+        QVERIFY(dump->isVisible());
+        const QRect owner = window->frameGeometry();
+        const QRect titleBar(owner.left(), owner.top(), owner.width(),
+                             window->geometry().top() - owner.top() + 1);
+        QVERIFY(!dump->frameGeometry().intersects(titleBar));
+        QVERIFY(!dump->frameGeometry().intersects(window->frameGeometry()) ||
+                dump->geometry().top() > window->geometry().top());
+        dump->move(dump->pos() + QPoint(30, 20));
+        const QPoint moved = dump->pos();
+        Find<QPushButton>(*dump, "btnClose")->click();
+        QVERIFY(!dump->isVisible());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(0).center());
+        QCOMPARE(dump->pos(), moved);
+        UseTestSettings();
+    }
+
     void saveFailureIsReported() {
         RecordHex(*window, kMsg11);
         prompts.fileName = dir.path(); // a folder
