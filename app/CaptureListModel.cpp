@@ -103,8 +103,3 @@ void CaptureListModel::MarkSlice() {
         m_markTimer.stop();
     emit MarksChanged();
 }
-
-void CaptureListModel::CompleteMarks() {
-    while (m_markTimer.isActive())
-        MarkSlice();
-}

@@ -51,8 +51,6 @@ public:
     void RemoveLast();
     // Shows the lines at once; their marks follow in slices between events (MarksChanged when done).
     void Replace(CaptureLines lines);
-    // Marks every line still unknown now, without returning to the event loop.
-    void CompleteMarks();
 
 signals:
     // The counts changed: an arrival, a trim, a slice of marks, a Replace.

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -42,6 +43,7 @@ double PerCallMicros(qint64 nanos, int calls) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // the window reads its place from the settings
     frmMain window;
     FileOnly prompts;
     window.SetPrompts(&prompts);
