@@ -3,6 +3,17 @@
 #include "link/LinkHistory.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+
+namespace {
+// One slice of marking: short enough that the window answers at once while a big file is marked.
+constexpr qint64 kSliceNs = 8'000'000;
+} // namespace
+
+CaptureListModel::CaptureListModel(QObject* parent) : QAbstractListModel(parent) {
+    m_markTimer.setInterval(0);
+    connect(&m_markTimer, &QTimer::timeout, this, &CaptureListModel::MarkSlice);
+}
 
 int CaptureListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Count();
@@ -39,11 +50,25 @@ QString CaptureListModel::DisplayText(std::string_view line) {
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(shown)) + QChar(0x2026);
 }
 
+void CaptureListModel::Tally(LineMark mark, int delta) {
+    if (!mark.Known()) {
+        m_counts.unknown += delta;
+        return;
+    }
+    m_counts.kinds[static_cast<std::size_t>(mark.Kind())] += delta;
+    m_counts.commands[static_cast<std::size_t>(mark.Command())] += delta;
+}
+
 void CaptureListModel::Prepend(std::string_view line, qint64 arrivedMs) {
+    const LineMark mark = m_marker.Mark(line);
     beginInsertRows(QModelIndex(), 0, 0);
     m_lines.push_front(line);
+    m_marks.push_front(mark);
+    ++m_unmarkedTop;
     m_arrivedMs.push_front(arrivedMs);
     endInsertRows();
+    Tally(mark, +1);
+    emit MarksChanged();
 }
 
 void CaptureListModel::RemoveLast() {
@@ -53,12 +78,49 @@ void CaptureListModel::RemoveLast() {
     beginRemoveRows(QModelIndex(), last, last);
     m_lines.pop_back();
     m_arrivedMs.pop_back();
+    ++m_trimmed;
+    const LineMark mark = m_marks.back();
+    m_marks.pop_back();
     endRemoveRows();
+    Tally(mark, -1);
+    m_unmarkedTop = std::min(m_unmarkedTop, Count());
+    emit MarksChanged();
 }
 
 void CaptureListModel::Replace(CaptureLines lines) {
     beginResetModel();
     m_lines = std::move(lines);
     m_arrivedMs.assign(m_lines.size(), 0);
+    m_marks.assign(m_lines.size(), LineMark::Unknown());
+    m_counts = {};
+    m_counts.unknown = Count();
+    m_unmarkedTop = 0;
+    m_trimmed = 0;
     endResetModel();
+    if (m_counts.unknown > 0)
+        m_markTimer.start();
+    else
+        m_markTimer.stop();
+    emit MarksChanged();
+}
+
+void CaptureListModel::MarkSlice() {
+    QElapsedTimer slice;
+    slice.start();
+    int marked = 0;
+    while (m_unmarkedTop < Count()) {
+        LineMark& mark = m_marks[static_cast<std::size_t>(m_unmarkedTop)];
+        if (!mark.Known()) {
+            mark = m_marker.Mark(Line(m_unmarkedTop));
+            Tally(LineMark::Unknown(), -1);
+            Tally(mark, +1);
+        }
+        ++m_unmarkedTop;
+        // The clock is read every few hundred lines: reading it costs as much as marking a short line.
+        if (++marked % 512 == 0 && slice.nsecsElapsed() > kSliceNs)
+            break;
+    }
+    if (m_unmarkedTop >= Count())
+        m_markTimer.stop();
+    emit MarksChanged();
 }

@@ -1,17 +1,25 @@
 #pragma once
 
 #include "capture/CaptureLine.h"
+#include "decode/LineMark.h"
 
 #include <QAbstractListModel>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+#include <deque>
 
 #include <deque>
 
 // The lines of the capture list, newest first, kept as 8-bit text; the view's text is made on demand.
+// Every line carries its mark, and the model keeps the counts of the marks so the counters line never
+// walks the list.
 class CaptureListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
-    using QAbstractListModel::QAbstractListModel;
+    explicit CaptureListModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -25,11 +33,27 @@ public:
     const CaptureLines& Lines() const { return m_lines; }
     std::string_view Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
     int Count() const { return static_cast<int>(m_lines.size()); }
+    LineMark Mark(int row) const { return m_marks[static_cast<std::size_t>(row)]; }
+    // A line's position counted from the oldest line the list held since the last Replace: it never
+    // changes while the line is in the list.
+    std::int64_t Position(int row) const { return m_trimmed + Count() - 1 - row; }
+    int RowAtPosition(std::int64_t position) const {
+        return static_cast<int>(m_trimmed + Count() - 1 - position);
+    }
+    std::int64_t Trimmed() const { return m_trimmed; }
+
+    struct Counts {
+        std::array<int, kLineKinds> kinds{};
+        std::array<int, kLineCommands> commands{};
+        int unknown = 0; // loaded lines not marked yet
+    };
+    const Counts& MarkCounts() const { return m_counts; }
 
     // arrivedMs: when the line's bytes arrived, in milliseconds since the epoch (0: not known, as for
     // loaded lines). Kept beside the line, never in its text.
     void Prepend(std::string_view line, qint64 arrivedMs = 0);
     void RemoveLast();
+    // Shows the lines at once; their marks follow in slices between events (MarksChanged when done).
     void Replace(CaptureLines lines);
 
     qint64 ArrivedMs(int row) const { return m_arrivedMs[static_cast<std::size_t>(row)]; }
@@ -37,7 +61,21 @@ public:
     // time since the line before it; empty when the time is not known.
     QString TimingText(int row) const;
 
+signals:
+    // The counts changed: an arrival, a trim, a slice of marks, a Replace.
+    void MarksChanged();
+
 private:
+    void Tally(LineMark mark, int delta);
+    void MarkSlice();
+
     CaptureLines m_lines;
     std::deque<qint64> m_arrivedMs; // beside m_lines, row for row
+    std::deque<LineMark> m_marks;
+    Counts m_counts;
+    LineMarker m_marker;
+    // Marking loaded lines runs from the newest loaded line down; a trim can take the lowest ones first.
+    int m_unmarkedTop = 0;
+    std::int64_t m_trimmed = 0;
+    QTimer m_markTimer;
 };

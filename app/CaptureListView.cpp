@@ -1,7 +1,11 @@
 #include "app/CaptureListView.h"
 
+#include "app/CaptureListAccessible.h"
 #include "app/CaptureListModel.h"
 
+#include <QAccessible>
+
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,6 +20,11 @@ constexpr int kRefreshMs = 16;
 
 CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
     : QAbstractScrollArea(parent), m_model(model) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(CaptureListAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -26,6 +35,14 @@ CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
     connect(model, &QAbstractItemModel::rowsRemoved, this,
             [this](const QModelIndex&, int first, int last) { OnRowsRemoved(first, last); });
     connect(model, &QAbstractItemModel::modelReset, this, &CaptureListView::OnReset);
+    // A filter on marks waits for a loaded file's marks, then looks at the lines once more.
+    connect(model, &CaptureListModel::MarksChanged, this, [this] {
+        if (m_filterAwaitsMarks && m_model->MarkCounts().unknown == 0) {
+            RebuildFilter();
+            UpdateScrollBars();
+            viewport()->update();
+        }
+    });
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(kRefreshMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CaptureListView::Refresh);
@@ -40,42 +57,100 @@ int CaptureListView::TopRow() const {
     return verticalScrollBar()->value();
 }
 
+int CaptureListView::ShownCount() const {
+    return m_filter.Active() ? static_cast<int>(m_filter.shown.size()) : m_model->Count();
+}
+
+int CaptureListView::ModelRow(int viewRow) const {
+    if (!m_filter.Active())
+        return viewRow;
+    return m_model->RowAtPosition(
+        m_filter.shown[m_filter.shown.size() - 1 - static_cast<std::size_t>(viewRow)]);
+}
+
+int CaptureListView::ViewRow(int modelRow) const {
+    if (!m_filter.Active() || modelRow < 0)
+        return modelRow;
+    const std::int64_t position = m_model->Position(modelRow);
+    const auto found = std::lower_bound(m_filter.shown.begin(), m_filter.shown.end(), position);
+    if (found == m_filter.shown.end() || *found != position)
+        return -1;
+    return static_cast<int>(m_filter.shown.end() - found) - 1;
+}
+
+void CaptureListView::RebuildFilter() {
+    m_filter.shown.clear();
+    m_filterAwaitsMarks = m_filter.NeedsMarks() && m_model->MarkCounts().unknown > 0;
+    if (!m_filter.Active())
+        return;
+    for (int row = m_model->Count() - 1; row >= 0; --row)
+        if (m_filter.Matches(m_model->Line(row), m_model->Mark(row)))
+            m_filter.shown.push_back(m_model->Position(row));
+    if (ViewRow(m_selected) < 0)
+        m_selected = -1;
+}
+
+void CaptureListView::SetFilter(std::string_view text, CaptureFilter::Show show) {
+    m_filter.Set(text, show);
+    RebuildFilter();
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(0);
+    if (m_selected >= 0)
+        ScrollTo(m_selected);
+    viewport()->update();
+}
+
 QRect CaptureListView::RowRect(int row) const {
-    return {-horizontalScrollBar()->value(), (row - TopRow()) * m_rowHeight,
+    const int viewRow = ViewRow(row);
+    if (viewRow < 0)
+        return {};
+    return {-horizontalScrollBar()->value(), (viewRow - TopRow()) * m_rowHeight,
             std::max(m_contentWidth, viewport()->width()), m_rowHeight};
 }
 
 int CaptureListView::RowAt(QPoint viewportPos) const {
     if (viewportPos.y() < 0)
         return -1;
-    const int row = TopRow() + viewportPos.y() / m_rowHeight;
-    return row < m_model->Count() ? row : -1;
+    const int viewRow = TopRow() + viewportPos.y() / m_rowHeight;
+    return viewRow < ShownCount() ? ModelRow(viewRow) : -1;
 }
 
 void CaptureListView::SelectRow(int row) {
-    if (row < 0 || row >= m_model->Count())
+    if (row < 0 || row >= m_model->Count() || ViewRow(row) < 0)
         return;
     ScrollTo(row);
     if (row == m_selected)
         return;
     m_selected = row;
     viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Selection);
+        event.setChild(ViewRow(row));
+        QAccessible::updateAccessibility(&event);
+    }
     emit RowSelected(row);
 }
 
 void CaptureListView::ScrollTo(int row) {
     SyncScrollBars();
+    const int viewRow = ViewRow(row);
+    if (viewRow < 0)
+        return;
     QScrollBar* bar = verticalScrollBar();
-    if (row < bar->value())
-        bar->setValue(row);
-    else if (row >= bar->value() + VisibleRows())
-        bar->setValue(row - VisibleRows() + 1);
+    if (viewRow < bar->value())
+        bar->setValue(viewRow);
+    else if (viewRow >= bar->value() + VisibleRows())
+        bar->setValue(viewRow - VisibleRows() + 1);
 }
 
 void CaptureListView::OnRowsInserted(int first, int last) {
     // The selection stays on its line, which has moved down; the view keeps its top row, as a list box does.
     if (m_selected >= first)
         m_selected += last - first + 1;
+    if (m_filter.Active())
+        for (int row = last; row >= first; --row)
+            if (m_filter.Matches(m_model->Line(row), m_model->Mark(row)))
+                m_filter.shown.push_back(m_model->Position(row));
     Widen(first, last);
     ScheduleRefresh();
 }
@@ -86,11 +161,14 @@ void CaptureListView::OnRowsRemoved(int first, int last) {
         m_selected = -1;
     else if (m_selected > last)
         m_selected -= last - first + 1;
+    while (!m_filter.shown.empty() && m_filter.shown.front() < m_model->Trimmed())
+        m_filter.shown.pop_front();
     ScheduleRefresh();
 }
 
 void CaptureListView::OnReset() {
     m_selected = -1;
+    RebuildFilter();
     Remeasure();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -98,6 +176,7 @@ void CaptureListView::OnReset() {
 
 void CaptureListView::Remeasure() {
     m_rowHeight = fontMetrics().height() + 2;
+    m_gutterWidth = fontMetrics().horizontalAdvance(QStringLiteral("MM"));
     m_widestChars = 0;
     m_contentWidth = 0;
     // Only the longest line in characters is measured: a line's width follows its length.
@@ -123,7 +202,8 @@ void CaptureListView::Widen(int first, int last) {
         m_widestChars = line.size();
         m_contentWidth =
             std::max(m_contentWidth,
-                     fontMetrics().horizontalAdvance(CaptureListModel::DisplayText(line)) + 2 * kTextMargin);
+                     m_gutterWidth + fontMetrics().horizontalAdvance(CaptureListModel::DisplayText(line)) +
+                         2 * kTextMargin);
     }
 }
 
@@ -146,7 +226,7 @@ void CaptureListView::SyncScrollBars() {
 
 void CaptureListView::UpdateScrollBars() {
     m_scrollBarsStale = false;
-    const int rows = m_model->Count();
+    const int rows = ShownCount();
     QScrollBar* vertical = verticalScrollBar();
     vertical->setRange(0, std::max(0, rows - VisibleRows()));
     vertical->setPageStep(VisibleRows());
@@ -157,22 +237,110 @@ void CaptureListView::UpdateScrollBars() {
     horizontal->setSingleStep(fontMetrics().averageCharWidth() * 3);
 }
 
+QString CaptureListView::MarkSymbol(LineMark mark) {
+    if (!mark.Known())
+        return {};
+    switch (mark.Kind()) {
+    case LineKind::Valid:
+        return QStringLiteral("\u2713"); // check mark
+    case LineKind::Invalid:
+        return QStringLiteral("\u2717"); // ballot x
+    case LineKind::Part:
+        return QStringLiteral("\u25D0"); // half a circle: the rest is elsewhere
+    case LineKind::Several:
+        return QStringLiteral("\u2261"); // several bars
+    case LineKind::NotMessage:
+        return QStringLiteral("\u2205"); // empty: no bytes to read
+    }
+    return {};
+}
+
+QColor CaptureListView::MarkColour(LineMark mark) {
+    if (!mark.Known())
+        return Qt::gray;
+    switch (mark.Kind()) {
+    case LineKind::Valid:
+        return QColor(0, 128, 0);
+    case LineKind::Invalid:
+        return QColor(255, 0, 0);
+    case LineKind::Part:
+        return QColor(176, 96, 0);
+    case LineKind::Several:
+        return QColor(0, 0, 192);
+    case LineKind::NotMessage:
+        return QColor(96, 96, 96);
+    }
+    return Qt::gray;
+}
+
 void CaptureListView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     const int first = TopRow();
-    const int end = std::min(m_model->Count(), first + VisibleRows() + 1);
+    const int end = std::min(ShownCount(), first + VisibleRows() + 1);
     const QPalette& pal = palette();
-    for (int row = first; row < end; ++row) {
-        const QRect rect = RowRect(row);
+    const QRect gutter(0, 0, m_gutterWidth, viewport()->height());
+    for (int viewRow = first; viewRow < end; ++viewRow) {
+        const int row = ModelRow(viewRow);
+        const QRect rect(-horizontalScrollBar()->value(), (viewRow - first) * m_rowHeight,
+                         std::max(m_contentWidth, viewport()->width()), m_rowHeight);
         const bool selected = row == m_selected;
         if (selected)
             painter.fillRect(
                 rect, pal.brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawText(rect.adjusted(kTextMargin, 0, 0, 0),
+        painter.drawText(rect.adjusted(m_gutterWidth + kTextMargin, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          CaptureListModel::DisplayText(m_model->Line(row)));
     }
+    // The gutter stays put when the lines scroll sideways.
+    painter.fillRect(gutter, pal.brush(QPalette::AlternateBase));
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    for (int viewRow = first; viewRow < end; ++viewRow) {
+        const LineMark mark = m_model->Mark(ModelRow(viewRow));
+        painter.setPen(MarkColour(mark));
+        painter.drawText(QRect(0, (viewRow - first) * m_rowHeight, m_gutterWidth, m_rowHeight),
+                         Qt::AlignCenter, MarkSymbol(mark));
+    }
+}
+
+bool CaptureListView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int row = RowAt(help->pos());
+        // Over the gutter the mark in words; over the line its arrival to the millisecond.
+        QString text;
+        if (row >= 0 && help->pos().x() < m_gutterWidth && m_model->Mark(row).Known()) {
+            const std::string_view kind = LineKindText(m_model->Mark(row).Kind());
+            text = QString::fromLatin1(kind.data(), static_cast<qsizetype>(kind.size()));
+        } else if (row >= 0) {
+            text = m_model->TimingText(row);
+        }
+        if (!text.isEmpty()) {
+            QToolTip::showText(help->globalPos(), text, viewport());
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+bool CaptureListView::SelectNextInvalid(int step) {
+    const int count = ShownCount();
+    const int selected = ViewRow(m_selected);
+    int viewRow = selected < 0 ? (step > 0 ? -1 : count) : selected;
+    for (viewRow += step; viewRow >= 0 && viewRow < count; viewRow += step) {
+        const int row = ModelRow(viewRow);
+        const LineMark mark = m_model->Mark(row);
+        if (mark.Known() && mark.Kind() == LineKind::Invalid) {
+            SelectRow(row);
+            return true;
+        }
+    }
+    return false;
 }
 
 void CaptureListView::resizeEvent(QResizeEvent* event) {
@@ -200,19 +368,20 @@ void CaptureListView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CaptureListView::keyPressEvent(QKeyEvent* event) {
     SyncScrollBars();
-    const int count = m_model->Count();
+    const int count = ShownCount();
     if (count == 0) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    const int current = m_selected < 0 ? TopRow() : m_selected;
+    const int selected = ViewRow(m_selected);
+    const int current = selected < 0 ? TopRow() : selected;
     int row = -1;
     switch (event->key()) {
     case Qt::Key_Up:
-        row = m_selected < 0 ? current : current - 1;
+        row = selected < 0 ? current : current - 1;
         break;
     case Qt::Key_Down:
-        row = m_selected < 0 ? current : current + 1;
+        row = selected < 0 ? current : current + 1;
         break;
     case Qt::Key_PageUp:
         row = current - VisibleRows();
@@ -230,20 +399,7 @@ void CaptureListView::keyPressEvent(QKeyEvent* event) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    SelectRow(std::clamp(row, 0, count - 1));
-}
-
-bool CaptureListView::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip)
-        return QAbstractScrollArea::viewportEvent(event);
-    const auto* help = static_cast<QHelpEvent*>(event);
-    const int row = RowAt(help->pos());
-    const QString text = row >= 0 ? m_model->TimingText(row) : QString();
-    if (text.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(help->globalPos(), text, viewport(), RowRect(row));
-    return true;
+    SelectRow(ModelRow(std::clamp(row, 0, count - 1)));
 }
 
 void CaptureListView::changeEvent(QEvent* event) {

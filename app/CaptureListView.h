@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/CaptureFilter.h"
+#include "decode/LineMark.h"
+
 #include <QAbstractScrollArea>
 #include <QTimer>
 
@@ -17,6 +20,7 @@ class CaptureListView : public QAbstractScrollArea {
 public:
     explicit CaptureListView(CaptureListModel* model, QWidget* parent = nullptr);
 
+    // Rows are the model's rows throughout; under a filter only some of them are shown.
     // The selected row, or -1.
     int SelectedRow() const { return m_selected; }
     // Selects a row as the operator does (raises RowSelected when it changes).
@@ -25,6 +29,25 @@ public:
     QRect RowRect(int row) const;
     int RowAt(QPoint viewportPos) const;
     int ContentWidth() const { return m_contentWidth; }
+    const CaptureListModel* Model() const { return m_model; }
+    // The width of the mark gutter at the left of every row.
+    int GutterWidth() const { return m_gutterWidth; }
+    // Selects, as the operator does, the nearest line below (step 1) or above (step -1) the selected one
+    // whose mark is invalid; false, and nothing changes, when there is none.
+    bool SelectNextInvalid(int step);
+
+    // Shows only the lines that hold text (any case) and pass show. The selected line stays selected
+    // while it is shown; one that is filtered out leaves nothing selected, and nothing is decoded.
+    void SetFilter(std::string_view text, CaptureFilter::Show show);
+    bool Filtered() const { return m_filter.Active(); }
+    int ShownCount() const;
+    // The row of the viewRow-th shown line from the top, and the other way round (-1: not shown).
+    int ModelRow(int viewRow) const;
+    int ViewRow(int modelRow) const;
+
+    // How a mark is shown: a symbol and a colour, never the colour alone.
+    static QString MarkSymbol(LineMark mark);
+    static QColor MarkColour(LineMark mark);
 
 signals:
     // Only the operator's own selection (mouse or keyboard) raises these; the program's changes to
@@ -55,13 +78,17 @@ private:
     void Refresh();
     void SyncScrollBars();
     int VisibleRows() const;
+    void RebuildFilter();
     int TopRow() const;
 
     CaptureListModel* m_model;
     int m_selected = -1;
     int m_rowHeight = 1;
     int m_contentWidth = 0;
+    int m_gutterWidth = 0;
     std::size_t m_widestChars = 0;
     bool m_scrollBarsStale = false;
+    CaptureFilter m_filter;
+    bool m_filterAwaitsMarks = false;
     QTimer m_refreshTimer;
 };

@@ -56,14 +56,16 @@ void Apply(QLabel* widget, const Label& now, const Label* before, Kind kind) {
         if (kind == Kind::Text)
             widget->adjustSize();
     }
-    if (!before || before->top != now.top)
+    // A move by the difference keeps wherever the window's arrangement has put the table.
+    if (!before)
         widget->move(widget->x(), Twips(now.top));
+    else if (before->top != now.top)
+        widget->move(widget->x(), widget->y() + Twips(now.top) - Twips(before->top));
     if (kind == Kind::Cell && (!before || before->red != now.red))
         SetCellBackground(widget, now.red);
     if (kind == Kind::Cell && (!before || before->note != now.note)) {
         const QString note = QString::fromStdString(now.note);
-        widget->setToolTip(note);
-        widget->setAccessibleDescription(note);
+        widget->setToolTip(note); // the window adds it to the cell's accessible description
     }
     if (!before || before->visible != now.visible)
         widget->setVisible(now.visible);

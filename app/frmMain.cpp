@@ -3,6 +3,7 @@
 #include "app/CaptureListView.h"
 #include "app/DecodeTableView.h"
 #include "app/Twips.h"
+#include "cli/LineDecoder.h"
 #include "common/AppVersion.h"
 #include "common/modCommon.h"
 #include "decode/LineMessages.h"
@@ -10,23 +11,30 @@
 #include "link/PacketCaptureFile.h"
 #include "link/TcpLink.h"
 #include "views/ControlName.h"
+#include "views/Present.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 #include "views/frmLinkHistory.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -81,6 +89,12 @@ constexpr Control kControls[] = {
 };
 
 constexpr QRect kCaptureListRect = TwipsRect(360, 720, 8055, 840);
+constexpr QRect kCountersRect = TwipsRect(360, 1590, 8055, 255);
+constexpr QRect kFindRect = TwipsRect(4080, 300, 2640, 330);
+constexpr QRect kShowRect = TwipsRect(6840, 300, 1575, 330);
+constexpr QSize kDesignSize(Twips(10575), Twips(6900));
+// The counters line follows arrivals at the screen's pace, like the list.
+constexpr int kCountersMs = 16;
 
 struct StateLook {
     const char* caption;
@@ -123,7 +137,8 @@ void frmMain::SetPrompts(Prompts* prompts) {
 
 void frmMain::BuildWindow() {
     setObjectName(QStringLiteral("frmMain"));
-    setFixedSize(Twips(10575), Twips(6900));
+    setMinimumSize(kDesignSize);
+    resize(kDesignSize);
     // The layout is measured for a small Arial-like face; a wider default font would clip the
     // explanation texts and run the longer field names into their type texts.
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -193,8 +208,226 @@ void frmMain::BuildWindow() {
     connect(findChild<QPushButton*>(QStringLiteral("btnClearCapture")), &QPushButton::clicked, this,
             &frmMain::btnClearCapture_Click);
 
+    BuildWorkbench();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    RestorePlaces();
+}
+
+void frmMain::BuildWorkbench() {
+    // Byte columns line up only in a fixed-pitch face.
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSize(8);
+    lstCapture->setFont(mono);
+
+    lblCounters = new QLabel(Frame3);
+    lblCounters->setObjectName(QStringLiteral("lblCounters"));
+    lblCounters->setGeometry(kCountersRect);
+    lblCounters->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_countersTimer = new QTimer(this);
+    m_countersTimer->setSingleShot(true);
+    m_countersTimer->setInterval(kCountersMs);
+    connect(m_countersTimer, &QTimer::timeout, this, &frmMain::DrawCounters);
+    connect(&m_captureList, &CaptureListModel::MarksChanged, this, &frmMain::ScheduleCounters);
+    DrawCounters();
+
+    // Find and filter: the list shows the lines that hold the text and pass the choice.
+    txtFind = new QLineEdit(Frame3);
+    txtFind->setObjectName(QStringLiteral("txtFind"));
+    txtFind->setGeometry(kFindRect);
+    txtFind->setPlaceholderText(QStringLiteral("Find (Ctrl+F): date, time or bytes"));
+    txtFind->setClearButtonEnabled(true);
+    cboShow = new QComboBox(Frame3);
+    cboShow->setObjectName(QStringLiteral("cboShow"));
+    cboShow->setGeometry(kShowRect);
+    cboShow->addItems({QStringLiteral("All lines"), QStringLiteral("Invalid lines"),
+                       QStringLiteral("0x10 lines"), QStringLiteral("0x11 lines"),
+                       QStringLiteral("0x20 lines"), QStringLiteral("Other lines")});
+    connect(txtFind, &QLineEdit::textChanged, this, &frmMain::ApplyFilter);
+    connect(cboShow, &QComboBox::currentIndexChanged, this, &frmMain::ApplyFilter);
+    auto* clearFind = new QShortcut(QKeySequence(Qt::Key_Escape), txtFind);
+    clearFind->setContext(Qt::WidgetShortcut);
+    connect(clearFind, &QShortcut::activated, txtFind, &QLineEdit::clear);
+
+    // A filter only hides lines: these two still act on all of them.
+    findChild<QPushButton*>(QStringLiteral("btnSaveCapture"))
+        ->setToolTip(QStringLiteral("Saves every line of the list, also those a filter hides"));
+    findChild<QPushButton*>(QStringLiteral("btnClearCapture"))
+        ->setToolTip(QStringLiteral("Deletes every line of the list, also those a filter hides"));
+
+    // Keys reach the buttons without changing their captions.
+    const auto key = [this](const QKeySequence& sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    const auto press = [this](const char* name) {
+        return [this, name] {
+            if (auto* button = findChild<QPushButton*>(QString::fromLatin1(name)); button->isEnabled())
+                button->click();
+        };
+    };
+    key(QKeySequence::Save, press("btnSaveCapture"));
+    key(QKeySequence::Open, press("btnLoadCapture"));
+    key(QKeySequence(Qt::Key_F5), press("btnAction_0"));
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F5), press("btnAction_1"));
+    // Copy out of the list: the line, its bytes, or the decoded table as `decode` prints it.
+    const struct {
+        const char* name;
+        const char* text;
+    } copies[] = {{"actCopyLine", "Copy line"},
+                  {"actCopyBytes", "Copy bytes only"},
+                  {"actCopyTable", "Copy decoded table"}};
+    for (int i = 0; i < 3; ++i) {
+        auto* action = new QAction(QString::fromLatin1(copies[i].text), lstCapture);
+        action->setObjectName(QString::fromLatin1(copies[i].name));
+        if (i == 0) {
+            action->setShortcut(QKeySequence::Copy);
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        }
+        connect(action, &QAction::triggered, this, [this, i] { CopySelected(i); });
+        lstCapture->addAction(action);
+    }
+    lstCapture->setContextMenuPolicy(Qt::ActionsContextMenu);
+    key(QKeySequence::Find, [this] {
+        txtFind->setFocus(Qt::ShortcutFocusReason);
+        txtFind->selectAll();
+    });
+    key(QKeySequence(Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(1); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F8), [this] { lstCapture->SelectNextInvalid(-1); });
+}
+
+void frmMain::CopySelected(int what) {
+    const std::optional<std::string_view> line = SelectedLine();
+    if (!line)
+        return;
+    std::string text;
+    switch (what) {
+    case 0:
+        text = *line;
+        break;
+    case 1:
+        text = modCommon::ByteText(*line);
+        break;
+    default: {
+        LineDecoder decoder(DecodeOptions{});
+        decoder.Decode("capture list", static_cast<std::size_t>(lstCapture->SelectedRow()) + 1, *line, text);
+        break;
+    }
+    }
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+// Red is not the only cue: a screen reader hears each value cell's field, whether it is wrong or missing,
+// and then the cell's note (its value in words, the reason when red).
+void frmMain::DescribeCells() {
+    if (!m_headerCells[0]) {
+        for (int i = 0; i < 4; ++i)
+            m_headerCells[static_cast<std::size_t>(i)] = findChild<QLabel*>(ControlName("lblHeader", i));
+        for (int i = 0; i < 16; ++i)
+            m_dataCells[static_cast<std::size_t>(i)] = findChild<QLabel*>(ControlName("lblData", i));
+    }
+    const auto describe = [](QLabel* cell, std::string_view field, const Label& label) {
+        if (!cell || !label.visible)
+            return;
+        const char* verdict = !label.red ? "valid" : label.caption.empty() ? "missing" : "invalid";
+        QString text = QStringLiteral("%1: %2").arg(
+            QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())), QLatin1String(verdict));
+        if (!label.note.empty())
+            text += QStringLiteral(" \u2014 ") + QString::fromStdString(label.note);
+        cell->setAccessibleDescription(text);
+    };
+    for (int i = 0; i < 4; ++i)
+        describe(m_headerCells[static_cast<std::size_t>(i)],
+                 MessageFormat::kHeaderRowNames[static_cast<std::size_t>(HeaderCellRow(i) - 1)],
+                 m_table.lblHeader[static_cast<std::size_t>(i)]);
+    const auto names = DataNameLabels(m_table);
+    for (int i = 0; i < 16; ++i)
+        describe(m_dataCells[static_cast<std::size_t>(i)],
+                 names[static_cast<std::size_t>(DataCellRow(i) - 1)]->caption,
+                 m_table.lblData[static_cast<std::size_t>(i)]);
+}
+
+void frmMain::ApplyFilter() {
+    lstCapture->SetFilter(txtFind->text().trimmed().toStdString(),
+                          static_cast<CaptureFilter::Show>(std::max(0, cboShow->currentIndex())));
+    DrawCounters();
+}
+
+void frmMain::ScheduleCounters() {
+    if (!m_countersTimer->isActive())
+        m_countersTimer->start();
+}
+
+void frmMain::DrawCounters() {
+    const CaptureListModel::Counts& counts = m_captureList.MarkCounts();
+    const auto kind = [&](LineKind k) { return counts.kinds[static_cast<std::size_t>(k)]; };
+    const auto command = [&](LineCommand c) { return counts.commands[static_cast<std::size_t>(c)]; };
+    QString text =
+        QStringLiteral("%1 lines, %2 invalid; 0x10: %3, 0x11: %4, 0x20: %5, other: %6")
+            .arg(lstCapture->Filtered()
+                     ? QStringLiteral("%1 of %2").arg(lstCapture->ShownCount()).arg(m_captureList.Count())
+                     : QString::number(m_captureList.Count()))
+            .arg(kind(LineKind::Invalid))
+            .arg(command(LineCommand::C10))
+            .arg(command(LineCommand::C11))
+            .arg(command(LineCommand::C20))
+            .arg(command(LineCommand::Other));
+    if (counts.unknown > 0)
+        text += QStringLiteral(" (%1 lines still to check)").arg(counts.unknown);
+    lblCounters->setText(text);
+}
+
+// The twips layout is the design at the minimum size; a larger window gives the capture list the extra
+// room and moves whatever lies right of or below it by the same amount.
+void frmMain::ArrangeForSize() {
+    const QSize now = size().expandedTo(kDesignSize);
+    if (!m_arrangedFor.isValid())
+        m_arrangedFor = kDesignSize;
+    const int dw = now.width() - m_arrangedFor.width();
+    const int dh = now.height() - m_arrangedFor.height();
+    if (dw == 0 && dh == 0)
+        return;
+    const int frameRight = Frame3->geometry().right();
+    const int listBottom = lstCapture->geometry().bottom();
+    const int frameBottom = Frame3->geometry().bottom();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child == Frame3 || child->isWindow())
+            continue;
+        const QPoint at = child->pos();
+        child->move(at.x() + (at.x() > frameRight ? dw : 0), at.y() + (at.y() > frameBottom ? dh : 0));
+    }
+    txtFind->move(txtFind->x() + dw, txtFind->y());
+    cboShow->move(cboShow->x() + dw, cboShow->y());
+    for (QWidget* child : Frame3->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child == lstCapture)
+            continue;
+        if (child->y() > listBottom)
+            child->move(child->x(), child->y() + dh);
+    }
+    Frame3->resize(Frame3->width() + dw, Frame3->height() + dh);
+    lstCapture->resize(lstCapture->width() + dw, lstCapture->height() + dh);
+    lblCounters->resize(lblCounters->width() + dw, lblCounters->height());
+    m_arrangedFor = now;
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ArrangeForSize();
+}
+
+void frmMain::RestorePlaces() {
+    QSettings settings;
+    restoreGeometry(settings.value(QStringLiteral("frmMain/geometry")).toByteArray());
+}
+
+void frmMain::SavePlaces() {
+    QSettings settings;
+    settings.setValue(QStringLiteral("frmMain/geometry"), saveGeometry());
+    if (m_floors)
+        RememberPlace(m_floors.get());
+    if (m_dump)
+        RememberPlace(m_dump.get());
 }
 
 void frmMain::BuildLinkControls() {
@@ -382,6 +615,7 @@ void frmMain::SetConnectState(int state) {
 
 void frmMain::DrawDetailView() {
     m_tableView->Draw(m_table);
+    DescribeCells();
     btnDetailFloors->setVisible(m_table.btnDetailFloorsVisible);
     // A long list of floors gives way in the middle, so that the counts at the end stay in view; the
     // tooltip and the accessible description hold the whole text.
@@ -642,7 +876,14 @@ void frmMain::btnLoadCapture_Click() {
 void frmMain::btnClearCapture_Click() {
     if (m_captureList.Count() == 0)
         return;
-    if (!m_prompts->Ask(this, kClearQuestion, UnsavedText()))
+    const QString every = lstCapture->Filtered()
+                              ? QStringLiteral("All %1 lines are deleted, not only the %2 shown.")
+                                    .arg(m_captureList.Count())
+                                    .arg(lstCapture->ShownCount())
+                              : QString();
+    const QString unsaved = UnsavedText();
+    const QString details = every.isEmpty() ? unsaved : unsaved.isEmpty() ? every : every + u'\n' + unsaved;
+    if (!m_prompts->Ask(this, kClearQuestion, details))
         return;
     ReplaceCaptureList({});
     m_recovery.Retire();
@@ -686,6 +927,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     m_recovery.Retire();
+    SavePlaces();
     Winsock1->Close();
     if (m_floors)
         m_floors->hide();

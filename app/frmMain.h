@@ -22,10 +22,13 @@ class DecodeTableView;
 class LineMessages;
 class QCheckBox;
 class QGroupBox;
+class QComboBox;
 class QSpinBox;
 class frmLinkHistory;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+class QTimer;
 class TcpLink;
 class frmAccesibleFloors;
 class frmDumpList;
@@ -72,6 +75,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildWindow();
@@ -117,6 +121,17 @@ private:
     frmAccesibleFloors& Floors();
     frmDumpList& Dump();
 
+    // The workbench around the list: counters, keys, a window that grows, places remembered.
+    void BuildWorkbench();
+    void ArrangeForSize();
+    void ScheduleCounters();
+    void DrawCounters();
+    void CopySelected(int what);
+    void ApplyFilter();
+    void DescribeCells();
+    void RestorePlaces();
+    void SavePlaces();
+
     Prompts m_defaultPrompts;
     Prompts* m_prompts = &m_defaultPrompts;
     TcpLink* Winsock1 = nullptr; // the listener, then the connection
@@ -145,6 +160,13 @@ private:
     QLabel* lblLocalIP = nullptr;
     QLabel* lblLocalPort = nullptr;
     QLabel* lblFormat = nullptr;
+    QLabel* lblCounters = nullptr;
+    QLineEdit* txtFind = nullptr;
+    QComboBox* cboShow = nullptr;
+    std::array<QLabel*, 4> m_headerCells{};
+    std::array<QLabel*, 16> m_dataCells{};
+    QTimer* m_countersTimer = nullptr;
+    QSize m_arrangedFor; // the size the anchored controls were last arranged for
     CaptureListView* lstCapture = nullptr;
     QPushButton* btnDetailFloors = nullptr;
     QCheckBox* chkRelisten = nullptr;

@@ -6,6 +6,8 @@
 #include "ResidentMemory.h"
 #include "link/CaptureFileIO.h"
 
+#include "MinMedian.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
@@ -24,16 +26,6 @@ constexpr int kLines = 1'000'000;
 constexpr int kRuns = 3;
 
 volatile unsigned g_sink = 0;
-
-struct MinMedian {
-    double min;
-    double median;
-};
-
-MinMedian Of(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return {values.front(), values[values.size() / 2]};
-}
 
 double Seconds(std::chrono::steady_clock::time_point from) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();

@@ -3,6 +3,7 @@
 
 #include "common/modCommon.h"
 #include "decode/DecodeTable.h"
+#include "decode/LineMark.h"
 
 #include <algorithm>
 #include <chrono>
@@ -136,6 +137,14 @@ int main() {
         }
     });
 
+    LineMarker marker;
+    std::size_t invalid = 0;
+    const double markSeconds = BestSeconds([&] {
+        invalid = 0;
+        for (const std::string_view line : input.lines)
+            invalid += marker.Mark(line).Kind() == LineKind::Invalid ? 1 : 0;
+    });
+
     std::printf("bench_decode: %d capture lines (%.1f MB), %zu tokens, %zu floors hand-overs, %zu unlisted "
                 "commands; best of %d runs\n",
                 kLines, static_cast<double>(input.text.size()) / 1e6, tokenCount, handOvers, redCommands,
@@ -157,5 +166,8 @@ int main() {
     std::printf("  split-only baseline:%8.1f ms  %12.0f lines/s\n", splitSeconds * 1e3,
                 kLines / splitSeconds);
     std::printf("  decode / split time: %.2fx\n", decodeSeconds / splitSeconds);
+    std::printf(
+        "  LineMarker::Mark:   %8.1f ms  %12.0f lines/s, %zu invalid; %.2fx the split-only baseline\n",
+        markSeconds * 1e3, kLines / markSeconds, invalid, markSeconds / splitSeconds);
     return 0;
 }

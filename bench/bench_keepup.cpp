@@ -7,6 +7,7 @@
 //   bench_keepup [--seconds S] [--runs N] [--rates 1000,4000,10000]
 //   bench_keepup --screen [--rates 10000] [--seconds 20]   the window only, on the real display
 //   bench_keepup --send HOST PORT RATE SECONDS            the paced sender (started by the above)
+#include "MinMedian.h"
 #include "app/Prompts.h"
 #include "app/frmMain.h"
 
@@ -270,16 +271,6 @@ Result RunRecorder(int rate, double seconds, const QString& outPath) {
         }
     }
     return result;
-}
-
-struct MinMedian {
-    double min;
-    double median;
-};
-
-MinMedian Of(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return {values.front(), values[values.size() / 2]};
 }
 
 std::vector<int> ParseRates(const QString& text) {

@@ -25,8 +25,12 @@ std::string MakeCaptureLine(std::string_view prefix, const std::uint8_t* bytes, 
 template <typename AddLine>
 void ForEachCaptureLine(std::string_view prefix, const std::uint8_t* bytes, std::size_t count,
                         AddLine addLine) {
-    for (std::size_t first = 0; first < count; first += kMaxLineBytes)
+    // A read without bytes still makes its line, as it always has.
+    std::size_t first = 0;
+    do {
         addLine(MakeCaptureLine(prefix, bytes + first, std::min(kMaxLineBytes, count - first)));
+        first += kMaxLineBytes;
+    } while (first < count);
 }
 
 // Writes " XX" for each of the count bytes, all of them, and returns the end: the lines of a packet

@@ -52,24 +52,23 @@ CaptureLines::Entry CaptureLines::Own(std::string_view line) {
     return {data, line.size() | kOwned};
 }
 
-void CaptureLines::push_front(std::string_view line) {
+// The copy is freed again if the deque cannot take its record.
+template <typename Add> void CaptureLines::Insert(std::string_view line, Add add) {
     const Entry entry = Own(line);
     try {
-        m_entries.push_front(entry);
+        add(entry);
     } catch (...) {
         Release(entry);
         throw;
     }
 }
 
+void CaptureLines::push_front(std::string_view line) {
+    Insert(line, [this](const Entry& entry) { m_entries.push_front(entry); });
+}
+
 void CaptureLines::push_back(std::string_view line) {
-    const Entry entry = Own(line);
-    try {
-        m_entries.push_back(entry);
-    } catch (...) {
-        Release(entry);
-        throw;
-    }
+    Insert(line, [this](const Entry& entry) { m_entries.push_back(entry); });
 }
 
 void CaptureLines::clear() {

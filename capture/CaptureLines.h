@@ -86,6 +86,7 @@ public:
 
 private:
     static Entry Own(std::string_view line);
+    template <typename Add> void Insert(std::string_view line, Add add);
     static void Release(const Entry& entry) {
         if (entry.sizeAndOwned & kOwned)
             delete[] entry.data;

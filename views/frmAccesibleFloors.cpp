@@ -180,6 +180,7 @@ void frmAccesibleFloors::ShowWindow() {
 }
 
 void frmAccesibleFloors::closeEvent(QCloseEvent* event) {
+    RememberPlace(this);
     Unload();
     QWidget::closeEvent(event);
 }

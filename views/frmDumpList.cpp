@@ -154,6 +154,7 @@ void frmDumpList::ShowWindow() {
 }
 
 void frmDumpList::closeEvent(QCloseEvent* event) {
+    RememberPlace(this);
     Unload();
     QWidget::closeEvent(event);
 }

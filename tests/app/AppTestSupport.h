@@ -90,7 +90,6 @@ inline QStringList CaptureTexts(const frmMain& window) {
 
 // A shown main window whose questions and dialogs prompts answers.
 inline std::unique_ptr<frmMain> OpenWindow(Prompts& prompts) {
-    QSettings().clear(); // every test starts from the defaults
     auto window = std::make_unique<frmMain>();
     window->SetPrompts(&prompts);
     window->show();
@@ -100,4 +99,11 @@ inline std::unique_ptr<frmMain> OpenWindow(Prompts& prompts) {
 inline void RecordHex(frmMain& window, const QByteArray& hex) {
     const QByteArray bytes = QByteArray::fromHex(hex);
     window.RecordArrival(bytes.constData(), bytes.size());
+}
+
+// Every window test keeps to its own settings, empty at the start, so no user's settings are touched
+// and no earlier run's window places leak in.
+inline void UseTestSettings() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
 }

@@ -71,7 +71,9 @@ private:
     }
 
 private slots:
+    void initTestCase() { UseTestSettings(); }
     void init() {
+        QSettings().clear(); // "Listen again" and the alarm start off in every test
         prompts = FakePrompts();
         window = OpenWindow(prompts);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));

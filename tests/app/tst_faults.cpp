@@ -201,6 +201,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { UseTestSettings(); }
     void init() {
         prompts = VanishingPrompts();
         window = OpenWindow(prompts);

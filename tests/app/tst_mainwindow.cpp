@@ -10,19 +10,28 @@
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
+#include <QHelpEvent>
+#include <QLineEdit>
 #include <QMap>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -54,6 +63,11 @@ struct PaintCounter : QObject {
         return false;
     }
 };
+
+// Close enough to a colour to be its antialiased glyph rather than the background.
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 90;
+}
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -127,6 +141,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { UseTestSettings(); }
     void init() {
         prompts = FakePrompts();
         window = OpenWindow(prompts);
@@ -236,7 +251,8 @@ private slots:
         QCOMPARE(Cell("lblSummary")->text(), Summary()); // each fits whole
         QLabel* label = FindLabel(*window, cell);
         QCOMPARE(label->toolTip(), tooltip);
-        QCOMPARE(label->accessibleDescription(), tooltip);
+        QVERIFY2(label->accessibleDescription().endsWith(QStringLiteral(" \u2014 ") + tooltip),
+                 qPrintable(label->accessibleDescription()));
         const bool reason =
             tooltip.contains(": must") || tooltip.contains(": outside") || tooltip.startsWith("missing");
         QCOMPARE(DrawnColour(label),
@@ -575,16 +591,367 @@ private slots:
         QTRY_COMPARE(list->verticalScrollBar()->maximum(),
                      std::min(10 + arrivals, 5000) - list->verticalScrollBar()->pageStep());
         QTRY_VERIFY(counter.paints.value(list->viewport()) > 0);
-        const int listPaints = counter.paints.value(list->viewport());
-        QVERIFY2(listPaints <= elapsedMs / 16 + 3,
-                 qPrintable(QStringLiteral("%1 repaints for %2 arrivals in %3 ms")
-                                .arg(listPaints)
-                                .arg(arrivals)
-                                .arg(elapsedMs)));
-        // Nothing outside the list is drawn again (a scroll bar shows its parent's background through).
+        QLabel* counters = Cell("lblCounters");
+        QTRY_VERIFY(
+            counters->text().startsWith(QStringLiteral("%1 lines").arg(std::min(10 + arrivals, 5000))));
+        for (QWidget* widget : {list->viewport(), static_cast<QWidget*>(counters)}) {
+            const int paints = counter.paints.value(widget);
+            QVERIFY2(paints <= elapsedMs / 16 + 3,
+                     qPrintable(QStringLiteral("%1: %2 repaints for %3 arrivals in %4 ms")
+                                    .arg(widget->objectName())
+                                    .arg(paints)
+                                    .arg(arrivals)
+                                    .arg(elapsedMs)));
+        }
+        // Nothing but the list and the counters line is drawn again (a scroll bar shows its parent's
+        // background through, and Qt may draw the gap between the two with them).
         const QRect listRect(list->mapTo(window.get(), QPoint(0, 0)), list->size());
+        const QRect countersRect(counters->mapTo(window.get(), QPoint(0, 0)), counters->size());
         QVERIFY(!counter.drawn.isEmpty());
-        QCOMPARE(counter.drawn.subtracted(listRect), QRegion());
+        QCOMPARE(counter.drawn.subtracted(listRect.united(countersRect)), QRegion());
+    }
+
+    // Every line's mark, drawn in the gutter with a symbol and a tooltip, and the counts under the list.
+    void marksAndCountersFollowTheList() {
+        const QByteArray lines[] = {
+            kMsg11, kMsg10BadDoor, "0C4100001030", kMsg11 + kMsg11, "", "0C410000103030303330313531300000"};
+        for (const QByteArray& hex : lines)
+            RecordHex(*window, hex);
+        const LineKind kinds[] = {LineKind::Valid, LineKind::NotMessage, LineKind::Several,
+                                  LineKind::Part,  LineKind::Invalid,    LineKind::Valid};
+        CaptureListView* list = CaptureView(*window);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("6 lines, 1 invalid; 0x10: 3, 0x11: 2, 0x20: 0, other: 1"));
+        QSet<QString> symbols;
+        for (int row = 0; row < 6; ++row) {
+            list->ScrollTo(row);
+            const QImage drawn = list->viewport()->grab().toImage();
+            const LineMark mark = window->CaptureList().Mark(row);
+            QCOMPARE(mark.Kind(), kinds[row]);
+            symbols << CaptureListView::MarkSymbol(mark);
+            // The gutter holds the mark's colour on that row.
+            bool coloured = false;
+            const QRect rect = list->RowRect(row);
+            for (int x = 0; x < list->GutterWidth() && !coloured; ++x)
+                for (int y = rect.top(); y <= rect.bottom() && !coloured; ++y)
+                    coloured = Near(drawn.pixelColor(x, y), CaptureListView::MarkColour(mark));
+            QVERIFY2(coloured, qPrintable(QString::number(row)));
+            // Its tooltip says what the mark means.
+            const QPoint at(list->GutterWidth() / 2, rect.center().y());
+            QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list->viewport(), &help);
+            const std::string_view meaning = LineKindText(mark.Kind());
+            QCOMPARE(QToolTip::text(), QString::fromLatin1(meaning.data(), meaning.size()));
+        }
+        QCOMPARE(symbols.size(), 5); // a symbol of its own for each kind, never the colour alone
+        QVERIFY(QFontInfo(list->font()).fixedPitch());
+
+        // A trim takes its line's counts away.
+        for (int i = 0; i < 4994; ++i)
+            RecordHex(*window, kMsg11);
+        RecordHex(*window, kMsg11);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("5000 lines, 1 invalid; 0x10: 3, 0x11: 4996, 0x20: 0, other: 1"));
+        window->RecordArrival("\x00", 0);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("5000 lines, 0 invalid; 0x10: 2, 0x11: 4996, 0x20: 0, other: 2"));
+    }
+
+    // A loaded file is shown at once and marked between events; F8 then finds its invalid lines.
+    void loadedLinesAreMarkedAfterwards() {
+        CaptureLines lines;
+        for (int i = 0; i < 200000; ++i)
+            lines.push_back("[11/22/2012] [10:15:30] " +
+                            (i % 1000 == 999 ? std::string("0C 41 00 00 10 30 30 30 30 30 30 31 31 30 00 00")
+                                             : std::string("04 41 00 00 11 00 00 00")));
+        prompts.fileName = dir.filePath("marks.txt");
+        QVERIFY(SaveCaptureFile(prompts.fileName, "[mm/dd/yyyy] [hh:mm:ss]", lines));
+        Button("btnLoadCapture")->click();
+        QCOMPARE(window->CaptureList().Count(), 200000);
+        QVERIFY(window->CaptureList().MarkCounts().unknown > 0);
+        QTRY_COMPARE(window->CaptureList().MarkCounts().unknown, 0);
+        QTRY_COMPARE(Cell("lblCounters")->text(),
+                     QStringLiteral("200000 lines, 200 invalid; 0x10: 200, 0x11: 199800, 0x20: 0, other: 0"));
+        QTest::keyClick(window.get(), Qt::Key_F8);
+        QCOMPARE(CaptureView(*window)->SelectedRow(), 999);
+        QVERIFY(window->Table().lblData[1].red); // the table decoded it: gate "0000"
+    }
+
+    void f8StepsThroughTheInvalidLines() {
+        for (const QByteArray& hex : {kMsg10BadDoor, kMsg11, kMsg10BadDoor, kMsg11})
+            RecordHex(*window, hex);
+        CaptureListView* list = CaptureView(*window);
+        const int expected[] = {1, 3, 3};
+        for (int row : expected) {
+            QTest::keyClick(window.get(), Qt::Key_F8);
+            QCOMPARE(list->SelectedRow(), row);
+        }
+        QCOMPARE(window->Table().lblData[0].caption, std::string("10"));
+        QTest::keyClick(window.get(), Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(list->SelectedRow(), 1);
+        RecordHex(*window, kMsg10BadDoor); // an arrival selects nothing and moves nothing
+        QCOMPARE(list->SelectedRow(), 2);
+        QTest::keyClick(window.get(), Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(list->SelectedRow(), 0);
+    }
+
+    void keysReachTheButtons_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Ctrl+S saves") << int(Qt::Key_S) << int(Qt::ControlModifier) << "save dialog";
+        QTest::newRow("Ctrl+O loads") << int(Qt::Key_O) << int(Qt::ControlModifier) << "load dialog";
+        QTest::newRow("F5 starts") << int(Qt::Key_F5) << 0 << "state 1";
+        QTest::newRow("Shift+F5 stops") << int(Qt::Key_F5) << int(Qt::ShiftModifier) << "state 0";
+    }
+    void keysReachTheButtons() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, effect);
+        const QStringList captions = {"Clear Capt.", "Save Capt.", "Load Capt.", "Start", "Stop", "Exit"};
+        if (effect == "state 0")
+            Button("btnAction_0")->click();
+        QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (effect == "save dialog")
+            QCOMPARE(prompts.saveDialogs, QList<bool>{true});
+        else if (effect == "load dialog")
+            QCOMPARE(prompts.saveDialogs, QList<bool>{false});
+        else
+            QCOMPARE(window->ConnectState(), effect == "state 1" ? 1 : 0);
+        QStringList shown;
+        for (const char* name : {"btnClearCapture", "btnSaveCapture", "btnLoadCapture", "btnAction_0",
+                                 "btnAction_1", "btnAction_2"})
+            shown << Button(name)->text();
+        QCOMPARE(shown, captions);
+        Button("btnAction_1")->click();
+    }
+
+    // The window opens at its design size, which is its minimum; grown, the list takes the room and
+    // what lies right of or below it moves along; shrunk again, everything is back where it was.
+    void theWindowGrowsAroundTheList() {
+        QCOMPARE(window->size(), window->minimumSize());
+        RecordHex(*window, Msg20("C3"));
+        RecordHex(*window, kMsg10BadDoor);
+        ClickRow(*window, 1);
+        QHash<QWidget*, QRect> design;
+        // Named controls only: the scroll area's own parts follow its contents.
+        for (QWidget* widget : window->findChildren<QWidget*>())
+            if (!widget->isWindow() && !widget->objectName().isEmpty() &&
+                !widget->objectName().startsWith("qt_"))
+                design[widget] = widget->geometry();
+        CaptureListView* list = CaptureView(*window);
+        const QRect listAt = list->geometry();
+        const QRect cellAt = Cell("lblData_1")->geometry();
+        const QRect buttonAt = Button("btnSaveCapture")->geometry();
+
+        window->resize(window->size() + QSize(300, 200));
+        QCOMPARE(list->geometry(), listAt.adjusted(0, 0, 300, 200));
+        QCOMPARE(Cell("lblData_1")->geometry(), cellAt.translated(0, 200));
+        QCOMPARE(Button("btnSaveCapture")->geometry(), buttonAt.translated(300, 0));
+        QVERIFY(list->verticalScrollBar()->pageStep() > 5);
+        ClickRow(*window, 0); // the 0x10 layout moves rows; they keep the offset
+        ClickRow(*window, 1);
+        QCOMPARE(Cell("lblData_1")->geometry(), cellAt.translated(0, 200));
+
+        window->resize(window->minimumSize() - QSize(50, 50)); // never below the design
+        QCOMPARE(window->size(), window->minimumSize());
+        for (auto it = design.cbegin(); it != design.cend(); ++it)
+            QVERIFY2(it.key()->geometry() == it.value(), qPrintable(it.key()->objectName()));
+    }
+
+    void theWindowRemembersItsPlace() {
+        window->resize(window->size() + QSize(120, 80));
+        const QSize grown = window->size();
+        QVERIFY(window->close());
+        window = OpenWindow(prompts);
+        QCOMPARE(window->size(), grown);
+        UseTestSettings();
+    }
+
+    void copyOut_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("starts");
+        QTest::addColumn<QString>("holds");
+        QTest::newRow("Ctrl+C, the line") << ""
+                                          << "["
+                                          << "] 0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
+        QTest::newRow("the line") << "actCopyLine"
+                                  << "["
+                                  << "] 0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
+        QTest::newRow("its bytes") << "actCopyBytes"
+                                   << "0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01"
+                                   << "0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
+        // The text `decode` prints: the wrong door and reserve carry their "!".
+        QTest::newRow("the decoded table") << "actCopyTable"
+                                           << "capture list:2  ["
+                                           << "Door opening      CHAR(1)   34!";
+    }
+    void copyOut() {
+        QFETCH(QString, action);
+        QFETCH(QString, starts);
+        QFETCH(QString, holds);
+        RecordHex(*window, kMsg10BadDoor);
+        RecordHex(*window, kMsg11);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        CaptureListView* list = CaptureView(*window);
+        // Nothing selected: nothing copied.
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        ClickRow(*window, 1);
+        if (action.isEmpty())
+            QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        else
+            Find<QAction>(*list, action)->trigger();
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY2(copied.startsWith(starts), qPrintable(copied));
+        QVERIFY2(copied.contains(holds), qPrintable(copied));
+        QCOMPARE(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+    }
+
+    void findAndShow_data() {
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<int>("show");
+        QTest::addColumn<QList<int>>("rows"); // the shown lines, top first
+        // Rows, top first: 0 kMsg10BadDoor, 1 0x11, 2 valid 0x10 gate 0003, 3 part of a 0x20, 4 0x11
+        QTest::newRow("everything") << "" << 0 << QList<int>{0, 1, 2, 3, 4};
+        QTest::newRow("bytes") << "10 30 30 30 33" << 0 << QList<int>{0, 2};
+        QTest::newRow("any case") << "ff 01" << 0 << QList<int>{0};
+        QTest::newRow("invalid only") << "" << 1 << QList<int>{0};
+        QTest::newRow("0x11 lines") << "" << 3 << QList<int>{1, 4};
+        QTest::newRow("0x20 lines") << "" << 4 << QList<int>{3};
+        QTest::newRow("text and command") << "30 30 30 33" << 2 << QList<int>{0, 2};
+        QTest::newRow("nothing") << "no such text" << 0 << QList<int>{};
+    }
+    void findAndShow() {
+        QFETCH(QString, find);
+        QFETCH(int, show);
+        QFETCH(QList<int>, rows);
+        for (const QByteArray& hex : {kMsg11, QByteArray("4C41000020303030"),
+                                      QByteArray("0C410000103030303330313531300000"), kMsg11, kMsg10BadDoor})
+            RecordHex(*window, hex);
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        auto* text = Find<QLineEdit>(*window, "txtFind");
+        QVERIFY(text->hasFocus());
+        QTest::keyClicks(text, find);
+        Find<QComboBox>(*window, "cboShow")->setCurrentIndex(show);
+        CaptureListView* list = CaptureView(*window);
+        QList<int> shown;
+        for (int viewRow = 0; viewRow < list->ShownCount(); ++viewRow)
+            shown << list->ModelRow(viewRow);
+        QCOMPARE(shown, rows);
+        if (show != 0 || !find.isEmpty())
+            QTRY_VERIFY(
+                Cell("lblCounters")->text().startsWith(QStringLiteral("%1 of 5 lines").arg(rows.size())));
+        QTest::keyClick(text, Qt::Key_Escape);
+        if (show == 0) {
+            QCOMPARE(text->text(), QString());
+            QCOMPARE(list->ShownCount(), 5);
+        }
+    }
+
+    // Under a filter arrivals never select or decode; the selected line stays selected while shown.
+    void theSelectionHoldsUnderAFilter() {
+        for (int i = 0; i < 4998; ++i)
+            RecordHex(*window, kMsg11);
+        RecordHex(*window, kMsg10BadDoor);
+        RecordHex(*window, kMsg10BadDoor);
+        Find<QLineEdit>(*window, "txtFind")->setText("FF 01");
+        CaptureListView* list = CaptureView(*window);
+        QCOMPARE(list->ShownCount(), 2);
+        ClickRow(*window, 1);
+        QCOMPARE(list->SelectedRow(), 1);
+        const DecodeTable decoded = window->Table();
+        QSignalSpy selected(list, &CaptureListView::RowSelected);
+        RecordHex(*window, kMsg11);        // not shown; trims a 0x11 line
+        RecordHex(*window, kMsg10BadDoor); // shown on top
+        QCOMPARE(list->ShownCount(), 3);
+        QCOMPARE(list->SelectedRow(), 3); // the same line, moved down
+        QCOMPARE(list->ViewRow(3), 2);
+        QCOMPARE(selected.count(), 0);
+        QCOMPARE(window->Table(), decoded);
+        // Trims reach the shown lines at the bottom: the selected one goes and nothing is selected.
+        for (int i = 0; i < 4998; ++i)
+            RecordHex(*window, kMsg11);
+        QCOMPARE(list->ShownCount(), 1);
+        QCOMPARE(list->SelectedRow(), -1);
+        QCOMPARE(selected.count(), 0);
+        QCOMPARE(window->Table(), decoded);
+        // Clear acts on every line and says so.
+        Button("btnClearCapture")->click();
+        QCOMPARE(prompts.details.last(), QStringLiteral("All 5000 lines are deleted, not only the 1 shown.\n"
+                                                        "10000 lines have not been saved."));
+        QCOMPARE(window->CaptureList().Count(), 0);
+    }
+
+    // What a screen reader finds: the list's shown lines with text, mark and selection, each decode
+    // cell's field and verdict, and the counters.
+    void assistiveTechnologyReadsTheList() {
+        RecordHex(*window, kMsg11);
+        RecordHex(*window, kMsg10BadDoor);
+        RecordHex(*window, "0C4100001030");
+        ClickRow(*window, 1);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(CaptureView(*window));
+        QVERIFY(list);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), 3);
+        const QString meanings[] = {"part of a message", "invalid message: a field is wrong or missing",
+                                    "valid message"};
+        for (int i = 0; i < 3; ++i) {
+            QAccessibleInterface* item = list->child(i);
+            QVERIFY(item);
+            QCOMPARE(item->role(), QAccessible::ListItem);
+            QCOMPARE(item->text(QAccessible::Name), Lines()[i]);
+            QCOMPARE(item->text(QAccessible::Description), meanings[i]);
+            QCOMPARE(item->state().selected, i == 1);
+            QCOMPARE(list->indexOfChild(item), i);
+            QCOMPARE(item->parent(), list);
+        }
+        // An arrival on top: the same item is the same line, one place down.
+        QAccessibleInterface* selected = list->child(1);
+        RecordHex(*window, kMsg11);
+        QCOMPARE(list->childCount(), 4);
+        QCOMPARE(list->indexOfChild(selected), 2);
+        QVERIFY(selected->state().selected);
+        // Under a filter the items are the shown lines.
+        Find<QLineEdit>(*window, "txtFind")->setText("FF 01");
+        QCOMPARE(list->childCount(), 1);
+        QCOMPARE(list->child(0)->text(QAccessible::Description), meanings[1]);
+
+        const auto description = [&](const char* name) {
+            return QAccessible::queryAccessibleInterface(Cell(name))->text(QAccessible::Description);
+        };
+        QVERIFY(description("lblData_8").startsWith(QStringLiteral("Door opening: invalid \u2014 ")));
+        QVERIFY(description("lblData_1").startsWith(QStringLiteral("Gate number: valid \u2014 ")));
+        QVERIFY(description("lblHeader_1").startsWith(QStringLiteral("Version: valid \u2014 ")));
+        Find<QLineEdit>(*window, "txtFind")->clear();
+        ClickRow(*window, 1); // the part: the rest of its cells are missing
+        QVERIFY(description("lblData_3").startsWith(QStringLiteral("Gate number: missing \u2014 missing: ")));
+        QAccessibleInterface* counters = QAccessible::queryAccessibleInterface(Cell("lblCounters"));
+        QTRY_COMPARE(counters->text(QAccessible::Name),
+                     QStringLiteral("4 lines, 1 invalid; 0x10: 2, 0x11: 2, 0x20: 0, other: 0"));
+    }
+
+    // A detail window opens beside the main window, never over its title bar, and then where it was.
+    void detailWindowsOpenBesideAndRememberTheirPlace() {
+        window->move(100, 100);
+        RecordHex(*window, kMsg11);
+        CaptureListView* list = CaptureView(*window);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(0).center());
+        frmDumpList* dump = window->DumpWindow();
+        QVERIFY(dump->isVisible());
+        const QRect owner = window->frameGeometry();
+        const QRect titleBar(owner.left(), owner.top(), owner.width(),
+                             window->geometry().top() - owner.top() + 1);
+        QVERIFY(!dump->frameGeometry().intersects(titleBar));
+        QVERIFY(!dump->frameGeometry().intersects(window->frameGeometry()) ||
+                dump->geometry().top() > window->geometry().top());
+        dump->move(dump->pos() + QPoint(30, 20));
+        const QPoint moved = dump->pos();
+        Find<QPushButton>(*dump, "btnClose")->click();
+        QVERIFY(!dump->isVisible());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(0).center());
+        QCOMPARE(dump->pos(), moved);
+        UseTestSettings();
     }
 
     void saveFailureIsReported_data() {

@@ -1,5 +1,6 @@
 #include "decode/DecodeTable.h"
 #include "decode/Framing.h"
+#include "decode/LineMark.h"
 #include "decode/LineMessages.h"
 
 #include <QTest>
@@ -130,6 +131,48 @@ private slots:
         }
         QCOMPARE(next, tokens.size());
         QTEST(shown.join(' '), "spans");
+    }
+
+    void lineMarks_data() {
+        QTest::addColumn<QString>("byteText");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("command");
+        const auto row = [](const char* tag, const QString& bytes, LineKind kind, LineCommand command) {
+            QTest::newRow(tag) << bytes << static_cast<int>(kind) << static_cast<int>(command);
+        };
+        row("0x10", kMessage10, LineKind::Valid, LineCommand::C10);
+        row("0x10, door 4", Set(kMessage10, 12, "34"), LineKind::Invalid, LineCommand::C10);
+        row("0x10, gate 0000", Set(kMessage10, 5, "30 30 30 30"), LineKind::Invalid, LineCommand::C10);
+        row("0x11", kMessage11, LineKind::Valid, LineCommand::C11);
+        row("0x11, reserve 01", Set(kMessage11, 7, "01"), LineKind::Invalid, LineCommand::C11);
+        row("0x20", kMessage20, LineKind::Valid, LineCommand::C20);
+        row("0x20, attribution 1", Set(kMessage20, 73, "31"), LineKind::Invalid, LineCommand::C20);
+        row("version B", Set(kMessage11, 1, "42"), LineKind::Invalid, LineCommand::C11);
+        row("unknown command", Set(kMessage11, 4, "33"), LineKind::Invalid, LineCommand::Other);
+        row("part of 0x10", Cut(kMessage10, 6), LineKind::Part, LineCommand::C10);
+        row("length byte only", "0C", LineKind::Part, LineCommand::Other);
+        row("0x11 then 0x10", kMessage11 + " " + kMessage10, LineKind::Several, LineCommand::C11);
+        row("0x10 then a part", kMessage10 + " 04 41", LineKind::Several, LineCommand::C10);
+        row("no bytes", "", LineKind::NotMessage, LineCommand::Other);
+    }
+
+    // The mark of a line, and for a single message it agrees with the table a click draws.
+    void lineMarks() {
+        QFETCH(QString, byteText);
+        QFETCH(int, kind);
+        QFETCH(int, command);
+        const std::string line = Line(byteText);
+        LineMarker marker;
+        marker.Mark(Line(kMessage20)); // the marker keeps nothing of a previous line
+        const LineMark mark = marker.Mark(line);
+        QCOMPARE(static_cast<int>(mark.Kind()), kind);
+        QCOMPARE(static_cast<int>(mark.Command()), command);
+        if (mark.Kind() == LineKind::Valid || mark.Kind() == LineKind::Invalid) {
+            DecodeTable table;
+            DecodeLine(table, line);
+            const bool red = Cells(table.lblHeader).contains(u'!') || Cells(table.lblData).contains(u'!');
+            QCOMPARE(red, mark.Kind() == LineKind::Invalid);
+        }
     }
 
     // Where each value cell stands (row.column@top), and the tops of each row's explanation, type text and

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QWheelEvent>
 #include <QtTest>
@@ -55,6 +57,12 @@ class tst_Views : public QObject {
     Q_OBJECT
 
 private slots:
+    // The windows remember their places: keep to test settings, empty at the start.
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
     void floorsControlsAndLayout() {
         frmAccesibleFloors window;
         QCOMPARE(window.objectName(), QString("frmAccesibleFloors"));
