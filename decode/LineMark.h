@@ -46,6 +46,8 @@ struct LineMark {
 // allocation once warmed up. One marker per thread.
 class LineMarker {
 public:
+    // Only red and missing cells count for a mark, never the words: they would cost more than the rest.
+    LineMarker() { m_table.withWords = false; }
     LineMark Mark(std::string_view line);
 
 private:
