@@ -121,14 +121,30 @@ void CaptureListView::SelectRow(int row) {
     ScrollTo(row);
     if (row == m_selected)
         return;
+    UpdateRow(m_selected);
     m_selected = row;
-    viewport()->update();
+    UpdateRow(row);
     if (QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::Selection);
         event.setChild(ViewRow(row));
         QAccessible::updateAccessibility(&event);
     }
     emit RowSelected(row);
+}
+
+void CaptureListView::UpdateRow(int row) {
+    const int viewRow = row < 0 ? -1 : ViewRow(row);
+    if (viewRow >= TopRow() && viewRow <= TopRow() + VisibleRows())
+        viewport()->update(0, (viewRow - TopRow()) * m_rowHeight, viewport()->width(), m_rowHeight);
+}
+
+void CaptureListView::scrollContentsBy(int dx, int dy) {
+    // Down or up by whole rows the picture moves and only the rows that come into view are drawn; the
+    // gutter stays put sideways, so a sideways scroll draws everything.
+    if (dx != 0 || std::abs(dy) >= VisibleRows())
+        viewport()->update();
+    else
+        viewport()->scroll(0, dy * m_rowHeight);
 }
 
 void CaptureListView::ScrollTo(int row) {
@@ -273,13 +289,17 @@ QColor CaptureListView::MarkColour(LineMark mark) {
     return Qt::gray;
 }
 
-void CaptureListView::paintEvent(QPaintEvent*) {
+void CaptureListView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const int first = TopRow();
-    const int end = std::min(ShownCount(), first + VisibleRows() + 1);
+    // Only the rows the event asks for are laid out: a new selection or a scroll by a row redraws a
+    // row or two, not the whole list.
+    const int from = first + std::max(0, event->rect().top()) / m_rowHeight;
+    const int end =
+        std::min({ShownCount(), first + VisibleRows() + 1, first + event->rect().bottom() / m_rowHeight + 1});
     const QPalette& pal = palette();
     const QRect gutter(0, 0, m_gutterWidth, viewport()->height());
-    for (int viewRow = first; viewRow < end; ++viewRow) {
+    for (int viewRow = from; viewRow < end; ++viewRow) {
         const int row = ModelRow(viewRow);
         const QRect rect(-horizontalScrollBar()->value(), (viewRow - first) * m_rowHeight,
                          std::max(m_contentWidth, viewport()->width()), m_rowHeight);
@@ -297,7 +317,7 @@ void CaptureListView::paintEvent(QPaintEvent*) {
     QFont bold = font();
     bold.setBold(true);
     painter.setFont(bold);
-    for (int viewRow = first; viewRow < end; ++viewRow) {
+    for (int viewRow = from; viewRow < end; ++viewRow) {
         const LineMark mark = m_model->Mark(ModelRow(viewRow));
         painter.setPen(MarkColour(mark));
         painter.drawText(QRect(0, (viewRow - first) * m_rowHeight, m_gutterWidth, m_rowHeight),

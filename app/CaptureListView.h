@@ -57,6 +57,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -68,6 +69,7 @@ private:
     void OnRowsInserted(int first, int last);
     void OnRowsRemoved(int first, int last);
     void OnReset();
+    void UpdateRow(int row);
     void Remeasure();
     void Widen(int first, int last);
     void UpdateScrollBars();
