@@ -4,9 +4,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -36,7 +36,8 @@ int RunCopy(quint16 port, const char* path) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0)
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0)
         return 2;
     std::fputs("listening\n", stderr);
     const int peer = ::accept(listener, nullptr, nullptr);
@@ -106,7 +107,8 @@ struct Result {
 // One child fed count messages: its CPU per message and its peak resident size.
 Result Measure(const QStringList& command, int count, quint16 port) {
     QProcess child;
-    child.setStandardOutputFile(QProcess::nullDevice()); // the lines themselves: a pipe nobody reads would fill
+    child.setStandardOutputFile(
+        QProcess::nullDevice()); // the lines themselves: a pipe nobody reads would fill
     const double before = ChildCpuSeconds();
     child.start(command.first(), command.mid(1));
     child.waitForStarted();
@@ -137,18 +139,20 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString self = QCoreApplication::applicationFilePath();
-    std::printf("record --out at %d messages a second (16 bytes each), CPU per arrival, %d runs\n", kRate, kRuns);
+    std::printf("record --out at %d messages a second (16 bytes each), CPU per arrival, %d runs\n", kRate,
+                kRuns);
     for (const int count : {10000, 500000}) {
         std::vector<double> record, copy, ratio;
         long recordPeak = 0;
         for (int run = 0; run < kRuns; ++run) {
             const quint16 port = FreePort();
-            const Result r = Measure({QStringLiteral(TARC_EMULATOR_PATH), "record", "--port", QString::number(port),
-                                      "--out", dir.filePath("capture.txt")},
+            const Result r = Measure({QStringLiteral(TARC_EMULATOR_PATH), "record", "--port",
+                                      QString::number(port), "--out", dir.filePath("capture.txt")},
                                      count, port);
             // The copy process is this program in its other role, started on the same port afresh.
             const quint16 copyPort = FreePort();
-            const Result c = Measure({self, "--copy", QString::number(copyPort), dir.filePath("copy.bin")}, count, copyPort);
+            const Result c = Measure({self, "--copy", QString::number(copyPort), dir.filePath("copy.bin")},
+                                     count, copyPort);
             record.push_back(r.cpuMicrosPerArrival);
             copy.push_back(c.cpuMicrosPerArrival);
             ratio.push_back(r.cpuMicrosPerArrival / c.cpuMicrosPerArrival);
