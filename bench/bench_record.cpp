@@ -27,15 +27,20 @@ namespace {
 constexpr int kRate = 25000; // messages a second
 constexpr int kRuns = 3;
 
+sockaddr_in Loopback(quint16 port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
 // The baseline: what any recorder must do at least, one read and one write per arrival.
 int RunCopy(quint16 port, const char* path) {
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
     ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = Loopback(port);
     if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener, 1) != 0)
         return 2;
@@ -62,10 +67,7 @@ void Send(quint16 port, int count) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = Loopback(port);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         std::perror("connect");
         std::exit(2);
