@@ -3,6 +3,7 @@
 #include "app/Twips.h"
 #include "views/CellBackground.h"
 #include "views/ControlName.h"
+#include "views/StaticTextLabel.h"
 
 #include <QFont>
 #include <QLabel>
@@ -24,7 +25,7 @@ constexpr std::size_t kMaxCellText = 32;
 enum class Kind { Text, Cell, Explanation };
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, Kind kind, int left, int top) {
-    auto* label = new QLabel(parent);
+    auto* label = new StaticTextLabel(parent);
     label->setObjectName(name);
     switch (kind) {
     case Kind::Text:

@@ -10,6 +10,7 @@
 #include "link/CaptureFileIO.h"
 #include "link/PacketCaptureFile.h"
 #include "link/TcpLink.h"
+#include "views/CachedGroupBox.h"
 #include "views/ControlName.h"
 #include "views/Present.h"
 #include "views/frmAccesibleFloors.h"
@@ -146,7 +147,7 @@ void frmMain::BuildWindow() {
     std::array<QGroupBox*, std::size(kFrames)> frames{};
     for (std::size_t i = 0; i < std::size(kFrames); ++i) {
         const Frame& f = kFrames[i];
-        frames[i] = new QGroupBox(QString::fromLatin1(f.caption), this);
+        frames[i] = new CachedGroupBox(QString::fromLatin1(f.caption), this);
         frames[i]->setObjectName(QString::fromLatin1(f.name));
         frames[i]->setGeometry(TwipsRect(f.left, f.top, f.width, f.height));
     }
@@ -527,8 +528,6 @@ void frmMain::BuildMessageControls() {
     lblMessage = new QLabel(Frame3);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setTextFormat(Qt::PlainText);
-    // Opaque, so that a new text repaints the label alone and not the frame behind it.
-    lblMessage->setAutoFillBackground(true);
     lblMessage->setGeometry(TwipsRect(2760, 2040, 4860, 225));
     const auto makeButton = [this](const char* name, const char* caption, int left, const QString& help,
                                    QKeyCombination key, int delta) {
@@ -553,7 +552,6 @@ void frmMain::BuildMessageControls() {
     lblSummary = new QLabel(Frame3);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
     lblSummary->setTextFormat(Qt::PlainText);
-    lblSummary->setAutoFillBackground(true);
     lblSummary->setGeometry(TwipsRect(480, 5055, 7935, 225));
 }
 

@@ -1,5 +1,7 @@
 #include "common/modCommon.h"
 #include "tests/decode/MessageText.h"
+#include "views/CachedGroupBox.h"
+#include "views/StaticTextLabel.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
 
@@ -40,6 +42,18 @@ template <typename T = QLabel> T* Child(QWidget* window, const QString& name, in
     if (!child)
         qFatal("no child %s %d", qPrintable(name), index);
     return child;
+}
+
+// The largest difference of one colour channel between two drawings of the same size.
+int LargestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
+            largest = std::max({largest, std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
+                                std::abs(p.blue() - q.blue())});
+        }
+    return largest;
 }
 
 // The page a floors window shows: its first row number and the value cells of its first row, the
@@ -298,6 +312,77 @@ private slots:
             QCOMPARE(grid->item(i / 17, i % 17)->text(), QString());
         QCOMPARE(Child(&window, "lblChars", 1)->text(), QString());
         QCOMPARE(Child(&window, "lblLine")->text(), QString());
+    }
+
+    // The table's labels keep laid-out texts and sizes; they must draw and size exactly as QLabel does,
+    // framed or not, however aligned, when the text, the font or the enabled state changes.
+    void keptTextLabelsDrawAsQLabel_data() {
+        QTest::addColumn<bool>("framed");
+        QTest::addColumn<int>("alignment");
+        QTest::newRow("cell") << true << int(Qt::AlignCenter);
+        QTest::newRow("explanation") << true << int(Qt::AlignLeft | Qt::AlignVCenter);
+        QTest::newRow("name") << false << int(Qt::AlignLeft | Qt::AlignVCenter);
+        QTest::newRow("right, top") << true << int(Qt::AlignRight | Qt::AlignTop);
+        QTest::newRow("bottom") << false << int(Qt::AlignHCenter | Qt::AlignBottom);
+    }
+    void keptTextLabelsDrawAsQLabel() {
+        QFETCH(bool, framed);
+        QFETCH(int, alignment);
+        QWidget window;
+        window.setFont(QFont(QStringLiteral("Arial"), 8));
+        QLabel plain(&window);
+        StaticTextLabel kept(&window);
+        for (QLabel* label : {&plain, static_cast<QLabel*>(&kept)}) {
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::Alignment(alignment));
+            if (framed)
+                label->setFrameShape(QFrame::Box);
+            label->setGeometry(0, 0, 160, 24);
+        }
+        window.show();
+        const auto same = [&](const char* what) {
+            QCOMPARE(kept.sizeHint(), plain.sizeHint());
+            QCOMPARE(kept.minimumSizeHint(), plain.minimumSizeHint());
+            QVERIFY2(kept.grab().toImage() == plain.grab().toImage(), what);
+        };
+        // Each text twice: the second drawing comes from what the first one kept.
+        for (const QString& text : {QStringLiteral("30"), QStringLiteral("\"0001\" to \"9999\""),
+                                    QStringLiteral("Accesible Floors"), QStringLiteral("30"), QString(),
+                                    QStringLiteral("\"0001\" to \"9999\""), QStringLiteral("<b>FF</b>")}) {
+            plain.setText(text);
+            kept.setText(text);
+            same(qPrintable(text));
+        }
+        window.setFont(QFont(QStringLiteral("Arial"), 11, QFont::Bold));
+        same("a larger font");
+        window.setEnabled(false);
+        same("disabled");
+    }
+
+    // A group box drawn once and copied: the same picture as QGroupBox (a shade may round one level
+    // apart), drawn again after a new size, title or font.
+    void keptGroupBoxDrawsAsQGroupBox() {
+        QWidget window;
+        window.resize(400, 300);
+        QGroupBox plain(QStringLiteral("Received data"), &window);
+        CachedGroupBox kept(QStringLiteral("Received data"), &window);
+        plain.setGeometry(0, 0, 200, 100);
+        kept.setGeometry(200, 0, 200, 100);
+        window.show();
+        const auto same = [&](const char* what) {
+            const QImage drawn = window.grab().toImage();
+            QVERIFY2(LargestDifference(drawn.copy(kept.geometry()), drawn.copy(plain.geometry())) <= 1, what);
+        };
+        same("first drawing");
+        same("copied");
+        plain.setGeometry(0, 0, 180, 150);
+        kept.setGeometry(200, 0, 180, 150);
+        same("resized");
+        plain.setTitle(QStringLiteral("Communication data"));
+        kept.setTitle(QStringLiteral("Communication data"));
+        same("a new title");
+        window.setFont(QFont(QStringLiteral("Arial"), 12, QFont::Bold));
+        same("a new font");
     }
 };
 

@@ -1,0 +1,46 @@
+#include "views/CachedGroupBox.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+
+CachedGroupBox::CachedGroupBox(const QString& title, QWidget* parent) : QGroupBox(title, parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CachedGroupBox::paintEvent(QPaintEvent* event) {
+    // A checkable box changes with the mouse and the keyboard: drawn as QGroupBox draws it.
+    if (isCheckable()) {
+        QGroupBox::paintEvent(event);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (m_drawn.isNull() || m_drawnTitle != title() || m_drawn.devicePixelRatio() != ratio) {
+        m_drawn = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        m_drawn.setDevicePixelRatio(ratio);
+        // On the background of the widget below, so that the copy is opaque and nothing below it is
+        // painted again.
+        const QWidget* below = parentWidget() ? parentWidget() : this;
+        QPainter painter(&m_drawn);
+        painter.fillRect(rect(), below->palette().brush(below->backgroundRole()));
+        painter.setFont(font());
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
+        m_drawnTitle = title();
+    }
+    QPainter painter(this);
+    for (const QRect& rect : event->region())
+        painter.drawImage(rect, m_drawn, QRectF(rect.topLeft() * ratio, rect.size() * ratio));
+}
+
+void CachedGroupBox::changeEvent(QEvent* event) {
+    m_drawn = QImage(); // palette, font, style, enabled state: draw again
+    QGroupBox::changeEvent(event);
+}
+
+void CachedGroupBox::resizeEvent(QResizeEvent* event) {
+    m_drawn = QImage();
+    QGroupBox::resizeEvent(event);
+}
