@@ -30,9 +30,15 @@ void CachedGroupBox::paintEvent(QPaintEvent* event) {
         style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
         m_drawnTitle = title();
     }
+    // Only what needs painting, pixel for pixel also on a scaled display.
     QPainter painter(this);
-    for (const QRect& rect : event->region())
-        painter.drawImage(rect, m_drawn, QRectF(rect.topLeft() * ratio, rect.size() * ratio));
+    for (const QRect& rect : event->region()) {
+        const QRect pixels = QRectF(QPointF(rect.topLeft()) * ratio, QSizeF(rect.size()) * ratio)
+                                 .toAlignedRect()
+                                 .intersected(m_drawn.rect());
+        painter.drawImage(QRectF(QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio), m_drawn,
+                          pixels);
+    }
 }
 
 void CachedGroupBox::changeEvent(QEvent* event) {
