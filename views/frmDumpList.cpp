@@ -57,11 +57,18 @@ public:
     }
 };
 
-void FillGrid(QTableWidget* table, const DumpGrid& grid) {
+// Sets the cells whose text differs from what the grid shows (shown): the headings and most bytes of
+// one message stay as they are from one selection to the next.
+void FillGrid(QTableWidget* table, const DumpGrid& grid, DumpGrid& shown) {
     table->setUpdatesEnabled(false);
     for (int r = 0; r < kDumpGridSize; ++r) {
         for (int c = 0; c < kDumpGridSize; ++c) {
-            table->item(r, c)->setText(QString::fromStdString(grid[r][c]));
+            std::string& cell = shown[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+            const std::string& text = grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+            if (cell == text)
+                continue;
+            table->item(r, c)->setText(QString::fromStdString(text));
+            cell = text;
         }
     }
     table->setUpdatesEnabled(true);
@@ -127,7 +134,7 @@ frmDumpList::frmDumpList(QWidget* parent) : QWidget(parent, Qt::Window) {
 void frmDumpList::setDumpData(std::string_view byteText) {
     if (!m_loaded)
         Load();
-    FillGrid(MSFlexGrid1, MakeDumpGrid(byteText));
+    FillGrid(MSFlexGrid1, MakeDumpGrid(byteText), m_grid);
     m_chars = MakeDumpChars(byteText);
     if (isVisible())
         DrawChars();
@@ -175,7 +182,7 @@ void frmDumpList::Load() {
 }
 
 void frmDumpList::Unload() {
-    FillGrid(MSFlexGrid1, DumpGrid{});
+    FillGrid(MSFlexGrid1, DumpGrid{}, m_grid);
     m_chars = {};
     DrawChars();
     lblLine->clear();

@@ -42,4 +42,5 @@ private:
     QLabel* lblLine = nullptr;
     std::array<QLabel*, 17> lblChars{}; // heading, then the characters of each row of the grid
     DumpChars m_chars;
+    DumpGrid m_grid; // what the grid's cells show
 };
