@@ -9,9 +9,24 @@ CachedGroupBox::CachedGroupBox(const QString& title, QWidget* parent) : QGroupBo
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+namespace {
+
+// The box is opaque: it paints the background of the widget below it first, so that nothing below it
+// is painted again.
+void FillBelow(QPainter& painter, const QWidget& box) {
+    const QWidget* below = box.parentWidget() ? box.parentWidget() : &box;
+    painter.fillRect(box.rect(), below->palette().brush(below->backgroundRole()));
+}
+
+} // namespace
+
 void CachedGroupBox::paintEvent(QPaintEvent* event) {
     // A checkable box changes with the mouse and the keyboard: drawn as QGroupBox draws it.
     if (isCheckable()) {
+        {
+            QPainter painter(this);
+            FillBelow(painter, *this);
+        }
         QGroupBox::paintEvent(event);
         return;
     }
@@ -19,11 +34,8 @@ void CachedGroupBox::paintEvent(QPaintEvent* event) {
     if (m_drawn.isNull() || m_drawnTitle != title() || m_drawn.devicePixelRatio() != ratio) {
         m_drawn = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
         m_drawn.setDevicePixelRatio(ratio);
-        // On the background of the widget below, so that the copy is opaque and nothing below it is
-        // painted again.
-        const QWidget* below = parentWidget() ? parentWidget() : this;
         QPainter painter(&m_drawn);
-        painter.fillRect(rect(), below->palette().brush(below->backgroundRole()));
+        FillBelow(painter, *this);
         painter.setFont(font());
         QStyleOptionGroupBox option;
         initStyleOption(&option);

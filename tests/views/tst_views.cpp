@@ -362,7 +362,7 @@ private slots:
     }
 
     // A group box drawn once and copied: the same picture as QGroupBox (a shade may round one level
-    // apart), drawn again after a new size, title or font, at any scale.
+    // apart), drawn again after a new size, title or font, at any scale, and checkable.
     void keptGroupBoxDrawsAsQGroupBox() {
         QWidget window;
         window.resize(400, 300);
@@ -392,6 +392,9 @@ private slots:
         same("a new title");
         window.setFont(QFont(QStringLiteral("Arial"), 12, QFont::Bold));
         same("a new font");
+        plain.setCheckable(true);
+        kept.setCheckable(true);
+        same("checkable");
     }
 };
 
