@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -32,6 +31,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
+
+#include <ctime>
 
 namespace {
 
@@ -521,11 +522,13 @@ private slots:
     void loadPacketCapture() {
         using namespace capture_builder;
         std::int64_t second = 0;
-        do { // a live line and the packets in the same second
+        // A live line and the packets in the same second, read from the clock the window reads (time(),
+        // which can lag the precise clock by a few milliseconds at a second's turn).
+        do {
             Button("btnClearCapture")->click();
-            second = QDateTime::currentSecsSinceEpoch();
+            second = std::time(nullptr);
             RecordHex(*window, kMsg11);
-        } while (QDateTime::currentSecsSinceEpoch() != second);
+        } while (std::time(nullptr) != second);
         const QString live = Lines().first();
         const QString prefix = live.chopped(QStringLiteral(" 04 41 00 00 11 00 00 00").size());
 
