@@ -134,4 +134,29 @@ void DecodeTableView::Draw(const DecodeTable& table) {
     for (std::size_t i = 0; i < dataNames.size(); ++i)
         Apply(dataNames[i], *names[i], before ? DataNameLabels(*before)[i] : nullptr, Kind::Text);
     m_drawn = table;
+    DescribeCells(table);
+}
+
+// Red is not the only cue: a screen reader hears each value cell's field, whether it is wrong or missing,
+// and then the cell's note (its value in words, the reason when red).
+void DecodeTableView::DescribeCells(const DecodeTable& table) {
+    const auto describe = [](QLabel* cell, std::string_view field, const Label& label) {
+        if (!label.visible)
+            return;
+        const char* verdict = !label.red ? "valid" : label.caption.empty() ? "missing" : "invalid";
+        QString text = QStringLiteral("%1: %2").arg(
+            QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())), QLatin1String(verdict));
+        if (!label.note.empty())
+            text += QStringLiteral(" \u2014 ") + QString::fromStdString(label.note);
+        cell->setAccessibleDescription(text);
+    };
+    for (std::size_t i = 0; i < lblHeader.size(); ++i)
+        describe(
+            lblHeader[i],
+            MessageFormat::kHeaderRowNames[static_cast<std::size_t>(HeaderCellRow(static_cast<int>(i)) - 1)],
+            table.lblHeader[i]);
+    const auto names = DataNameLabels(table);
+    for (std::size_t i = 0; i < lblData.size(); ++i)
+        describe(lblData[i], names[static_cast<std::size_t>(DataCellRow(static_cast<int>(i)) - 1)]->caption,
+                 table.lblData[i]);
 }

@@ -9,7 +9,8 @@ class QLabel;
 class QWidget;
 
 // The labels of the decode table inside the "Received data" frame. Draw() brings them in line with a
-// DecodeTable value, touching only what differs from the last drawing.
+// DecodeTable value, touching only what differs from the last drawing, and tells assistive technology
+// what each value cell holds.
 class DecodeTableView {
 public:
     explicit DecodeTableView(QWidget* frame);
@@ -17,6 +18,8 @@ public:
     void Draw(const DecodeTable& table);
 
 private:
+    void DescribeCells(const DecodeTable& table);
+
     std::array<QLabel*, 4> lblHeader{};
     std::array<QLabel*, 3> lblDataTypeH{};
     std::array<QLabel*, 3> lblHeaderExplanation{};

@@ -1,0 +1,63 @@
+#include "app/CaptureSession.h"
+
+#include "capture/CaptureLine.h"
+#include "link/CaptureFileIO.h"
+#include "link/PacketCaptureFile.h"
+
+#include <QDateTime>
+#include <QFile>
+
+void CaptureSession::RefreshFormatText() {
+    m_formatText = CurrentFormatText();
+}
+
+void CaptureSession::Record(const char* bytes, qint64 count, qint64 arrivedMs) {
+    if (arrivedMs == 0)
+        arrivedMs = QDateTime::currentMSecsSinceEpoch();
+    ForEachCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
+                       static_cast<std::size_t>(count), [this, arrivedMs](const std::string& line) {
+                           m_recovery.Add(line);
+                           m_list.Prepend(line, arrivedMs);
+                           if (m_list.Count() > static_cast<int>(kMaxLines))
+                               m_list.RemoveLast();
+                       });
+}
+
+bool CaptureSession::Save(const QString& name, QString* reason) {
+    m_lastFileName = name;
+    if (!SaveCaptureFile(name, m_formatText.toStdString(), m_list.Lines(), reason))
+        return false;
+    m_recovery.Retire();
+    return true;
+}
+
+CaptureSession::LoadResult CaptureSession::Load(const QString& name, QString* reason) {
+    m_lastFileName = name;
+    LoadedCaptureFile loaded = IsPacketCaptureFile(QFile::encodeName(name).toStdString())
+                                   ? LoadPacketCaptureFile(name)
+                                   : LoadCaptureFile(name);
+    if (!loaded.readOk || loaded.parsed.status == ParsedCaptureFile::Status::NotCapture) {
+        *reason = loaded.reason;
+        return LoadResult::Failed;
+    }
+    if (loaded.parsed.status != ParsedCaptureFile::Status::Ok)
+        return LoadResult::Empty;
+    m_list.Replace(std::move(loaded.parsed.lines));
+    m_recovery.Retire();
+    return LoadResult::Replaced;
+}
+
+void CaptureSession::Clear() {
+    m_list.Replace({});
+    m_recovery.Retire();
+}
+
+void CaptureSession::Restore(const RecoveryJournal::Leftover& leftover) {
+    std::optional<CaptureLines> restored = m_recovery.Restore(leftover);
+    if (!restored)
+        return;
+    CaptureLines lines = m_list.Lines();
+    for (const std::string_view line : *restored)
+        lines.push_back(line);
+    m_list.Replace(std::move(lines));
+}
