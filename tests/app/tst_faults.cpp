@@ -348,31 +348,6 @@ private slots:
         ExpectStillWorking();
     }
 
-    void aPeerThatSendsNothing() {
-        RecordHex(*window, "0441000011000000");
-        Press(0);
-        QTcpSocket client;
-        QVERIFY(Connect(client));
-        // The operator works on while the peer says nothing: decode, a refused second client, Save.
-        ClickRow(*window, 0);
-        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
-        QTcpSocket second;
-        second.connectToHost(QHostAddress::LocalHost, kPort);
-        QVERIFY(!second.waitForConnected(2000) ||
-                WaitFor([&] { return second.state() == QAbstractSocket::UnconnectedState; }));
-        prompts.fileName = dir.filePath(QStringLiteral("silent.txt"));
-        FindButton(*window, "btnSaveCapture")->click();
-        QCOMPARE(prompts.warned, QStringList{});
-        QCOMPARE(window->ConnectState(), 2);
-        QCOMPARE(Count(), 1);
-        // Stop drops the silent peer.
-        Press(1);
-        QCOMPARE(window->ConnectState(), 0);
-        QVERIFY(WaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
-        QCOMPARE(Count(), 1);
-        ExpectStillWorking();
-    }
-
     // A window killed mid-recording gives its lines back at the next start; the journal is retired once
     // they are saved, and the questions that would lose lines say how many.
     void aKilledWindowGivesItsLinesBack() {
