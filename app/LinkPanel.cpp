@@ -112,6 +112,8 @@ void LinkPanel::Init() {
 bool LinkPanel::Start(TcpLink::ListenError* error) {
     lblRemoteIP->clear();
     lblRemotePort->clear();
+    // Unattended runs see, and record, a second client that comes while connected.
+    m_session.Link().SetWatchSecondClients(chkRelisten->isChecked());
     return m_session.Start(error);
 }
 

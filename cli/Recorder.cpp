@@ -31,21 +31,48 @@ Recorder::Recorder(const Settings& settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_formatText(CurrentFormatText().toStdString()) {
     m_rewriteTimer.setSingleShot(true);
     connect(&m_rewriteTimer, &QTimer::timeout, this, &Recorder::StartRewrite);
-    m_link.SetLocalPort(settings.port);
-    connect(&m_link, &TcpLink::ConnectionRequest, this, &Recorder::OnConnectionRequest);
-    connect(&m_link, &TcpLink::DataArrival, this, &Recorder::OnDataArrival);
-    connect(&m_link, &TcpLink::PeerClose, this, &Recorder::OnPeerClose);
-    m_silenceTick.setInterval(250);
-    connect(&m_silenceTick, &QTimer::timeout, this, &Recorder::CheckSilence);
+    m_session.Link().SetLocalPort(settings.port);
+    m_session.SetSilenceSeconds(settings.silenceSeconds);
+    // Like the window: one peer at a time; after it leaves, the next one unless --once.
+    m_session.SetListenAgain(!settings.once);
+    connect(&m_session, &LinkSession::EventAdded, this, &Recorder::OnEvent);
+    connect(&m_session, &LinkSession::StateChanged, this, &Recorder::OnStateChanged);
+    connect(&m_session, &LinkSession::BytesArrived, this, [this](const QByteArray& bytes) { Record(bytes); });
+    connect(&m_session, &LinkSession::ListenAgainFailed, this, [this](const TcpLink::ListenError& error) {
+        ReportListenError(error);
+        Finish(kExitUsage);
+    });
 }
 
-void Recorder::CheckSilence() {
-    if (m_silent || m_peerName.isEmpty() ||
-        m_sinceBytes.elapsed() <= m_settings.silenceSeconds * qint64{1000})
-        return;
-    m_silent = true;
-    PrintError(kCommand, "silence: no bytes from " + Text(m_peerName) + " for " +
-                             Text(FormatDuration(m_sinceBytes.elapsed())));
+// What happens on the link goes to standard error as it happens.
+void Recorder::OnEvent(const LinkEvent& event) {
+    const std::string peer = Text(event.peer);
+    const std::string lasted = Text(FormatDuration(event.durationMs));
+    switch (event.kind) {
+    case LinkEvent::Kind::Connected:
+        PrintError(kCommand, "connection from " + peer);
+        break;
+    case LinkEvent::Kind::PeerClosed:
+        PrintError(kCommand, "disconnection from " + peer + " after " + lasted);
+        break;
+    case LinkEvent::Kind::Stopped:
+        PrintError(kCommand, "stopped; closing the connection from " + peer);
+        break;
+    case LinkEvent::Kind::Silent:
+        PrintError(kCommand, "silence: no bytes from " + peer + " for " + lasted);
+        break;
+    case LinkEvent::Kind::Resumed:
+        PrintError(kCommand, "bytes from " + peer + " again after " + lasted + " of silence");
+        break;
+    case LinkEvent::Kind::Refused:
+        break;
+    }
+}
+
+// With --once, the peer's leaving ends the recording.
+void Recorder::OnStateChanged(LinkSession::State state) {
+    if (m_settings.once && state == LinkSession::State::Disconnected && m_listening && !m_finished)
+        Finish(kExitOk);
 }
 
 Recorder::~Recorder() {
@@ -58,7 +85,7 @@ bool Recorder::Start() {
     // Said once, when the file is ready: a port chosen by the system stays the same for every later
     // connection.
     m_listening = true;
-    PrintError(kCommand, "listening on port " + std::to_string(m_link.LocalPort()));
+    PrintError(kCommand, "listening on port " + std::to_string(m_session.Link().LocalPort()));
     return true;
 }
 
@@ -70,7 +97,7 @@ bool Recorder::OpenFile() {
     QString error;
     if (!m_journal.Open(journalPath, &error)) {
         PrintError(kCommand, "cannot write " + Text(journalPath) + ": " + Text(error));
-        m_link.Close();
+        m_session.Link().Close();
         return false;
     }
     // A journal left by a recorder that was killed is the recording it was making: go on with it.
@@ -78,7 +105,7 @@ bool Recorder::OpenFile() {
         PrintError(kCommand, "going on with the " + std::to_string(m_journal.Lines()) +
                                  " lines of an interrupted recording in " + Text(journalPath));
     if (!RewriteNow()) {
-        m_link.Close();
+        m_session.Link().Close();
         if (!leftOver)
             m_journal.Remove();
         return false;
@@ -88,49 +115,18 @@ bool Recorder::OpenFile() {
 
 bool Recorder::Listen() {
     TcpLink::ListenError error;
-    if (m_link.Listen(&error))
+    if (m_session.Start(&error))
         return true;
-    if (error.inUse)
-        PrintError(kCommand, "port " + std::to_string(m_link.LocalPort()) + " is already in use");
-    else
-        PrintError(kCommand,
-                   "cannot listen on port " + std::to_string(m_link.LocalPort()) + ": " + Text(error.reason));
+    ReportListenError(error);
     return false;
 }
 
-void Recorder::OnConnectionRequest() {
-    // Like the window: one peer at a time; accepting closes the listener, so further clients are refused.
-    if (!m_link.Accept())
-        return;
-    m_peerName = m_link.RemoteName();
-    PrintError(kCommand, "connection from " + Text(m_peerName));
-    m_connectedFor.start();
-    m_sinceBytes.start();
-    m_silent = false;
-    if (m_settings.silenceSeconds > 0)
-        m_silenceTick.start();
-}
-
-void Recorder::OnDataArrival(qint64 bytesTotal) {
-    if (m_silent)
-        PrintError(kCommand, "bytes from " + Text(m_peerName) + " again after " +
-                                 Text(FormatDuration(m_sinceBytes.elapsed())) + " of silence");
-    m_silent = false;
-    m_sinceBytes.start();
-    Record(m_link.GetData(bytesTotal));
-}
-
-void Recorder::OnPeerClose() {
-    PrintError(kCommand, "disconnection from " + Text(m_peerName) + " after " +
-                             Text(FormatDuration(m_connectedFor.elapsed())));
-    m_peerName.clear();
-    m_silenceTick.stop();
-    if (m_finished)
-        return;
-    if (m_settings.once)
-        Finish(kExitOk);
-    else if (!Listen())
-        Finish(kExitUsage);
+void Recorder::ReportListenError(const TcpLink::ListenError& error) {
+    const std::string port = std::to_string(m_session.Link().LocalPort());
+    if (error.inUse)
+        PrintError(kCommand, "port " + port + " is already in use");
+    else
+        PrintError(kCommand, "cannot listen on port " + port + ": " + Text(error.reason));
 }
 
 void Recorder::Record(const QByteArray& bytes) {
@@ -231,12 +227,8 @@ void Recorder::ReportFileError(bool ok, const QString& error) {
 }
 
 void Recorder::Stop() {
-    if (!m_peerName.isEmpty()) {
-        // What the connection still holds is recorded before it is dropped.
-        m_link.ReadWaiting();
-        PrintError(kCommand, "stopped; closing the connection from " + Text(m_peerName));
-    }
-    m_link.Close();
+    // What the connection still holds is recorded before it is dropped.
+    m_session.Stop();
     Finish(kExitOk);
 }
 
@@ -244,7 +236,7 @@ void Recorder::Finish(int exitStatus) {
     if (m_finished)
         return;
     m_finished = true;
-    m_link.Close();
+    m_session.Link().Close();
     m_rewriteTimer.stop();
     if (m_journal.IsOpen()) {
         // The file complete: the journal has done its work. Kept when the file could not be written.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "link/Journal.h"
+#include "link/LinkSession.h"
 #include "link/LocalClock.h"
-#include "link/TcpLink.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -45,10 +45,10 @@ signals:
     void finished(int exitStatus);
 
 private:
-    void OnConnectionRequest();
-    void OnDataArrival(qint64 bytesTotal);
-    void OnPeerClose();
+    void OnEvent(const LinkEvent& event);
+    void OnStateChanged(LinkSession::State state);
     bool Listen();
+    void ReportListenError(const TcpLink::ListenError& error);
     bool OpenFile();
     void Record(const QByteArray& bytes);
     void ScheduleRewrite();
@@ -58,17 +58,11 @@ private:
     bool RewriteNow();
     void ReportFileError(bool ok, const QString& error);
     void Finish(int exitStatus);
-    void CheckSilence();
 
     Settings m_settings;
     LocalClock m_clock;
     std::string m_formatText;
-    TcpLink m_link;
-    QString m_peerName; // empty while no peer is connected
-    QElapsedTimer m_connectedFor;
-    QElapsedTimer m_sinceBytes;
-    bool m_silent = false;
-    QTimer m_silenceTick;
+    LinkSession m_session;
 
     Journal m_journal;
     std::thread m_rewriter;

@@ -18,7 +18,6 @@ void LinkSession::SetSilenceSeconds(int seconds) {
 }
 
 bool LinkSession::Start(TcpLink::ListenError* error) {
-    m_link.SetWatchSecondClients(m_listenAgain);
     if (!m_link.Listen(error)) {
         SetState(State::Disconnected);
         return false;

@@ -29,8 +29,7 @@ public:
     const QString& PeerName() const { return m_peerName; }
     const LinkHistory& History() const { return m_history; }
 
-    // After the peer closes: listen again by itself (and, while connected, see and refuse a second
-    // client) instead of ending in Disconnected.
+    // After the peer closes: listen again by itself instead of ending in Disconnected.
     void SetListenAgain(bool on) { m_listenAgain = on; }
     // The silence alarm's limit in seconds; 0 turns it off.
     void SetSilenceSeconds(int seconds);
