@@ -1,12 +1,12 @@
 // The parts of the headless commands that stand alone: hex typed by a user, messages built from their
 // fields, line splitting and JSON text.
 #include "cli/HexBytes.h"
-#include "cli/JsonText.h"
-#include "cli/LineDecoder.h"
 #include "cli/LineReader.h"
 #include "cli/MessageBuilder.h"
 #include "cli/RunHeadless.h"
 #include "common/modCommon.h"
+#include "report/JsonText.h"
+#include "report/LineDecoder.h"
 
 #include <QTemporaryFile>
 #include <QTest>
