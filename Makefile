@@ -15,7 +15,7 @@ JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 60
 FUZZ_BUILD ?= build-fuzz
-FUZZERS ?= fuzz_decode fuzz_views fuzz_capturefile fuzz_packetcapture $(if $(wildcard cli/LineDecoder.h),fuzz_cli_decode)
+FUZZERS ?= fuzz_decode fuzz_views fuzz_capturefile fuzz_packetcapture fuzz_cli_decode
 
 .PHONY: all deps configure build run test bench fuzz
 

@@ -3,7 +3,7 @@
 #include "app/CaptureListModel.h"
 #include "app/CaptureListView.h"
 #include "app/Twips.h"
-#include "cli/LineDecoder.h"
+#include "report/LineDecoder.h"
 #include "common/modCommon.h"
 
 #include <QAction>

@@ -2,6 +2,7 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/MessageBuilder.h"
+#include "common/TerminalText.h"
 
 #include <cstdio>
 #include <string>
@@ -13,7 +14,8 @@ void PrintError(std::string_view command, std::string_view message) {
         text += command;
     }
     text += ": ";
-    text += message;
+    // Messages quote file names, hosts and arguments as given: none may drive the terminal.
+    AppendTerminalText(text, message);
     text += '\n';
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);

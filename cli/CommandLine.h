@@ -11,7 +11,7 @@
 
 inline constexpr std::string_view kProgramName = "tarc-emulator";
 
-// "tarc-emulator COMMAND: message" on stderr.
+// "tarc-emulator COMMAND: message" on stderr, control characters in the message shown as "?".
 void PrintError(std::string_view command, std::string_view message);
 
 // Adds --help, parses the arguments that follow the command name and handles --help and errors: an

@@ -1,10 +1,10 @@
 #include "cli/DecodeRun.h"
 
-#include "cli/BatchDecoder.h"
 #include "cli/CaptureInput.h"
 #include "cli/CommandLine.h"
 #include "cli/PcapDecode.h"
 #include "common/WriteAll.h"
+#include "report/BatchDecoder.h"
 
 #include <algorithm>
 #include <cerrno>

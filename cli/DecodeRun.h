@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/LineDecoder.h"
 #include "link/PacketCapture.h"
+#include "report/LineDecoder.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/BatchDecoder.h"
 #include "cli/DecodeRun.h"
+#include "report/BatchDecoder.h"
 
 #include <cstdint>
 #include <functional>

@@ -4,7 +4,7 @@
 #include "FuzzCheck.h"
 
 #include "capture/CaptureLine.h"
-#include "cli/LineDecoder.h"
+#include "report/LineDecoder.h"
 
 #include <QByteArray>
 #include <QJsonArray>

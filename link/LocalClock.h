@@ -2,8 +2,12 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <ctime>
 #include <string>
+
+// Packet times are nanoseconds since 1970.
+inline constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 
 // The local date and time as capture lines carry them: the system's short date format and its time
 // format with seconds but without a time-zone field.
@@ -16,6 +20,10 @@ public:
     const std::string& Prefix() { return PrefixAt(std::time(nullptr)); }
     // The same for a second of the past, such as a packet's time in a packet capture.
     const std::string& PrefixAt(std::time_t second);
+    // The same for a packet's time, of the second it falls in.
+    const std::string& PrefixAtNs(std::int64_t timeNs) {
+        return PrefixAt(static_cast<std::time_t>(timeNs / kNsPerSecond));
+    }
 
 private:
     QString m_dateFormat;

@@ -1,4 +1,5 @@
 #include "link/PacketCapture.h"
+#include "link/LocalClock.h"
 
 #include <pcap/pcap.h>
 
@@ -37,7 +38,6 @@ constexpr std::size_t kSll2Header = 20;
 constexpr std::size_t kIpv4Header = 20;
 constexpr std::size_t kIpv6Header = 40;
 constexpr std::size_t kTcpHeader = 20;
-constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 
 std::uint16_t Get16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] << 8 | p[1]);

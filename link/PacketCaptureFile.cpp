@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-
 struct ReadRef {
     const TcpConnection* connection;
     const StreamRead* read;
@@ -34,7 +32,7 @@ CaptureLines PacketCaptureLines(const PacketCaptureContents& contents, LocalCloc
         std::stable_sort(reads.begin(), reads.end(), byDelivery);
 
     const auto prefixOf = [&clock](const StreamRead& read) -> const std::string& {
-        return clock.PrefixAt(static_cast<std::time_t>(read.timeNs / kNsPerSecond));
+        return clock.PrefixAtNs(read.timeNs);
     };
     const auto linesOf = [](const StreamRead& read) {
         return (read.size + kMaxLineBytes - 1) / kMaxLineBytes;

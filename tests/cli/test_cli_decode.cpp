@@ -1,6 +1,7 @@
 // tarc-emulator decode and the top-level arguments, end to end as a separate process.
 #include "CliProcess.h"
 
+#include "cli/DecodeRun.h"
 #include "link/LocalClock.h"
 #include "support/CaptureBuilder.h"
 
@@ -316,18 +317,148 @@ private slots:
         QVERIFY(clean.out.isEmpty());
     }
 
+    // Escape sequences in a file name (ESC and BEL, the 8-bit CSI in UTF-8) or in what the file holds
+    // (a raw 8-bit CSI among them) never reach the terminal, on standard output or standard error: text shows
+    // each control character as "?", JSON escapes it.
+    void controlCharactersNeverReachTheTerminal_data() {
+        QTest::addColumn<QString>(
+            "file"); // "capture" (with a journal beside it), "packet capture", "missing"
+        QTest::addColumn<bool>("json");
+        QTest::addColumn<QByteArrayList>("expected"); // "out:" or "err:", then what that stream holds
+        const QByteArray name = "x?]0;p??.txt", jsonName = "\"x\\u001B]0;p\\u0007\\u009B.txt\"";
+        QTest::newRow("capture, text")
+            << "capture" << false
+            << QByteArrayList{"out:" + name + ":1  [d?[2J?] [t]  16 bytes",
+                              "out:  Gate number       CHAR(4)   ?\?! 30", "err:" + name + ".journal exists"};
+        QTest::newRow("capture, JSON") << "capture" << true
+                                       << QByteArrayList{"out:{\"source\":" + jsonName + ",\"line\":1,",
+                                                         "out:\"date\":\"d\\u001B[2J\\ufffd\""};
+        QTest::newRow("packet capture, text")
+            << "packet capture" << false << QByteArrayList{"out:" + name + ":1  [", "out:" + name + ":11  ["};
+        QTest::newRow("packet capture, JSON")
+            << "packet capture" << true << QByteArrayList{"out:{\"source\":" + jsonName + ",\"line\":1,"};
+        QTest::newRow("missing") << "missing" << false
+                                 << QByteArrayList{"err:cannot open " + name + ": No such"};
+    }
     void controlCharactersNeverReachTheTerminal() {
-        // An edited file can hold escape sequences in its date, time or tokens; the text report shows
-        // them as "?", while JSON escapes them.
-        const QByteArray line = "[d\x1b[2J] [t] 0C 41 00 00 10 \x1b\x07 30 30 31 30 30 31 31 30 00 00\n";
-        const CliRun text = RunCli({"decode", "--color", "always"}, line);
-        QCOMPARE(text.status, 1);
-        QVERIFY(!text.out.contains("\x1b[2J"));
-        QVERIFY(!text.out.contains('\x07'));
-        QVERIFY(text.out.contains("[d?[2J]"));
-        QVERIFY(text.out.contains("??"));
-        const CliRun json = RunCli({"decode", "--json"}, line);
-        QVERIFY(json.out.contains("d\\u001B[2J"));
+        QFETCH(QString, file);
+        QFETCH(bool, json);
+        QFETCH(QByteArrayList, expected);
+        QTemporaryDir dir;
+        const std::string path = dir.path().toStdString() + "/x\x1b]0;p\x07\xc2\x9b.txt";
+        if (file == "capture")
+            QVERIFY(capture_builder::WriteBytes(path,
+                                                "[d\x1b[2J\x9b] [t] 0C 41 00 00 10 \x1b\x07 30 30 31 30 "
+                                                "30 31 31 30 00 00\n") &&
+                    capture_builder::WriteBytes(path + ".journal", ""));
+        if (file == "packet capture")
+            QVERIFY(capture_builder::WritePcap(path, DLT_EN10MB, SiteCapture()));
+        // QProcess passes arguments as text, so the shell makes the name's bytes.
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start("/bin/sh", {"-c", "exec \"$0\" decode $1 \"$(printf 'x\\033]0;p\\007\\302\\233.txt')\"",
+                                  CliProgram(), json ? "--json" : "--color=never"});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray out = process.readAllStandardOutput(), err = process.readAllStandardError();
+        for (const QByteArray& stream : {out, err})
+            for (const char control : {'\x1b', '\x07', '\x9b'})
+                QVERIFY2(!stream.contains(control), stream.constData());
+        for (const QByteArray& text : expected)
+            QVERIFY2((text.startsWith("out:") ? out : err).contains(text.mid(4)), (out + err).constData());
+    }
+
+    // Following a live recorder through a pipe: what has come is decoded and written before decode waits
+    // for more.
+    void followsAPipe() {
+        QProcess process;
+        process.start(CliProgram(), {"decode"});
+        QVERIFY(process.waitForStarted(10000));
+        process.write(kLine11 + "\n" + kLine10 + "\n");
+        QByteArray out;
+        const auto has = [&](const QByteArray& text) {
+            out += process.readAllStandardOutput();
+            return out.contains(text);
+        };
+        QVERIFY2(QTest::qWaitFor([&] { return has("-:2  [11/22/2012] [10:15:32]  16 bytes: one message"); },
+                                 20000),
+                 out.constData());
+        QCOMPARE(process.state(), QProcess::Running); // the pipe is still open
+        process.write(kLine11Bad + "\n");
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(10000));
+        QVERIFY(has("-:3  [11/22/2012] [10:15:31]"));
+        QCOMPARE(process.exitCode(), 1);
+    }
+
+    // Reports come out in input order whatever worker decoded them, across batches of 4,096 lines, and
+    // a packet capture's records stay between the right messages.
+    void orderAcrossBatches_data() {
+        QTest::addColumn<bool>("packetCapture");
+        QTest::newRow("capture file of 10,000 lines") << false;
+        QTest::newRow("packet capture: 9,000 messages, a gap among them, a second connection") << true;
+    }
+    void orderAcrossBatches() {
+        QFETCH(bool, packetCapture);
+        QTemporaryDir dir;
+        const QString input = dir.filePath("input"), output = dir.filePath("output");
+        QStringList expected; // what each record is and its number, in order
+        if (packetCapture) {
+            using namespace capture_builder;
+            std::vector<Segment> segments;
+            const auto add = [&](std::uint16_t clientPort, std::uint32_t seq, std::uint8_t flags,
+                                 std::vector<std::uint8_t> payload) {
+                Segment segment;
+                segment.clientPort = clientPort;
+                segment.seq = seq;
+                segment.flags = flags;
+                segment.payload = std::move(payload);
+                segment.timeNs = kCaptureSecond * 1'000'000'000;
+                segments.push_back(segment);
+                return segments.size();
+            };
+            const std::vector<std::uint8_t> m11 = {0x04, 0x41, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00};
+            expected << QStringList{QString("stream %1").arg(add(50212, 999, kSyn, {}))};
+            for (std::uint32_t k = 0; k < 9000; ++k) {
+                if (k == 5000)
+                    continue; // missing from the capture
+                const std::size_t packet = add(50212, 1000 + 8 * k, kAck, m11);
+                if (k == 5001)
+                    expected << QString("gap %1").arg(packet);
+                expected << QString("message %1").arg(packet);
+            }
+            for (std::uint32_t k = 0; k < 3; ++k) {
+                const std::size_t packet = add(50300, 7000 + 8 * k, kAck, m11);
+                if (k == 0)
+                    expected << QString("stream %1").arg(packet);
+                expected << QString("message %1").arg(packet);
+            }
+            QVERIFY(WritePcap(input.toStdString(), DLT_EN10MB, segments));
+        } else {
+            QByteArray lines;
+            for (int n = 1; n <= 10'000; ++n) {
+                lines += (n % 3 ? kLine11 : kLine10Short) + '\n';
+                expected << QString("message %1").arg(n);
+            }
+            QVERIFY(WriteFile(input, lines));
+        }
+        DecodeInputs inputs;
+        inputs.files = {input.toStdString()};
+        DecodeOptions options;
+        options.json = true;
+        QFile out(output);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(RunDecode(inputs, options, 3, out.handle()).outputError, 0);
+        out.close();
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QStringList got;
+        for (const QByteArray& text : out.readAll().split('\n')) {
+            if (text.isEmpty())
+                continue;
+            const QJsonObject o = JsonLine(text);
+            const char* kind = o.contains("stream") ? "stream" : o.contains("gap") ? "gap" : "message";
+            got << QString("%1 %2").arg(kind).arg(o["line"].toInt());
+        }
+        QCOMPARE(got, expected);
     }
 
     void hexMessage() {
@@ -454,10 +585,12 @@ private slots:
                                    << "tarc-emulator decode: cannot read /: Is a directory";
         QTest::newRow("unknown option") << QStringList{"decode", "--jsn"} << "Unknown option 'jsn'";
         QTest::newRow("bad hex") << QStringList{"decode", "--hex", "04 4G"} << "--hex takes 1 to 256 bytes";
-        QTest::newRow("unknown command") << QStringList{"decod"}
-                                         << "tarc-emulator: unknown command \"decod\": the commands are decode, record and send";
+        QTest::newRow("unknown command")
+            << QStringList{"decod"}
+            << "tarc-emulator: unknown command \"decod\": the commands are decode, record and send";
         QTest::newRow("unknown option, not a window")
-            << QStringList{"--verison"} << "tarc-emulator: unknown option \"--verison\": the commands are decode";
+            << QStringList{"--verison"}
+            << "tarc-emulator: unknown option \"--verison\": the commands are decode";
         QTest::newRow("unknown short option") << QStringList{"-x"} << "unknown option \"-x\"";
     }
 

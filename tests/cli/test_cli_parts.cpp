@@ -1,8 +1,6 @@
 // The parts of the headless commands that stand alone: hex typed by a user, messages built from their
-// fields, line splitting and JSON text.
+// fields, line splitting.
 #include "cli/HexBytes.h"
-#include "cli/JsonText.h"
-#include "cli/LineDecoder.h"
 #include "cli/LineReader.h"
 #include "cli/MessageBuilder.h"
 #include "cli/RunHeadless.h"
@@ -138,62 +136,6 @@ private slots:
             got << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
         QTEST(got, "lines");
         QCOMPARE(reader.error(), 0);
-    }
-
-    void jsonString_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("json");
-        QTest::newRow("inner quotes, backslash")
-            << QByteArray("\"A\" a\\b") << QByteArray("\"\\\"A\\\" a\\\\b\"");
-        QTest::newRow("control characters")
-            << QByteArray("a\tb\x01\x7f") << QByteArray(R"j("a\u0009b\u0001\u007F")j");
-        QTest::newRow("UTF-8 kept, four bytes too") << QByteArray("2012 \xe5\x8d\x88 \xf0\x9f\x98\x80")
-                                                    << QByteArray("\"2012 \xe5\x8d\x88 \xf0\x9f\x98\x80\"");
-        QTest::newRow("Latin-1 byte") << QByteArray("caf\xe9") << QByteArray(R"j("caf\ufffd")j");
-        QTest::newRow("cut sequence") << QByteArray("\xe5\x8d") << QByteArray(R"j("\ufffd\ufffd")j");
-        QTest::newRow("over-long form") << QByteArray("\xc0\xaf") << QByteArray(R"j("\ufffd\ufffd")j");
-        QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << QByteArray(R"j("\ufffd\ufffd\ufffd")j");
-    }
-
-    void jsonString() {
-        QFETCH(QByteArray, text);
-        std::string out = "x";
-        AppendJsonString(out, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-        QTEST(QByteArray::fromStdString(out.substr(1)), "json");
-    }
-
-    // Batches are decoded on several threads, each with its own table, so a line's report must not depend on
-    // what the table showed before. The decoders change shared labels (the 0x11 row name, the 0x20 layout of
-    // rows 3 and 4), which makes every order of the layouts worth checking.
-    void reportIndependentOfEarlierLines() {
-        std::string line20 = "[11/22/2012] [10:15:34] 4C 41 00 00 20 30 30 30 31";
-        for (int i = 0; i < 64; ++i)
-            line20 += " 5A";
-        const std::vector<std::string> lines = {
-            "[11/22/2012] [10:15:30] 04 41 00 00 11 00 00 00",
-            "[11/22/2012] [10:15:31] 0C 41 00 00 10 30 30 30 33 30 31 35 31 30 00 00",
-            line20 + " 32 07 00 00 00 00 00",
-            line20, // cut short after the floors
-            "[11/22/2012] [10:15:35] 04 41 00 00 12",
-            "[11/22/2012] [10:15:37]",
-            "[11/22/2012] [10:15:38] 04 41 00 00 11 00 00 00 4C 41 00 00 20 30 30",
-        };
-        for (const bool json : {false, true}) {
-            DecodeOptions options;
-            options.json = json;
-            options.floors = true;
-            for (const std::string& second : lines) {
-                std::string alone;
-                LineDecoder(options).Decode("-", 2, second, alone);
-                for (const std::string& first : lines) {
-                    LineDecoder decoder(options);
-                    std::string before, after;
-                    decoder.Decode("-", 1, first, before);
-                    decoder.Decode("-", 2, second, after);
-                    QCOMPARE(QString::fromStdString(after), QString::fromStdString(alone));
-                }
-            }
-        }
     }
 
     // Whatever is not a command opens the window: the dispatcher must hand these back untouched.

@@ -1,3 +1,4 @@
+#include "common/TerminalText.h"
 #include "common/modCommon.h"
 
 #include <QTest>
@@ -56,6 +57,28 @@ private slots:
         const std::string text = token.toStdString();
         QTEST(HexValue(text), "value");
         QTEST(HexLowByte(text), "lowByte");
+    }
+
+    // What reaches a terminal from a file name, an argument or a line: no control character, C0 or
+    // C1, raw or in UTF-8; every other byte as it was.
+    void terminalText_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("plain") << QByteArray("site 1.txt") << QByteArray("site 1.txt");
+        QTest::newRow("title sequence: ESC, BEL")
+            << QByteArray("x\x1b]0;pwned\x07") << QByteArray("x?]0;pwned?");
+        QTest::newRow("tab, CR, LF, DEL") << QByteArray("a\tb\r\n\x7f") << QByteArray("a?b???");
+        QTest::newRow("raw 8-bit CSI") << QByteArray("a\x9b[2J") << QByteArray("a?[2J");
+        QTest::newRow("CSI in UTF-8, one mark") << QByteArray("a\xc2\x9b[2J") << QByteArray("a?[2J");
+        QTest::newRow("UTF-8 kept, 0x9B inside U+201B") << QByteArray("caf\xc3\xa9 \xe2\x80\x9b \xc2\xa0")
+                                                        << QByteArray("caf\xc3\xa9 \xe2\x80\x9b \xc2\xa0");
+        QTest::newRow("Latin-1 kept, a cut sequence's C1 byte not")
+            << QByteArray("caf\xe9 \xe2\x80") << QByteArray("caf\xe9 \xe2?");
+    }
+    void terminalText() {
+        QFETCH(QByteArray, text);
+        const std::string shown = TerminalText(std::string_view(text.constData(), std::size_t(text.size())));
+        QTEST(QByteArray::fromStdString(shown), "shown");
     }
 };
 

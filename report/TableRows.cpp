@@ -1,4 +1,4 @@
-#include "cli/TableRows.h"
+#include "report/TableRows.h"
 
 #include <algorithm>
 

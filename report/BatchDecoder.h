@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/LineDecoder.h"
+#include "report/LineDecoder.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -1,11 +1,10 @@
-#include "cli/TextReport.h"
+#include "report/TextReport.h"
 
-#include "cli/AppendNumber.h"
-#include "cli/Cursor.h"
 #include "decode/MessageFormat.h"
+#include "report/AppendNumber.h"
+#include "report/Cursor.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
 namespace {
@@ -28,10 +27,11 @@ std::size_t CellRoom(std::string_view text) {
 
 // One value cell in its column; returns the bytes of colour codes written, which take no room on screen.
 std::size_t PutCell(Cursor& cursor, std::string_view text, bool red, bool colour) {
-    if (!red && text.size() == 2) { // the usual cell: two digits and the blanks to the next column
+    // The usual cell: two digits and the blanks to the next column.
+    if (!red && text.size() == 2 && IsPlainAscii(text[0]) && IsPlainAscii(text[1])) {
         char* p = cursor.position();
-        p[0] = Cursor::Shown(text[0]);
-        p[1] = Cursor::Shown(text[1]);
+        p[0] = text[0];
+        p[1] = text[1];
         p[2] = ' ';
         p[3] = ' ';
         cursor.MoveTo(p + kCellWidth);
@@ -133,26 +133,7 @@ void AppendFraming(std::string& out, const LineInfo& line) {
 } // namespace
 
 void TextReport::BeginLine(std::string& out, const LineInfo& line) {
-    {
-        constexpr std::size_t kFixed = 32; // the number, brackets and blanks
-        Cursor cursor(out, line.source.size() + line.date.size() + line.time.size() + line.connection.size() +
-                               kFixed);
-        cursor.PutText(line.source);
-        cursor.Put(':');
-        cursor.MoveTo(std::to_chars(cursor.position(), cursor.position() + 24, line.number).ptr);
-        if (!line.date.empty() || !line.time.empty()) {
-            cursor.Put("  [");
-            cursor.PutText(line.date);
-            cursor.Put("] [");
-            cursor.PutText(line.time);
-            cursor.Put(']');
-        }
-        if (!line.connection.empty()) {
-            cursor.Put("  ");
-            cursor.PutText(line.connection);
-        }
-        cursor.Put("  ");
-    }
+    AppendTextHeader(out, line);
     AppendFraming(out, line);
     out += '\n';
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/Report.h"
+#include "report/Report.h"
 
 // One JSON object a capture line (JSON Lines), keys in a fixed order so that two runs diff cleanly:
 // {"source","line","date","time","bytes","framing","messages":[{"offset","bytes","length","short",

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/TerminalText.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -41,11 +43,7 @@ public:
     void Put(char c) { *m_p++ = c; }
     // Text that comes from a capture line or a file name: a control character (an escape sequence in
     // an edited file, say) is written as "?", so what a file holds can never drive the terminal.
-    void PutText(std::string_view text) {
-        for (const char c : text)
-            *m_p++ = Shown(c);
-    }
-    static char Shown(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c; }
+    void PutText(std::string_view text) { m_p = PutTerminalText(m_p, text); }
     void Blanks(std::size_t count) {
         static constexpr char kBlanks[] = "                                ";
         while (count > 0) {

@@ -1,9 +1,9 @@
-#include "cli/LineDecoder.h"
+#include "report/LineDecoder.h"
 
 #include "capture/CaptureLine.h"
-#include "cli/JsonReport.h"
-#include "cli/TextReport.h"
 #include "common/modCommon.h"
+#include "report/JsonReport.h"
+#include "report/TextReport.h"
 
 #include <algorithm>
 
@@ -21,7 +21,7 @@ bool LineDecoder::Decode(std::string_view source, std::size_t number, std::strin
     const CaptureLineParts parts = SplitCaptureLine(line);
     modCommon::SplitFields(parts.byteText, m_tokens);
     FrameMessages(m_tokens, m_spans);
-    const LineInfo info{source, number, connection, parts.date, parts.time, m_tokens.size(), &m_spans};
+    const LineInfo info{{source, number, connection, parts.date, parts.time}, m_tokens.size(), &m_spans};
 
     const std::size_t start = out.size();
     m_report->BeginLine(out, info);

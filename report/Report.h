@@ -1,8 +1,9 @@
 #pragma once
 
-#include "cli/FloorPages.h"
-#include "cli/TableRows.h"
 #include "decode/Framing.h"
+#include "report/FloorPages.h"
+#include "report/LineHeader.h"
+#include "report/TableRows.h"
 
 #include <cstddef>
 #include <string>
@@ -11,12 +12,7 @@
 
 // One decoded capture line handed to an output format piece by piece, so that a line with several
 // messages needs only one decode table.
-struct LineInfo {
-    std::string_view source;     // file name, "-" for standard input, "--hex" for a message given as hex
-    std::size_t number = 0;      // line number in the source, from 1; in a packet capture the packet's number
-    std::string_view connection; // a packet capture's "address:port > address:port"; empty for capture lines
-    std::string_view date;
-    std::string_view time;
+struct LineInfo : LineHeader {
     std::size_t byteCount = 0;
     const std::vector<MessageSpan>* spans = nullptr; // empty for a line without bytes
 };

@@ -1,10 +1,9 @@
-#include "cli/JsonReport.h"
+#include "report/JsonReport.h"
 
-#include "cli/JsonText.h"
+#include "report/JsonText.h"
 
-#include "cli/AppendNumber.h"
-#include "cli/Cursor.h"
 #include "decode/MessageFormat.h"
+#include "report/Cursor.h"
 
 namespace {
 
@@ -107,21 +106,10 @@ void AppendFloors(std::string& out, const FloorPages& floors) {
 } // namespace
 
 void JsonReport::BeginLine(std::string& out, const LineInfo& line) {
-    out += "{\"source\":";
-    AppendJsonString(out, line.source);
-    out += ",\"line\":";
-    AppendNumber(out, line.number);
-    if (!line.connection.empty()) {
-        out += ",\"connection\":";
-        AppendJsonString(out, line.connection);
-    }
-    out += ",\"date\":";
-    AppendJsonString(out, line.date);
-    out += ",\"time\":";
-    AppendJsonString(out, line.time);
-    out += ",\"bytes\":";
-    AppendNumber(out, line.byteCount);
-    out += ",\"framing\":\"";
+    AppendJsonHeader(out, line);
+    AppendJsonNumber(out, "bytes", line.byteCount);
+    AppendJsonKey(out, "framing");
+    out += '"';
     out += Framing(*line.spans);
     out += "\",\"messages\":[";
 }
@@ -130,16 +118,12 @@ void JsonReport::AddMessage(std::string& out, const LineInfo&, const MessageRepo
     if (message.index > 0)
         out += ',';
     const MessageSpan span = message.span ? *message.span : MessageSpan{};
-    out += "{\"offset\":";
-    AppendNumber(out, span.first);
-    out += ",\"bytes\":";
-    AppendNumber(out, span.count);
-    out += ",\"length\":";
-    AppendNumber(out, span.length);
-    out += ",\"short\":";
-    AppendNumber(out, span.shortBy());
-    out += ",\"valid\":";
-    out += JsonBool(message.valid);
+    out += '{';
+    AppendJsonNumber(out, "offset", span.first);
+    AppendJsonNumber(out, "bytes", span.count);
+    AppendJsonNumber(out, "length", span.length);
+    AppendJsonNumber(out, "short", span.shortBy());
+    AppendJsonBool(out, "valid", message.valid);
     out += ",\"header\":{";
     AppendRows(out, *message.rows, false);
     out += "},\"data\":{";
@@ -151,7 +135,7 @@ void JsonReport::AddMessage(std::string& out, const LineInfo&, const MessageRepo
 }
 
 void JsonReport::EndLine(std::string& out, const LineInfo&, bool valid) {
-    out += "],\"valid\":";
-    out += JsonBool(valid);
+    out += ']';
+    AppendJsonBool(out, "valid", valid);
     out += "}\n";
 }

@@ -1,4 +1,4 @@
-#include "cli/BatchDecoder.h"
+#include "report/BatchDecoder.h"
 
 struct BatchDecoder::Batch {
     std::string source;

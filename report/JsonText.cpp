@@ -1,46 +1,13 @@
-#include "cli/JsonText.h"
+#include "report/JsonText.h"
 
+#include "common/TerminalText.h"
 #include "common/modCommon.h"
+#include "report/AppendNumber.h"
 
 #include <array>
 #include <cstring>
 
 namespace {
-
-// Length of the well-formed UTF-8 sequence starting at text[i], 0 when it is not one.
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0; // no over-long forms
-        if (lead == 0xED)
-            high = 0x9F; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-            return 0;
-    }
-    return length;
-}
 
 // Bytes that stand for themselves inside a JSON string: printable ASCII but the quote and the backslash.
 constexpr std::array<bool, 256> kPlain = [] {
@@ -52,6 +19,12 @@ constexpr std::array<bool, 256> kPlain = [] {
 
 bool Plain(unsigned char c) {
     return kPlain[c];
+}
+
+char* PutEscape(char* out, unsigned char code) {
+    std::memcpy(out, "\\u00", 4);
+    std::memcpy(out + 4, modCommon::ByteToHex(code).data(), 2);
+    return out + 6;
 }
 
 } // namespace
@@ -76,13 +49,15 @@ char* PutJsonString(char* out, std::string_view text) {
             *out++ = static_cast<char>(c);
             ++i;
         } else if (c < 0x20 || c == 0x7F) {
-            std::memcpy(out, "\\u00", 4);
-            std::memcpy(out + 4, modCommon::ByteToHex(c).data(), 2);
-            out += 6;
+            out = PutEscape(out, c);
             ++i;
-        } else if (const std::size_t length = Utf8Length(text, i); length > 0) {
-            std::memcpy(out, text.data() + i, length);
-            out += length;
+        } else if (const std::size_t length = Utf8SequenceLength(text, i); length > 0) {
+            // U+0080 to U+009F are C1 controls: valid JSON as they are, but not on a terminal.
+            const auto next = static_cast<unsigned char>(text[i + 1]);
+            if (length == 2 && c == 0xC2 && next < 0xA0)
+                out = PutEscape(out, next);
+            else
+                out = static_cast<char*>(std::memcpy(out, text.data() + i, length)) + length;
             i += length;
         } else {
             std::memcpy(out, "\\ufffd", 6);
@@ -99,4 +74,27 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out.resize(start + JsonStringRoom(text.size()));
     char* end = PutJsonString(out.data() + start, text);
     out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+void AppendJsonKey(std::string& out, std::string_view key) {
+    if (!out.empty() && out.back() != '{' && out.back() != '[')
+        out += ',';
+    out += '"';
+    out += key;
+    out += "\":";
+}
+
+void AppendJsonText(std::string& out, std::string_view key, std::string_view text) {
+    AppendJsonKey(out, key);
+    AppendJsonString(out, text);
+}
+
+void AppendJsonNumber(std::string& out, std::string_view key, std::uint64_t value) {
+    AppendJsonKey(out, key);
+    AppendNumber(out, value);
+}
+
+void AppendJsonBool(std::string& out, std::string_view key, bool value) {
+    AppendJsonKey(out, key);
+    out += value ? "true" : "false";
 }

@@ -1,4 +1,4 @@
-#include "cli/FloorPages.h"
+#include "report/FloorPages.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "cli/FloorPages.h"
-#include "cli/Report.h"
-#include "cli/TableRows.h"
 #include "decode/DecodeTable.h"
 #include "decode/Framing.h"
+#include "report/FloorPages.h"
+#include "report/Report.h"
+#include "report/TableRows.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/Report.h"
+#include "report/Report.h"
 
 // The decode table as aligned text, one row a line. A red cell carries a "!" after its text and a
 // missing byte shows as "--!", so the marks survive a pipe, a file or a printer; with colour the red

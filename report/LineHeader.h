@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// What begins every record of a report: where it comes from and when. A decoded capture line, a
+// packet capture's message and a packet capture's connection or gap record all start alike, so a
+// reader (or a script) finds the place and time of each in the same spot. Text from outside (the file
+// name, the line's date and time) is made safe for a terminal here, once for every kind of record.
+struct LineHeader {
+    std::string_view source;     // file name, "-" for standard input, "--hex" for a message given as hex
+    std::size_t number = 0;      // line number in the source, from 1; in a packet capture the packet's number
+    std::string_view connection; // a packet capture's "address:port > address:port"; empty for capture lines
+    std::string_view date;
+    std::string_view time;
+};
+
+// "SOURCE:NUMBER  [DATE] [TIME]  CONNECTION  ", the date and time only when the line has them, the
+// connection only when there is one.
+void AppendTextHeader(std::string& out, const LineHeader& header);
+
+// `{"source":…,"line":…,"connection":…,"date":…,"time":…`, "connection" only when there is one; the
+// object is left open for the record's own keys.
+void AppendJsonHeader(std::string& out, const LineHeader& header);
