@@ -1,6 +1,7 @@
 #include "cli/CaptureInput.h"
 
 #include "capture/CaptureFile.h"
+#include "capture/InputLimits.h"
 
 #include <cerrno>
 #include <cstring>
@@ -41,9 +42,17 @@ bool CaptureInput::Next(std::string_view& line, std::size_t& number) {
         if (!m_reader->Next(line)) {
             if (m_reader->error() != 0)
                 m_error = std::strerror(m_reader->error());
+            else if (m_reader->tooLong())
+                m_error = LineTooLongText(m_number + 1);
             return false;
         }
         number = ++m_number;
+        if (m_number == 1) {
+            if (const std::string problem = EncodingProblem(line); !problem.empty()) {
+                m_error = "not a capture file: " + problem;
+                return false;
+            }
+        }
         if (m_number == 1 && IsCaptureFileHeader(line)) {
             m_hadHeader = true;
             continue;

@@ -21,8 +21,9 @@ public:
 
     void setBeforeRead(std::function<void()> beforeRead);
 
-    // The next capture line and its line number in the input (from 1); false at the end or on a read
-    // error, which error() then tells.
+    // The next capture line and its line number in the input (from 1); false at the end, on a read
+    // error, at a line longer than kLongestInputLine or at a first line in UTF-16, which error() then
+    // tells.
     bool Next(std::string_view& line, std::size_t& number);
 
     // Whether a read can wait for more input (a pipe or a terminal, not a file).

@@ -37,3 +37,18 @@ std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
     }
     return bytes;
 }
+
+std::optional<std::vector<std::uint8_t>> ParseByteText(std::string_view text) {
+    std::vector<std::uint8_t> bytes;
+    if (text.empty())
+        return bytes;
+    if ((text.size() + 1) % 3 != 0)
+        return std::nullopt;
+    bytes.reserve((text.size() + 1) / 3);
+    for (std::size_t i = 0; i < text.size(); i += 3) {
+        if (!IsDigit(text[i]) || !IsDigit(text[i + 1]) || (i + 2 < text.size() && text[i + 2] != ' '))
+            return std::nullopt;
+        bytes.push_back(modCommon::HexLowByte(text.substr(i, 2)));
+    }
+    return bytes;
+}

@@ -1,5 +1,7 @@
 #include "cli/LineReader.h"
 
+#include "capture/InputLimits.h"
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -11,6 +13,11 @@ void LineReader::Fill() {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
         m_end -= m_begin;
         m_begin = 0;
+    }
+    // What is left is one unfinished line: an input without line ends is not held whole.
+    if (m_end > kLongestInputLine) {
+        m_tooLong = m_eof = true;
+        return;
     }
     if (m_end == m_buffer.size())
         m_buffer.resize(m_buffer.size() * 2); // a line longer than the buffer
@@ -44,6 +51,8 @@ bool LineReader::Next(std::string_view& line) {
         m_begin += m_splitter->Position();
         m_splitter.reset();
         Fill();
+        if (m_tooLong)
+            return false;
         if (m_skipLf && m_begin < m_end) {
             if (m_buffer[m_begin] == '\n')
                 ++m_begin;

@@ -11,7 +11,8 @@
 // files, without waiting for the whole input: decode can follow a recorder through a pipe.
 class LineReader {
 public:
-    // blockSize is the size of one read (the buffer grows for longer lines).
+    // blockSize is the size of one read (the buffer grows for longer lines, up to a line of
+    // kLongestInputLine: a longer one ends the input, and tooLong() tells).
     explicit LineReader(int fd, std::size_t blockSize = kDefaultBlockSize);
     static constexpr std::size_t kDefaultBlockSize = 1 << 20;
 
@@ -22,6 +23,7 @@ public:
     // read error (then error() is the errno).
     bool Next(std::string_view& line);
     int error() const { return m_error; }
+    bool tooLong() const { return m_tooLong; }
 
 private:
     void Fill();
@@ -34,5 +36,6 @@ private:
     bool m_skipLf = false; // a CR ended the last block: an LF at the start of the next one belongs to it
     std::optional<LineSplitter> m_splitter; // over the bytes from m_begin to m_end
     int m_error = 0;
+    bool m_tooLong = false;
     std::function<void()> m_beforeRead;
 };

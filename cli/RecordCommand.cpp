@@ -29,13 +29,17 @@ SIGTERM or SIGHUP.
                  Every line goes first to FILE.journal (oldest first), so a kill loses nothing
                  printed; FILE follows within about half a second (longer for a long recording) and is
                  complete when the recorder stops, which removes the journal. A journal left by a
-                 killed recorder is taken up again by the next start with the same FILE.
+                 killed recorder is taken up again by the next start with the same FILE (a last
+                 line the kill cut short is dropped, and said so). FILE must be a regular file or
+                 a new one: a named pipe, a device, a socket or a folder is refused and left as it
+                 is. One recorder per FILE: a second one is refused, naming the first's process.
   --once         stop after the first connection closes
   --silence S    say on stderr when a connected peer has sent nothing for S seconds, and again when
                  its bytes come back (default 0: never)
   -h, --help     show this help
 
-Exit status: 0 stopped normally, 2 a usage error, the port cannot be used or FILE cannot be written.
+Exit status: 0 stopped normally, 2 a usage error, the port cannot be used, FILE cannot be written
+or another recorder writes it, or standard output was closed (record | head: FILE is completed first).
 )";
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "common/WriteAll.h"
+#include "link/CaptureFileIO.h"
 #include "link/LinkHistory.h"
 
 #include <QFileInfo>
@@ -80,6 +81,12 @@ Recorder::~Recorder() {
 }
 
 bool Recorder::Start() {
+    // A named pipe or a device given as the file is refused before anything is opened or created.
+    if (const QString reason = NotRegularFileReason(m_settings.outPath);
+        !m_settings.outPath.isEmpty() && !reason.isEmpty()) {
+        PrintError(kCommand, "cannot write " + Text(m_settings.outPath) + ": " + Text(reason));
+        return false;
+    }
     if (!Listen() || !OpenFile())
         return false;
     // Said once, when the file is ready: a port chosen by the system stays the same for every later
@@ -95,12 +102,21 @@ bool Recorder::OpenFile() {
     const QString journalPath = JournalPath(m_settings.outPath);
     const bool leftOver = QFileInfo::exists(journalPath);
     QString error;
-    if (!m_journal.Open(journalPath, &error)) {
-        PrintError(kCommand, "cannot write " + Text(journalPath) + ": " + Text(error));
+    long holder = -1;
+    // Locked while this recorder runs: a second recorder of the same file is refused, not merged in.
+    if (!m_journal.Open(journalPath, &error, &holder)) {
+        if (holder >= 0)
+            PrintError(kCommand, "another recorder is writing " + Text(m_settings.outPath) + ": " +
+                                     Text(journalPath) + ": " + Text(error));
+        else
+            PrintError(kCommand, "cannot write " + Text(journalPath) + ": " + Text(error));
         m_session.Link().Close();
         return false;
     }
-    // A journal left by a recorder that was killed is the recording it was making: go on with it.
+    if (m_journal.DroppedBytes() > 0)
+        PrintError(kCommand, "the last line of " + Text(journalPath) + " was cut short by the kill (" +
+                                 std::to_string(m_journal.DroppedBytes()) + " bytes, no line end); dropped");
+    // A journal whose recorder is gone (its lock went with it) is the recording it was making: go on.
     if (leftOver && m_journal.Lines() > 0)
         PrintError(kCommand, "going on with the " + std::to_string(m_journal.Lines()) +
                                  " lines of an interrupted recording in " + Text(journalPath));
@@ -151,8 +167,9 @@ void Recorder::Record(const QByteArray& bytes) {
     if (const int error = m_outputFailed ? 0 : WriteAll(STDOUT_FILENO, printed); error != 0) {
         m_outputFailed = true;
         PrintError(kCommand, std::string("cannot write to standard output: ") + std::strerror(error));
-        if (m_settings.outPath.isEmpty())
-            Finish(kExitUsage);
+        // Nobody reads what arrives any more (record | head -1): the file is completed, and the status
+        // tells the script that the recording was cut short.
+        Finish(kExitUsage);
     }
 }
 
@@ -168,8 +185,8 @@ void Recorder::StartRewrite() {
         return;
     m_rewriting = true;
     const std::uint64_t size = m_journal.Size();
-    m_rewriter = std::thread(
-        [this, size, journal = m_journal.Path(), out = m_settings.outPath, format = m_formatText] {
+    m_rewriter =
+        std::thread([this, size, journal = m_journal.Fd(), out = m_settings.outPath, format = m_formatText] {
             QElapsedTimer clock;
             clock.start();
             QString error;
@@ -206,7 +223,7 @@ void Recorder::WaitForRewrite() {
 bool Recorder::RewriteNow() {
     WaitForRewrite();
     QString error;
-    const bool ok = WriteCaptureFileFromJournal(m_journal.Path(), m_journal.Size(), m_settings.outPath,
+    const bool ok = WriteCaptureFileFromJournal(m_journal.Fd(), m_journal.Size(), m_settings.outPath,
                                                 m_formatText, &error);
     if (ok)
         m_rewrittenSize = m_journal.Size();

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -43,17 +44,55 @@ bool IsVersion(std::string_view argument) {
 
 constexpr std::string_view kCommands = "the commands are decode, record and send; --version and --help";
 
-// The options Qt's window classes take for themselves (with one dash or two, "-style=fusion" too):
-// with these the window opens as usual. Any other option is a typing error, not a window.
-bool IsWindowOption(std::string_view argument) {
-    static constexpr std::string_view kOptions[] = {
-        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
-        "qwindowtitle", "reverse", "session", "display", "geometry", "style", "stylesheet", "widgetcount",
-        "nograb", "dograb", "sync", "qmljsdebugger", "title", "name", "visual", "ncols", "cmap", "fn",
-        "font", "bg", "background", "fg", "foreground", "btn", "button", "im", "inputstyle"};
+// The options Qt's window classes take for themselves (with one dash or two, "-style=fusion" too), and
+// of those the ones that take the next argument as their value.
+constexpr std::string_view kWindowOptions[] = {"platform",
+                                               "platformpluginpath",
+                                               "platformtheme",
+                                               "plugin",
+                                               "qwindowgeometry",
+                                               "qwindowicon",
+                                               "qwindowtitle",
+                                               "session",
+                                               "display",
+                                               "geometry",
+                                               "style",
+                                               "stylesheet",
+                                               "qmljsdebugger",
+                                               "title",
+                                               "name",
+                                               "visual",
+                                               "ncols",
+                                               "cmap",
+                                               "fn",
+                                               "font",
+                                               "bg",
+                                               "background",
+                                               "fg",
+                                               "foreground",
+                                               "btn",
+                                               "button",
+                                               "im",
+                                               "inputstyle",
+                                               "reverse",
+                                               "widgetcount",
+                                               "nograb",
+                                               "dograb",
+                                               "sync"};
+constexpr std::size_t kFlagOptions = 5; // the last five take no value
+
+// How many arguments a window option at argument starts (its value included); 0 when it is none.
+int WindowOptionLength(std::string_view argument) {
+    if (argument.size() < 2 || argument[0] != '-')
+        return 0;
     argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
-    argument = argument.substr(0, argument.find('='));
-    return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
+    const std::size_t equals = argument.find('=');
+    const auto found =
+        std::find(std::begin(kWindowOptions), std::end(kWindowOptions), argument.substr(0, equals));
+    if (found == std::end(kWindowOptions))
+        return 0;
+    const bool flag = found >= std::end(kWindowOptions) - kFlagOptions;
+    return flag || equals != std::string_view::npos ? 1 : 2;
 }
 
 int RunCommand(const QString& command, const QStringList& arguments) {
@@ -63,20 +102,33 @@ int RunCommand(const QString& command, const QStringList& arguments) {
         return RunRecordCommand(arguments);
     if (command == "send")
         return RunSendCommand(arguments);
-    PrintError(std::string_view{}, "unknown command \"" + command.toStdString() + "\": " + std::string(kCommands) +
-                                       " (see: tarc-emulator --help)");
+    PrintError(std::string_view{}, "unknown command \"" + command.toStdString() +
+                                       "\": " + std::string(kCommands) + " (see: tarc-emulator --help)");
     return kExitUsage;
 }
 
 } // namespace
 
 int RunHeadless(int argc, char** argv) {
-    if (argc < 2)
+    // Window options at the front are the window's only when nothing else follows them: with a command,
+    // --help, --version or a typing error after them, they are passed over, and no window opens.
+    int skip = 1;
+    while (skip < argc) {
+        const int length = WindowOptionLength(argv[skip]);
+        if (length == 0)
+            break;
+        skip += length;
+    }
+    if (skip >= argc)
         return -1;
+    std::vector<char*> kept{argv[0]};
+    kept.insert(kept.end(), argv + skip, argv + argc);
+    kept.push_back(nullptr);
+    argc = static_cast<int>(kept.size()) - 1;
+    argv = kept.data();
+
     const std::string_view first = argv[1];
     if (first.starts_with('-') && !IsHelp(first) && !IsVersion(first)) {
-        if (IsWindowOption(first))
-            return -1; // Qt's own options, such as -platform or -style: the window handles them
         PrintError({}, "unknown option \"" + std::string(first) + "\": " + std::string(kCommands) +
                            " (see: tarc-emulator --help)");
         return kExitUsage;

@@ -6,8 +6,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/HexBytes.h"
 #include "cli/MessageBuilder.h"
-#include "common/modCommon.h"
-#include "decode/DecodeTable.h"
+#include "cli/Replay.h"
+#include "link/PacketCapture.h"
 
 #include <QTcpSocket>
 #include <QThread>
@@ -36,9 +36,17 @@ writes messages, one write each, with a pause between writes.
   HEX                a message as hex text, e.g. "04 41 00 00 11 00 00 00"
   --replay FILE      the lines of a capture file, oldest first (a file with the "[hh:mm:ss]"
                      first line is newest first and is sent from its last line up; a file of bare
-                     lines as "record" prints them is sent from its first line down)
+                     lines as "record" prints them is sent from its first line down). Every line's
+                     bytes must be two hex digits each with one blank between them: a line that is
+                     not is refused with its number, and nothing is sent.
+                     Or a packet capture (pcap, pcapng): the messages its connections sent to port
+                     60173 (see --capture-port), in order; refused if the capture lost a segment
+  --timing T         with a packet capture: "interval" (the default) pauses --interval between
+                     messages, "capture" the time between them in the capture
+  --capture-port N   the elevator side's port in the packet capture (default 60173)
   --command C        build a message of command 10, 11 or 20 (hex) from the fields below; every
-                     field has a valid default and may be set to an invalid value on purpose:
+                     field has a valid default and may be set to an invalid value on purpose; a
+                     field the command does not have is refused:
     --gate N           gate number, 0 to 9999 (default 1)
     --dest-floor N     destination floor of a 0x10 message, 0 to 999 (default 1)
     --door D           door of a 0x10 message: front, rear, both or one character (default front)
@@ -61,6 +69,14 @@ struct FieldOptions {
     QCommandLineOption floors{"floors", "", "LIST"};
 
     QList<QCommandLineOption> all() const { return {command, gate, destFloor, door, attr, seq, floors}; }
+    // The fields a message of the command holds.
+    QList<QCommandLineOption> of(int code) const {
+        if (code == MessageFormat::kCommand10)
+            return {gate, destFloor, door, attr, seq};
+        if (code == MessageFormat::kCommand20)
+            return {gate, attr, seq, floors};
+        return {};
+    }
 };
 
 bool BadField(const QCommandLineOption& option, const QString& value) {
@@ -103,33 +119,19 @@ std::optional<std::vector<std::uint8_t>> BuiltMessage(const QCommandLineParser& 
             parser, o.floors, [](const std::string& t) { return ParseFloorList(t); }, fields.floors);
     if (!ok)
         return std::nullopt;
-    return BuildMessage(fields);
-}
-
-// The bytes of a capture line as the window reads them back: its byte text, token by token.
-std::vector<std::uint8_t> LineBytes(std::string_view line) {
-    std::vector<std::uint8_t> bytes;
-    for (const std::string_view token : SplitMessage(modCommon::ByteText(line)))
-        bytes.push_back(modCommon::HexLowByte(token));
-    return bytes;
-}
-
-std::optional<std::vector<std::vector<std::uint8_t>>> ReplayMessages(const std::string& path) {
-    CaptureInput input(path);
-    std::vector<std::vector<std::uint8_t>> messages;
-    std::string_view line;
-    std::size_t number = 0;
-    while (input.error().empty() && input.Next(line, number)) {
-        if (auto bytes = LineBytes(line); !bytes.empty())
-            messages.push_back(std::move(bytes));
-    }
-    if (!input.error().empty()) {
-        PrintError(kCommand, "cannot read " + path + ": " + input.error());
+    // A field the message has no place for would be dropped without a word: the message sent would not
+    // be the one asked for.
+    const QList<QCommandLineOption> held = o.of(fields.command);
+    for (const QCommandLineOption& option : o.all()) {
+        const QString name = option.names().constFirst();
+        if (name == "command" || !parser.isSet(option) ||
+            std::any_of(held.begin(), held.end(), [&](const auto& h) { return h.names() == option.names(); }))
+            continue;
+        PrintError(kCommand, "--" + name.toStdString() + ": a message of command " +
+                                 parser.value(o.command).toStdString() + " has no such field");
         return std::nullopt;
     }
-    if (input.hadHeader())
-        std::reverse(messages.begin(), messages.end()); // a capture file is newest first
-    return messages;
+    return BuildMessage(fields);
 }
 
 bool WriteMessage(QTcpSocket& socket, const std::vector<std::uint8_t>& message) {
@@ -151,8 +153,11 @@ int RunSendCommand(const QStringList& arguments) {
     const QCommandLineOption portOption("port", "", "N", "60173");
     const QCommandLineOption intervalOption("interval", "", "MS", "100");
     const QCommandLineOption replayOption("replay", "", "FILE");
+    const QCommandLineOption timingOption("timing", "", "T", "interval");
+    const QCommandLineOption capturePortOption("capture-port", "", "N", QString::number(kDefaultLinkPort));
     const FieldOptions fieldOptions;
-    parser.addOptions({hostOption, portOption, intervalOption, replayOption});
+    parser.addOptions(
+        {hostOption, portOption, intervalOption, replayOption, timingOption, capturePortOption});
     parser.addOptions(fieldOptions.all());
     if (const auto stop = ParseCommandLine(parser, arguments, kCommand, kHelp))
         return *stop;
@@ -166,6 +171,14 @@ int RunSendCommand(const QStringList& arguments) {
                                  parser.value(intervalOption).toStdString());
         return kExitUsage;
     }
+    const QString timing = parser.value(timingOption);
+    if (timing != "interval" && timing != "capture") {
+        PrintError(kCommand, "--timing takes interval or capture, not " + timing.toStdString());
+        return kExitUsage;
+    }
+    const auto capturePort = ParsePort(kCommand, parser.value(capturePortOption));
+    if (!capturePort)
+        return kExitUsage;
     const QStringList hexArguments = parser.positionalArguments();
     const bool replay = parser.isSet(replayOption);
     const QList<QCommandLineOption> fieldList = fieldOptions.all();
@@ -181,17 +194,17 @@ int RunSendCommand(const QStringList& arguments) {
         return kExitUsage;
     }
 
-    std::vector<std::vector<std::uint8_t>> messages;
+    std::vector<ReplayMessage> messages;
     for (const QString& hex : hexArguments) {
         auto bytes = ParseHexBytes(hex.toStdString());
         if (!bytes || bytes->empty()) {
             PrintError(kCommand, "not a message in hex: \"" + hex.toStdString() + "\"");
             return kExitUsage;
         }
-        messages.push_back(std::move(*bytes));
+        messages.push_back({std::move(*bytes)});
     }
     if (replay) {
-        auto replayed = ReplayMessages(parser.value(replayOption).toStdString());
+        auto replayed = ReadReplay(parser.value(replayOption).toStdString(), *capturePort);
         if (!replayed)
             return kExitUsage;
         messages = std::move(*replayed);
@@ -200,7 +213,14 @@ int RunSendCommand(const QStringList& arguments) {
         auto built = BuiltMessage(parser, fieldOptions);
         if (!built)
             return kExitUsage;
-        messages.push_back(std::move(*built));
+        messages.push_back({std::move(*built)});
+    }
+    const bool captureTiming = timing == "capture";
+    if (captureTiming &&
+        std::any_of(messages.begin(), messages.end(), [](const ReplayMessage& m) { return m.timeNs < 0; })) {
+        PrintError(kCommand, "--timing capture needs --replay with a packet capture, whose packets have "
+                             "their times");
+        return kExitUsage;
     }
 
     const QString host = parser.value(hostOption);
@@ -214,9 +234,14 @@ int RunSendCommand(const QStringList& arguments) {
     // Each write leaves at once as its own segment instead of waiting to be merged with the next.
     socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     for (std::size_t i = 0; i < messages.size(); ++i) {
-        if (i > 0 && *interval > 0)
-            QThread::msleep(static_cast<unsigned long>(*interval));
-        if (!WriteMessage(socket, messages[i])) {
+        const std::int64_t pause =
+            i == 0          ? 0
+            : captureTiming ? std::clamp<std::int64_t>(
+                                  (messages[i].timeNs - messages[i - 1].timeNs) / 1'000'000, 0, 3'600'000)
+                            : *interval;
+        if (pause > 0)
+            QThread::msleep(static_cast<unsigned long>(pause));
+        if (!WriteMessage(socket, messages[i].bytes)) {
             PrintError(kCommand, "cannot write to " + target + ": " + socket.errorString().toStdString());
             return kExitUsage;
         }

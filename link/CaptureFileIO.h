@@ -9,6 +9,11 @@
 
 // Reading and writing capture files on disk. Nothing here touches a window; the callers show the messages.
 
+// Why a path cannot be a capture file written or read in place: it names a folder, a named pipe, a
+// device or a socket (a symbolic link is followed). Empty for a regular file or a path that does not
+// exist yet. Writing over such a thing would replace it with a file, and reading one could wait forever.
+QString NotRegularFileReason(const QString& path);
+
 // Writes a capture file through a QSaveFile, line by line in pieces of about a megabyte, so a large list
 // is never held twice: on any failure (cannot create, short write, full disk, commit refused) the file
 // that was there before is left exactly as it was.
@@ -42,5 +47,6 @@ struct LoadedCaptureFile {
     QString reason;           // why it could not be read, or why it is not a capture file
 };
 
-// Reads the whole file before anything else happens, then parses it.
+// Reads the whole file before anything else happens, then parses it. A line longer than
+// kLongestInputLine stops the reading there, and a UTF-16 file is refused, each with its reason.
 LoadedCaptureFile LoadCaptureFile(const QString& path);

@@ -53,20 +53,57 @@ void Journal::Close() {
     m_fd = -1;
 }
 
-bool Journal::Open(const QString& path, QString* error) {
+bool Journal::Lock(long* holder, QString* error) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (::fcntl(m_fd, F_SETLK, &lock) == 0)
+        return true;
+    const int reason = errno;
+    *holder = 0;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    if (::fcntl(m_fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK)
+        *holder = probe.l_pid;
+    if (error)
+        *error = reason == EACCES || reason == EAGAIN
+                     ? (*holder > 0 ? QStringLiteral("it is in use by process %1").arg(*holder)
+                                    : QStringLiteral("it is in use by another process"))
+                     : SystemReason(reason);
+    return false;
+}
+
+bool Journal::Open(const QString& path, QString* error, long* lockHolder) {
     Close();
     m_path = path;
     m_pending.clear();
     m_pendingLines = 0;
+    m_dropped = 0;
     const std::string local = LocalPath(path);
-    m_fd = ::open(local.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     struct stat info {};
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int reason = m_fd < 0 ? errno : S_ISREG(info.st_mode) ? errno : EISDIR;
-        if (error)
-            *error = SystemReason(reason);
+    for (int attempt = 0;; ++attempt) {
+        m_fd = ::open(local.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            const int reason = m_fd < 0 ? errno : S_ISREG(info.st_mode) ? errno : EISDIR;
+            if (error)
+                *error = SystemReason(reason);
+            Close();
+            return false;
+        }
+        if (!lockHolder)
+            break;
+        if (!Lock(lockHolder, error)) {
+            Close();
+            return false;
+        }
+        // The owner before us deletes its journal before it lets go of it: a file locked after that is
+        // no longer the one the path names, and a new one is opened.
+        struct stat named {};
+        if (attempt >= 3 || (::stat(local.c_str(), &named) == 0 && named.st_ino == info.st_ino &&
+                             named.st_dev == info.st_dev))
+            break;
         Close();
-        return false;
     }
     // Count the whole lines and cut off an unfinished last one, reading a block at a time.
     const auto size = static_cast<std::uint64_t>(info.st_size);
@@ -89,6 +126,7 @@ bool Journal::Open(const QString& path, QString* error) {
         }
         offset += n;
     }
+    m_dropped = size - lastEnd;
     if (lastEnd < size && ::ftruncate(m_fd, static_cast<off_t>(lastEnd)) != 0) {
         if (error)
             *error = SystemReason(errno);
@@ -133,9 +171,9 @@ bool Journal::Flush(bool sync, QString* error) {
 }
 
 void Journal::Remove() {
-    Close();
     if (!m_path.isEmpty())
         QFile::remove(m_path);
+    Close();
     m_pending.clear();
     m_size = m_synced = m_lines = m_pendingLines = 0;
 }
@@ -170,6 +208,13 @@ bool WriteCaptureFileFromJournal(const QString& journalPath, std::uint64_t journ
             *error = SystemReason(errno);
         return false;
     }
+    const bool ok = WriteCaptureFileFromJournal(fd, journalSize, outPath, formatText, error);
+    ::close(fd);
+    return ok;
+}
+
+bool WriteCaptureFileFromJournal(int fd, std::uint64_t journalSize, const QString& outPath,
+                                 std::string_view formatText, QString* error) {
     CaptureFileWriter writer(outPath, formatText);
     // Backwards a block at a time: `tail` is the end part of a line whose start lies in an earlier block.
     std::string text;
@@ -195,7 +240,6 @@ bool WriteCaptureFileFromJournal(const QString& journalPath, std::uint64_t journ
         end = start;
     }
     const int readError = readOk ? 0 : errno;
-    ::close(fd);
     if (!readOk) {
         writer.Cancel();
         if (error)

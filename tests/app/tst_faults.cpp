@@ -2,6 +2,7 @@
 // the tool goes on working and keeps what it has recorded.
 #include "AppTestSupport.h"
 
+#include "capture/InputLimits.h"
 #include "common/modCommon.h"
 #include "link/RecoveryJournal.h"
 #include "link/TcpLink.h"
@@ -435,10 +436,13 @@ private slots:
         QTest::newRow("garbage after the mark") << garbageLines << garbageLineCount << false;
 
         QByteArray longLine = mark + "[11/22/2012] [10:15:30] 4C 41 00 00 20 30 30 30 31";
-        longLine.reserve(10 << 20);
-        while (longLine.size() < (10 << 20))
+        longLine.reserve(kLongestInputLine + 64);
+        while (longLine.size() < qsizetype{3} << 20)
             longLine += " C3";
-        QTest::newRow("one 10 MB line") << longLine + "\r\n" << 1 << false;
+        QTest::newRow("one 3 MB line") << longLine + "\r\n" << 1 << false;
+        while (longLine.size() <= qsizetype{kLongestInputLine} + 32)
+            longLine += " C3";
+        QTest::newRow("a line beyond the longest a reader takes") << longLine + "\r\n" << -1 << false;
 
         QByteArray manyLines = mark;
         manyLines.reserve(2000000 * 36);
@@ -483,7 +487,7 @@ private slots:
             // Select, dump and open the floors of what came in, the first line and the last.
             clock.restart();
             CaptureListView* list = CaptureView(*window);
-            // Measured on the cut text: the whole 10 MB line would be tens of millions of pixels wide.
+            // Measured on the cut text: the whole 3 MB line would be tens of millions of pixels wide.
             QVERIFY(list->ContentWidth() < 1000000);
             for (int row : {0, Count() - 1}) {
                 list->viewport()->repaint();

@@ -18,8 +18,9 @@ inline QString CliProgram() {
     return QStringLiteral(TARC_EMULATOR_PATH);
 }
 
-// Runs to the end (30 s at most) with the given standard input.
-inline CliRun RunCli(const QStringList& arguments, const QByteArray& input = {}) {
+// Runs to the end (30 s at most, or timeoutMs) with the given standard input; status -1 when it had to
+// be killed.
+inline CliRun RunCli(const QStringList& arguments, const QByteArray& input = {}, int timeoutMs = 30000) {
     QProcess process;
     process.start(CliProgram(), arguments);
     CliRun run;
@@ -28,7 +29,7 @@ inline CliRun RunCli(const QStringList& arguments, const QByteArray& input = {})
     if (!input.isEmpty())
         process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(30000)) {
+    if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished();
         return run;

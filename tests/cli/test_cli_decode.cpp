@@ -1,5 +1,6 @@
 // tarc-emulator decode and the top-level arguments, end to end as a separate process.
 #include "CliProcess.h"
+#include "capture/InputLimits.h"
 
 #include "cli/DecodeRun.h"
 #include "link/LocalClock.h"
@@ -169,6 +170,8 @@ QStringList Trace(const QByteArray& jsonLines) {
 
 class TestCliDecode : public QObject {
     Q_OBJECT
+
+    QTemporaryDir m_dir;
 
 private slots:
     void textTable() {
@@ -592,12 +595,35 @@ private slots:
             << QStringList{"--verison"}
             << "tarc-emulator: unknown option \"--verison\": the commands are decode";
         QTest::newRow("unknown short option") << QStringList{"-x"} << "unknown option \"-x\"";
+        // Qt's window options before a typing error: still the typing error, never a window.
+        QTest::newRow("window option, then a typing error")
+            << QStringList{"-platform", "offscreen", "--verison"} << "unknown option \"--verison\"";
+        QTest::newRow("window options, then -x")
+            << QStringList{"-style=fusion", "-reverse", "-x"} << "unknown option \"-x\"";
+        // Endless or foreign input is refused before it is held whole.
+        QTest::newRow("no line ends") << QStringList{"decode", "/dev/zero"}
+                                      << "cannot read /dev/zero: line 1 is longer than 4 MB (4194304 bytes); "
+                                         "not a capture file";
+        const QString beyond = m_dir.filePath("beyond.txt");
+        WriteFile(beyond, "[mm/dd/yyyy] [hh:mm:ss]\r" + QByteArray(kLongestInputLine + 1, 'A'));
+        QTest::newRow("a line beyond the longest") << QStringList{"decode", beyond} << "line 2 is longer";
+        const QString bom = m_dir.filePath("bom.txt");
+        WriteFile(bom, QByteArray("\xFE\xFF\0[\0h", 6));
+        QTest::newRow("UTF-16, big-endian mark")
+            << QStringList{"decode", bom} << "not a capture file: it is UTF-16 text (byte order mark FE FF)";
+        const QString utf16 = m_dir.filePath("utf16.txt");
+        WriteFile(utf16, QByteArray("[\0h\0]\0\n\0", 8));
+        QTest::newRow("UTF-16 without a mark")
+            << QStringList{"decode", utf16} << "its first line holds NUL bytes";
     }
 
     void usageAndInputErrors() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
-        const CliRun run = RunCli(arguments, kLine11 + "\n");
+        // A window opened by mistake would hang on the offscreen platform: the time limit fails it.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        const CliRun run = RunCli(arguments, kLine11 + "\n", 10000);
+        qunsetenv("QT_QPA_PLATFORM");
         QCOMPARE(run.status, 2);
         QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
         QVERIFY(run.out.isEmpty());
@@ -631,6 +657,14 @@ private slots:
         const CliRun help = RunCli({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.out.contains("decode [FILE ...]"));
+        // Window options before them change nothing: no window, and no want of a display.
+        for (const QStringList& options : {QStringList{"-platform", "offscreen"}, {"-style", "fusion"}}) {
+            QCOMPARE(RunCli(options + QStringList{"--help"}, {}, 10000).out, help.out);
+            QCOMPARE(RunCli(options + QStringList{"--version"}, {}, 10000).out, version.out);
+            const CliRun decoded = RunCli(options + QStringList{"decode", "-"}, kLine11 + "\n", 10000);
+            QCOMPARE(decoded.status, 0);
+            QVERIFY(decoded.out.contains("8 bytes: one message"));
+        }
     }
 };
 

@@ -1,6 +1,7 @@
 // tarc-emulator record and send end to end: real processes on 127.0.0.1, a real client, real files.
 #include "CliProcess.h"
 #include "link/CaptureFileIO.h"
+#include "support/CaptureBuilder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,6 +11,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -197,10 +200,15 @@ private slots:
         QVERIFY(journaled.size() >= printed.size());
         QCOMPARE(journaled.mid(0, printed.size()), printed);
         QVERIFY(RunCli({"decode", path}).err.contains("capture.txt.journal exists"));
-        // The next start with the same file takes the interrupted recording up again.
+        // The next start with the same file takes the interrupted recording up again, and says that it
+        // drops a line the kill cut short.
+        QFile torn(journal);
+        QVERIFY(torn.open(QIODevice::Append) && torn.write("[d] [t] 04 4") == 12);
+        torn.close();
         RecorderProcess again;
         QVERIFY(again.Start(port, {"--out", path}));
         QVERIFY(again.err().contains("interrupted recording"));
+        QVERIFY(again.err().contains("was cut short by the kill (12 bytes, no line end); dropped"));
         QTRY_COMPARE_WITH_TIMEOUT(FileLines(path), Reversed(journaled), kWaitMs);
         again.process().terminate();
         QCOMPARE(again.Finish(), 0);
@@ -291,6 +299,157 @@ private slots:
         QCOMPARE(decoded.out.trimmed().split('\n').size(), sent.size());
     }
 
+    // Only a regular file (or a new one) is recorded into; anything else is refused and left as it is.
+    void outputsAreRegularFiles() {
+        QTemporaryDir dir;
+        const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+        const QByteArray device = QFile::encodeName(dir.filePath("null"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+        const bool mknod = ::mknod(device.constData(), S_IFCHR | 0644, makedev(1, 3)) == 0;
+        for (const auto& [path, kind] :
+             {std::pair{fifo, "named pipe (FIFO)"}, {device, "character device"}}) {
+            if (path == device && !mknod)
+                QSKIP("mknod refused (it needs root); the named pipe was checked");
+            const CliRun run = RunCli({"record", "--port", "0", "--out", QFile::decodeName(path)});
+            QCOMPARE(run.status, 2);
+            QVERIFY2(run.err.contains("is a " + QByteArray(kind) + ", not a regular file"),
+                     run.err.constData());
+            struct stat info {};
+            QCOMPARE(::stat(path.constData(), &info), 0);
+            QCOMPARE(path == fifo ? S_ISFIFO(info.st_mode) : S_ISCHR(info.st_mode), true);
+            QVERIFY(!QFile::exists(QFile::decodeName(path) + ".journal"));
+        }
+    }
+
+    // A second recorder of the same file is refused, naming the first, which goes on undisturbed.
+    void oneRecorderPerFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("capture.txt");
+        const quint16 port = FreePort();
+        RecorderProcess first;
+        QVERIFY(first.Start(port, {"--out", path}));
+        const CliRun second = RunCli({"record", "--port", "0", "--out", path});
+        QCOMPARE(second.status, 2);
+        QVERIFY2(second.err.contains("another recorder is writing " + path.toUtf8() + ": " + path.toUtf8() +
+                                     ".journal: it is in use by process " +
+                                     QByteArray::number(first.process().processId())),
+                 second.err.constData());
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(kWaitMs));
+        client.write(QByteArray::fromHex("05"));
+        QVERIFY(first.WaitForLines(1));
+        first.process().terminate();
+        QCOMPARE(first.Finish(), 0);
+        QCOMPARE(FileLines(path), first.Lines());
+        QVERIFY(!QFile::exists(path + ".journal"));
+    }
+
+    // record | head -1: the reader goes, the recorder completes its file and says it failed.
+    void recordWhoseOutputCloses() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("capture.txt");
+        const quint16 port = FreePort();
+        QProcess pipeline;
+        pipeline.start("bash",
+                       {"-c", R"("$0" record --port "$1" --out "$2" | head -1; exit ${PIPESTATUS[0]})",
+                        CliProgram(), QString::number(port), path});
+        QTcpSocket client;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                client.connectToHost(QHostAddress::LocalHost, port);
+                return client.waitForConnected(200);
+            },
+            kWaitMs));
+        for (int i = 0; i < 50 && pipeline.state() == QProcess::Running; ++i) {
+            client.write(QByteArray::fromHex("04 41 00 00 11 00 00") + char(i));
+            client.flush();
+            QTest::qWait(20);
+        }
+        QVERIFY(pipeline.state() == QProcess::NotRunning || pipeline.waitForFinished(kWaitMs));
+        QCOMPARE(pipeline.exitCode(), 2);
+        QVERIFY(pipeline.readAllStandardError().contains("cannot write to standard output: Broken pipe"));
+        const QStringList saved = FileLines(path);
+        QVERIFY(saved.size() >= 2);
+        QCOMPARE(saved.constLast().section("] ", 2), QString("04 41 00 00 11 00 00 00"));
+        QCOMPARE(saved.constLast() + '\n', QString::fromUtf8(pipeline.readAllStandardOutput()));
+    }
+
+    // A replay sends exactly the recorded bytes or nothing: a line that does not say which bytes is
+    // refused with its number before any connection; a packet capture sends its connections' messages.
+    void replaysAreExact() {
+        using namespace capture_builder;
+        QTemporaryDir dir;
+        const QString text = dir.filePath("replay.txt");
+        const QString pcap = dir.filePath("site.pcap");
+        const QString lost = dir.filePath("lost.pcap");
+        const quint16 port = FreePort();
+        RecorderProcess recorder;
+        QVERIFY(recorder.Start(port));
+        const QStringList send = {"send", "--port", QString::number(port), "--interval", "50", "--replay"};
+        const QList<std::pair<QByteArray, QString>> refused = {
+            {"[d] [t] 04 41 zz 00\n", "line 1 is not a capture line"},
+            {"[d] [t] 04 41\nhello\n", "line 2 is not a capture line"},
+            {"[yyyy/mm/dd] [hh:mm:ss]\r\n[d] [t] 04  41\r\n", "line 2 is not a capture line"},
+            {"[d] [t] 04 41 \n", "line 1 is not a capture line"},
+        };
+        for (const auto& [content, message] : refused) {
+            QVERIFY(WriteFile(text, content));
+            const CliRun run = RunCli(send + QStringList{text});
+            QCOMPARE(run.status, 2);
+            QVERIFY2(QString::fromUtf8(run.err).contains(message + " (its bytes must be two hex digits each"),
+                     run.err.constData());
+        }
+
+        const std::vector<std::uint8_t> m11 = {0x04, 0x41, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00};
+        const std::vector<std::uint8_t> m10 = {0x0C, 0x41, 0x00, 0x00, 0x10, 0x30, 0x30, 0x30,
+                                               0x33, 0x30, 0x31, 0x35, 0x31, 0x30, 0x00, 0x00};
+        std::vector<std::uint8_t> twoInOne = m10;
+        twoInOne.insert(twoInOne.end(), m11.begin(), m11.end());
+        twoInOne.back() = 0x07;
+        std::vector<std::uint8_t> other = m11;
+        other.back() = 0x09;
+        const auto segment = [](std::uint16_t clientPort, std::uint32_t seq, std::vector<std::uint8_t> bytes,
+                                std::int64_t ms, std::uint16_t serverPort = 60173) {
+            Segment s;
+            s.clientPort = clientPort;
+            s.serverPort = serverPort;
+            s.seq = seq;
+            s.payload = std::move(bytes);
+            s.timeNs = 1'700'000'000'000'000'000 + ms * 1'000'000;
+            return s;
+        };
+        QVERIFY(WritePcap(pcap.toStdString(), DLT_EN10MB,
+                          {segment(50212, 1000, {m11.begin(), m11.begin() + 3}, 0),
+                           segment(50300, 7000, other, 100), segment(50400, 1, m10, 150, 60174),
+                           segment(50212, 1003, {m11.begin() + 3, m11.end()}, 200),
+                           segment(50212, 1008, twoInOne, 400)}));
+        QVERIFY(WritePcap(lost.toStdString(), DLT_EN10MB,
+                          {segment(50212, 1000, m11, 0), segment(50212, 1016, m11, 1)}));
+        const CliRun gap = RunCli(send + QStringList{lost});
+        QCOMPARE(gap.status, 2);
+        QVERIFY2(gap.err.contains("the capture lost 8 bytes of the connection 192.168.10.5:50212 > "
+                                  "192.168.10.9:60173, so what was sent is not known; nothing sent"),
+                 gap.err.constData());
+
+        // In order of each connection's first packet, cut at the messages' length bytes.
+        const QStringList messages = {"04 41 00 00 11 00 00 00",
+                                      "0C 41 00 00 10 30 30 30 33 30 31 35 31 30 00 00",
+                                      "04 41 00 00 11 00 00 07", "04 41 00 00 11 00 00 09"};
+        const CliRun replayed = RunCli(send + QStringList{pcap});
+        QCOMPARE(replayed.status, 0);
+        QVERIFY(replayed.err.contains("4 messages sent"));
+        QVERIFY(recorder.WaitForLines(4));
+        QCOMPARE(ByteTexts(recorder.Lines()), messages);
+        // With the capture's own gaps (400 ms from the first message to the third, then none): the same
+        // bytes, though messages sent back to back may arrive as one read.
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(RunCli(send + QStringList{pcap, "--timing", "capture"}).status, 0);
+        QVERIFY(clock.elapsed() >= 400);
+        QTRY_COMPARE_WITH_TIMEOUT(ByteTexts(recorder.Lines()).mid(4).join(' '), messages.join(' '), kWaitMs);
+    }
+
     void usageErrors_data() {
         QVERIFY(m_busy.isListening() || m_busy.listen(QHostAddress::LocalHost, 0));
         const QString busy = QString::number(m_busy.serverPort());
@@ -320,6 +479,17 @@ private slots:
         QTest::newRow("bad hex") << QStringList{"send", "04 4G"} << "not a message in hex: \"04 4G\"";
         QTest::newRow("missing replay file") << QStringList{"send", "--replay", "/nonexistent/c.txt"}
                                              << "cannot read /nonexistent/c.txt: No such file or directory";
+        QTest::newRow("endless replay") << QStringList{"send", "--port", closed, "--replay", "/dev/zero"}
+                                        << "cannot read /dev/zero: line 1 is longer than 4 MB";
+        QTest::newRow("a field 0x11 lacks")
+            << QStringList{"send", "--port", closed, "--command", "11", "--gate", "5"}
+            << "--gate: a message of command 11 has no such field";
+        QTest::newRow("a field 0x20 lacks")
+            << QStringList{"send", "--port", closed, "--command", "20", "--door", "rear"}
+            << "--door: a message of command 20 has no such field";
+        QTest::newRow("capture timing without a packet capture")
+            << QStringList{"send", "--port", closed, "--timing", "capture", "0441"}
+            << "--timing capture needs --replay with a packet capture";
     }
 
     // A recorder that cannot listen leaves the file alone; one that lets the system choose its port says

@@ -1,5 +1,6 @@
 // link/: the local clock, capture files on disk and the journals, on real files.
 #include "capture/CaptureLine.h"
+#include "capture/InputLimits.h"
 #include "link/CaptureFileIO.h"
 #include "link/Journal.h"
 #include "link/LocalClock.h"
@@ -14,7 +15,13 @@
 
 #include "support/TestFiles.h"
 
+#include <cstring>
 #include <ctime>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,6 +87,7 @@ private slots:
         Journal journal;
         QVERIFY(journal.Open(path, nullptr));
         QCOMPARE(journal.Lines(), std::uint64_t(lines.size()));
+        QCOMPARE(journal.DroppedBytes(), std::uint64_t(9)); // "cut short"
         QVERIFY(ReadAll(path).endsWith("\nlast\n"));
         journal.Append("appended");
         QVERIFY(journal.Flush(true, nullptr));
@@ -113,17 +121,81 @@ private slots:
 
     void unusablePath_data() {
         QTest::addColumn<QString>("relativePath");
-        QTest::newRow("folder") << "folder";
-        QTest::newRow("inside a missing folder") << "missing/capture.txt";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder") << "folder"
+                                << "folder is a folder, not a file.";
+        QTest::newRow("inside a missing folder") << "missing/capture.txt"
+                                                 << "";
+        QTest::newRow("named pipe") << "fifo"
+                                    << "fifo is a named pipe (FIFO), not a regular file";
+        QTest::newRow("device node") << "null"
+                                     << "null is a character device, not a regular file";
+        QTest::newRow("socket") << "socket"
+                                << "socket is a socket, not a regular file";
     }
+    // Neither Save nor Load acts on anything but a regular file: a save would put a file in place of a
+    // named pipe or a device, a load would wait on a pipe for ever.
     void unusablePath() {
         QFETCH(QString, relativePath);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("folder"));
-        QVERIFY(!LoadCaptureFile(dir.filePath(relativePath)).readOk);
-        QVERIFY(!SaveCaptureFile(dir.filePath(relativePath), kFormat, CaptureLines{"x"}));
-        QCOMPARE(Entries(dir.path()), QStringList{"folder"});
+        const QString path = dir.filePath(relativePath);
+        const QByteArray local = QFile::encodeName(path);
+        if (relativePath == "fifo")
+            QCOMPARE(::mkfifo(local.constData(), 0644), 0);
+        if (relativePath == "null" && ::mknod(local.constData(), S_IFCHR | 0644, makedev(1, 3)) != 0)
+            QSKIP("mknod refused (it needs root)");
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const auto closeListener = qScopeGuard([&] { ::close(listener); });
+        if (relativePath == "socket") {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, local.constData(), sizeof address.sun_path - 1);
+            QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        }
+        struct stat before {};
+        ::stat(local.constData(), &before);
+        const QStringList entries = Entries(dir.path());
+
+        const LoadedCaptureFile loaded = LoadCaptureFile(path);
+        QVERIFY(!loaded.readOk);
+        QString why;
+        QVERIFY(!SaveCaptureFile(path, kFormat, CaptureLines{"x"}, &why));
+        QVERIFY2(why.contains(reason) && loaded.reason.contains(reason),
+                 qPrintable(why + " / " + loaded.reason));
+        QCOMPARE(Entries(dir.path()), entries);
         QVERIFY(Entries(dir.filePath("folder")).isEmpty());
+        struct stat after {};
+        ::stat(local.constData(), &after);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_ino, before.st_ino);
+    }
+
+    void loadRefusesWhatNoCaptureFileHolds_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        const QByteArray mark = "[mm/dd/yyyy] [hh:mm:ss]";
+        const QByteArray tooLong(kLongestInputLine + 1, '0');
+        QTest::newRow("longest line") << mark + "\r\n" + QByteArray(kLongestInputLine, '0') << "";
+        // Every kind of line end counts one line: CR LF, a lone CR, a lone LF.
+        QTest::newRow("a line too long") << mark + "\r\na\rb\n\r\n" + tooLong + "\r\n"
+                                         << "Line 5 is longer than 4 MB (4194304 bytes); not a capture file.";
+        QTest::newRow("UTF-16 little-endian")
+            << QByteArray("\xFF\xFE[\0", 4) + mark
+            << "Not a capture file: it is UTF-16 text (byte order mark FF FE)";
+        QTest::newRow("NUL bytes") << QByteArray("[\0m\0m\0]\0", 8) + mark
+                                   << "its first line holds NUL bytes";
+    }
+    void loadRefusesWhatNoCaptureFileHolds() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("capture.txt");
+        QVERIFY(WriteFile(path, content));
+        const LoadedCaptureFile loaded = LoadCaptureFile(path);
+        QCOMPARE(loaded.readOk, reason.isEmpty());
+        QVERIFY2(loaded.reason.contains(reason), qPrintable(loaded.reason));
     }
 
     void saveOnFullDiskKeepsOldFile_data() {
