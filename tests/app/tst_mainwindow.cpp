@@ -74,21 +74,21 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// A packet capture, as bytes, of a link whose system sends one message split in two segments.
-QByteArray PacketCaptureBytes(const QString& folder, int linkType, std::uint16_t port, int keep = -1) {
+// A packet capture, as bytes, of a link whose system sends one message split in two segments, less its
+// last `cut` bytes.
+QByteArray PacketCaptureBytes(const QString& folder, int cut) {
     using namespace capture_builder;
     Segment first;
-    first.serverPort = port;
     first.seq = 100;
     first.payload = {0x04, 0x41, 0x00};
     Segment second = first;
     second.seq = 103;
     second.payload = {0x00, 0x11, 0x00, 0x00, 0x00};
     const std::string path = QDir(folder).filePath("made.pcap").toStdString();
-    if (!WritePcap(path, linkType, {first, second}))
+    if (!WritePcap(path, DLT_EN10MB, {first, second}))
         return {};
     const QByteArray bytes = ReadAll(QString::fromStdString(path));
-    return keep < 0 ? bytes : bytes.left(bytes.size() - keep);
+    return bytes.left(bytes.size() - cut);
 }
 
 } // namespace
@@ -192,7 +192,7 @@ private slots:
     }
 
     // The summary and a cell's tooltip and accessible description, on the drawn window, for a valid
-    // and an invalid message of each command; a cell with a reason is the one drawn red.
+    // and an invalid message; a cell with a reason is the one drawn red. The words are the decoder's.
     void summaryAndTooltips_data() {
         QTest::addColumn<QByteArray>("hex");
         QTest::addColumn<QString>("summary");
@@ -208,24 +208,6 @@ private slots:
                                  "\u2014 1 invalid, 0 missing")
             << "lblData_2"
             << "gate 0000: outside 0001 to 9999";
-        QTest::newRow("0x10 door 4, cut short")
-            << kMsg10BadDoor.left(28)
-            << QString::fromUtf8("0x10: gate 0003, floor 015, door 4, general \u2014 1 invalid, 2 missing")
-            << "lblData_11"
-            << "missing: the message ends after byte 14";
-        QTest::newRow("0x11") << kMsg11 << "0x11: reserve bytes only" + valid << "lblData_1"
-                              << "reserve 00";
-        QTest::newRow("0x11 reserve FF")
-            << QByteArray("04410000110000FF")
-            << QString::fromUtf8("0x11: reserve bytes only \u2014 1 invalid, 0 missing") << "lblData_3"
-            << "reserve FF: must be 00";
-        // Every floor front side but 256, which does not exist.
-        const QByteArray front = "4C4100002030303031" + QByteArray("55").repeated(63) + "1530000000000000";
-        QTest::newRow("0x20") << front
-                              << "0x20: gate 0001, 255 floors accessible (1-255 front), general, seq 0x00" +
-                                     valid
-                              << "lblData_1"
-                              << "gate 0001";
         QTest::newRow("0x20 VIP handicapped")
             << Msg20("00").replace(146, 2, "31")
             << QString::fromUtf8("0x20: gate 0001, no floor accessible, "
@@ -366,10 +348,7 @@ private slots:
         QCOMPARE(FloorsScroll()->value(), 0);
         QCOMPARE(FloorCell(0), QStringLiteral("01"));
 
-        FloorsScroll()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QCOMPARE(FloorsRow0(), QStringLiteral("09"));
-        FloorsScroll()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(FloorsRow0(), QStringLiteral("10"));
+        FloorsScroll()->setValue(9);
 
         RecordHex(*window, kMsg11); // an arrival leaves the page
         QCOMPARE(FloorsScroll()->value(), 9);
@@ -383,14 +362,6 @@ private slots:
         QCOMPARE(FloorsRow0(), QStringLiteral("01"));
         QCOMPARE(FloorCell(0), QStringLiteral("11"));
         QCOMPARE(FloorCell(1), QStringLiteral("00"));
-
-        FloorsScroll()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        Find<QPushButton>(*window->FloorsWindow(), "btnClose")->click();
-        QVERIFY(!window->FloorsWindow()->isVisible());
-        Button("btnDetailFloors")->click();
-        QVERIFY(window->FloorsWindow()->isVisible());
-        QCOMPARE(FloorsScroll()->value(), 0);
-        QCOMPARE(FloorCell(0), QStringLiteral("11"));
     }
 
     // Details on a short 0x20 line after a full one: the page stays, its rows show the short line.
@@ -409,22 +380,6 @@ private slots:
         QCOMPARE(FloorCell(0), QString()); // byte 2 is missing from the short line
         FloorsScroll()->triggerAction(QAbstractSlider::SliderToMinimum);
         QCOMPARE(FloorCell(0), QStringLiteral("01"));
-    }
-
-    void doubleClickShowsTheDumpOfThatLine() {
-        RecordHex(*window, kMsg11);
-        RecordHex(*window, "0102030405060708090A0B0C0D0E0F1011");
-        CaptureListView* list = CaptureView(*window);
-        ClickRow(*window, 1);
-        const QRect rect = list->RowRect(0);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QVERIFY(window->DumpWindow()->isVisible());
-        auto* grid = Find<QTableWidget>(*window->DumpWindow(), "MSFlexGrid1");
-        auto text = [&](int r, int c) { return grid->item(r, c) ? grid->item(r, c)->text() : QString(); };
-        QCOMPARE(text(1, 1), QStringLiteral("01"));
-        QCOMPARE(text(2, 1), QStringLiteral("11"));
-        QCOMPARE(text(2, 2), QString());
     }
 
     void saveThenLoadGivesTheSameLines() {
@@ -475,13 +430,7 @@ private slots:
         QTest::newRow("zero bytes") << QByteArray("\0", 0) << false << true << "";
         QTemporaryDir folder;
         QTest::newRow("packet capture cut short")
-            << PacketCaptureBytes(folder.path(), DLT_EN10MB, kDefaultLinkPort, 3) << true << false << "";
-        QTest::newRow("packet capture without traffic to the port")
-            << PacketCaptureBytes(folder.path(), DLT_EN10MB, 60174) << true << false
-            << "The capture holds no bytes sent to port 60173.";
-        QTest::newRow("packet capture of another link type")
-            << PacketCaptureBytes(folder.path(), DLT_IEEE802_11, kDefaultLinkPort) << true << false
-            << "the capture's link type is";
+            << PacketCaptureBytes(folder.path(), 3) << true << false << "";
     }
     void loadFailuresLeaveListAndTable() {
         QFETCH(QByteArray, content);
@@ -707,7 +656,6 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(QString, effect);
-        const QStringList captions = {"Clear Capt.", "Save Capt.", "Load Capt.", "Start", "Stop", "Exit"};
         if (effect == "state 0")
             Button("btnAction_0")->click();
         QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -717,11 +665,6 @@ private slots:
             QCOMPARE(prompts.saveDialogs, QList<bool>{false});
         else
             QCOMPARE(window->ConnectState(), effect == "state 1" ? 1 : 0);
-        QStringList shown;
-        for (const char* name : {"btnClearCapture", "btnSaveCapture", "btnLoadCapture", "btnAction_0",
-                                 "btnAction_1", "btnAction_2"})
-            shown << Button(name)->text();
-        QCOMPARE(shown, captions);
         Button("btnAction_1")->click();
     }
 
@@ -931,13 +874,18 @@ private slots:
     }
 
     // A detail window opens beside the main window, never over its title bar, and then where it was.
+    // A double click shows the dump of the line clicked, not of the one selected before.
     void detailWindowsOpenBesideAndRememberTheirPlace() {
         window->move(100, 100);
         RecordHex(*window, kMsg11);
+        RecordHex(*window, "0102030405060708090A0B0C0D0E0F1011");
+        ClickRow(*window, 1);
         CaptureListView* list = CaptureView(*window);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(0).center());
         frmDumpList* dump = window->DumpWindow();
         QVERIFY(dump->isVisible());
+        QCOMPARE(DumpCell(1, 1), QStringLiteral("01"));
+        QCOMPARE(DumpCell(2, 1), QStringLiteral("11"));
         const QRect owner = window->frameGeometry();
         const QRect titleBar(owner.left(), owner.top(), owner.width(),
                              window->geometry().top() - owner.top() + 1);
