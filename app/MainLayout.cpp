@@ -111,7 +111,7 @@ QSize Arrange(QWidget* window, QWidget* frame, QWidget* list, QSize& arrangedFor
     const int dw = now.width() - arrangedFor.width();
     const int dh = now.height() - arrangedFor.height();
     if (dw == 0 && dh == 0)
-        return {};
+        return {0, 0};
     const int frameRight = frame->geometry().right();
     const int listBottom = list->geometry().bottom();
     const int frameBottom = frame->geometry().bottom();
