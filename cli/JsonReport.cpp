@@ -2,7 +2,7 @@
 
 #include "cli/JsonText.h"
 
-#include "cli/AppendNumber.h"
+#include "common/AppendNumber.h"
 #include "cli/Cursor.h"
 #include "decode/MessageFormat.h"
 

@@ -2,7 +2,7 @@
 
 #include "capture/CaptureLine.h"
 #include "link/LocalClock.h"
-#include "cli/AppendNumber.h"
+#include "common/AppendNumber.h"
 #include "cli/CommandLine.h"
 #include "cli/JsonText.h"
 #include "decode/MessageFormat.h"

@@ -1,6 +1,6 @@
 #include "cli/TextReport.h"
 
-#include "cli/AppendNumber.h"
+#include "common/AppendNumber.h"
 #include "cli/Cursor.h"
 #include "decode/MessageFormat.h"
 
