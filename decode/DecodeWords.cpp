@@ -83,39 +83,7 @@ const char* SideWord(std::uint8_t bits) {
 } // namespace
 
 std::string_view Reason(Rule rule) {
-    switch (rule) {
-    case Rule::Length:
-        return "must be 12 (0x10), 4 (0x11) or 76 (0x20)";
-    case Rule::Version:
-        return "must be A";
-    case Rule::HeaderReserve:
-    case Rule::Reserve11:
-    case Rule::Reserve10:
-    case Rule::Reserve20:
-        return "must be 00";
-    case Rule::Command:
-        return "must be 0x10, 0x11 or 0x20";
-    case Rule::GateDigit10:
-    case Rule::FloorDigit10:
-    case Rule::GateDigit20:
-        return "is not a digit";
-    case Rule::GateRange10:
-        return "outside 0001 to 9999";
-    case Rule::FloorRange10:
-        return "outside 001 to 255";
-    case Rule::GateRange20:
-        return "outside 0001 to 0255";
-    case Rule::Door10:
-        return "must be 1, 2 or 3";
-    case Rule::Attribution10:
-        return "must be 0 to 9 or A to F";
-    case Rule::Attribution20:
-        return "must be 0 or 2";
-    case Rule::Sequence10:
-    case Rule::Sequence20:
-        break;
-    }
-    return {};
+    return FieldRules::Describe(rule).requirement;
 }
 
 void NoteLength(Label& cell, std::uint32_t length) {

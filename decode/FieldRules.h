@@ -12,8 +12,8 @@
 
 // Which value each field of a message may hold: every check of the message format, in one place, and
 // the decoders that apply them to the table. Each rule has an identity (Rule) and a stable name, so that
-// what judged a field can be listed rule by rule. The words that explain a rule to the operator live with
-// the other words (DecodeWords), the layout of the cells with the table (DecodeTable).
+// what judged a field can be listed rule by rule. How a cell says it lives with the other words
+// (DecodeWords), the layout of the cells with the table (DecodeTable).
 namespace FieldRules {
 
 enum class Rule : std::uint8_t {
@@ -38,35 +38,44 @@ enum class Rule : std::uint8_t {
 };
 inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::Reserve20) + 1;
 
-// Every rule in the order the fields stand in a message, with its stable name.
+// Every rule in the order the fields stand in a message, with its stable name and what it asks, as a
+// red cell's note ends.
 struct RuleName {
     Rule rule;
     std::string_view name;
+    std::string_view requirement;
 };
 inline constexpr std::array<RuleName, kRuleCount> kRules = {{
-    {Rule::Length, "header.length"},
-    {Rule::Version, "header.version"},
-    {Rule::HeaderReserve, "header.reserve"},
-    {Rule::Command, "command"},
-    {Rule::Reserve11, "0x11.reserve"},
-    {Rule::GateDigit10, "0x10.gate.digit"},
-    {Rule::GateRange10, "0x10.gate.range"},
-    {Rule::FloorDigit10, "0x10.floor.digit"},
-    {Rule::FloorRange10, "0x10.floor.range"},
-    {Rule::Door10, "0x10.door"},
-    {Rule::Attribution10, "0x10.attribution"},
-    {Rule::Sequence10, "0x10.seq"},
-    {Rule::Reserve10, "0x10.reserve"},
-    {Rule::GateDigit20, "0x20.gate.digit"},
-    {Rule::GateRange20, "0x20.gate.range"},
-    {Rule::Attribution20, "0x20.attribution"},
-    {Rule::Sequence20, "0x20.seq"},
-    {Rule::Reserve20, "0x20.reserve"},
+    {Rule::Length, "header.length", "must be 12 (0x10), 4 (0x11) or 76 (0x20)"},
+    {Rule::Version, "header.version", "must be A"},
+    {Rule::HeaderReserve, "header.reserve", "must be 00"},
+    {Rule::Command, "command", "must be 0x10, 0x11 or 0x20"},
+    {Rule::Reserve11, "0x11.reserve", "must be 00"},
+    {Rule::GateDigit10, "0x10.gate.digit", "is not a digit"},
+    {Rule::GateRange10, "0x10.gate.range", "outside 0001 to 9999"},
+    {Rule::FloorDigit10, "0x10.floor.digit", "is not a digit"},
+    {Rule::FloorRange10, "0x10.floor.range", "outside 001 to 255"},
+    {Rule::Door10, "0x10.door", "must be 1, 2 or 3"},
+    {Rule::Attribution10, "0x10.attribution", "must be 0 to 9 or A to F"},
+    {Rule::Sequence10, "0x10.seq", ""},
+    {Rule::Reserve10, "0x10.reserve", "must be 00"},
+    {Rule::GateDigit20, "0x20.gate.digit", "is not a digit"},
+    {Rule::GateRange20, "0x20.gate.range", "outside 0001 to 0255"},
+    {Rule::Attribution20, "0x20.attribution", "must be 0 or 2"},
+    {Rule::Sequence20, "0x20.seq", ""},
+    {Rule::Reserve20, "0x20.reserve", "must be 00"},
 }};
 
-constexpr std::string_view Name(Rule rule) {
-    return kRules[static_cast<std::size_t>(rule)].name;
+constexpr const RuleName& Describe(Rule rule) {
+    return kRules[static_cast<std::size_t>(rule)];
 }
+// The table lists the rules in the order of the enumeration.
+static_assert([] {
+    for (std::size_t i = 0; i < kRuleCount; ++i)
+        if (static_cast<std::size_t>(kRules[i].rule) != i)
+            return false;
+    return true;
+}());
 
 constexpr bool IsDigit(std::uint32_t value) {
     return value >= '0' && value <= '9';
