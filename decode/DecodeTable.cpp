@@ -42,6 +42,11 @@ constexpr std::size_t kBodyCells20 = DataCell::kReserve + kReserve20.width - Dat
 constexpr std::size_t kHiddenCells20 = DataCell::kAttribution - DataCell::kDestFloor;
 // The cells the table's defaults clear, those of the 0x10 layout.
 constexpr std::size_t kCells10 = DataCell::kReserve + kReserve10.width;
+// The 0x20 cells after the floors show the bytes its format places there (see DataCellByte).
+static_assert(kGate20.offset == DataCell::kBase + DataCell::kGate &&
+              kAttribution20.offset ==
+                  DataCell::kBase + DataCell::kAttribution + kFloors20.width - kHiddenCells20 &&
+              kSequence20.offset == kAttribution20.offset + 1 && kReserve20.offset == kSequence20.offset + 1);
 
 void ResetCells(std::span<Label> cells, bool visible, bool red) {
     for (Label& cell : cells) {

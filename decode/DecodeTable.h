@@ -89,6 +89,7 @@ inline constexpr std::size_t kReserve = MessageFormat::kReserve10.offset - kBase
 // The 0x11 reserve bytes stand in the gate's cells.
 inline constexpr std::size_t kReserve11 = MessageFormat::kReserve11.offset - kBase;
 } // namespace DataCell
+
 // Data row (1 to 7) of value cell lblData(index), and the cell's column (0 to 4) within that row.
 int DataCellRow(int index);
 int DataCellColumn(int index);
