@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureLine.h"
+#include "capture/CaptureRows.h"
 #include "decode/LineMark.h"
 
 #include <QAbstractListModel>
@@ -10,12 +11,10 @@
 #include <cstdint>
 #include <deque>
 
-#include <deque>
-
 // The lines of the capture list, newest first, kept as 8-bit text; the view's text is made on demand.
 // Every line carries its mark, and the model keeps the counts of the marks so the counters line never
 // walks the list.
-class CaptureListModel : public QAbstractListModel {
+class CaptureListModel final : public QAbstractListModel, public CaptureRows {
     Q_OBJECT
 
 public:
@@ -31,16 +30,11 @@ public:
     static QString DisplayText(std::string_view line);
 
     const CaptureLines& Lines() const { return m_lines; }
-    std::string_view Line(int row) const { return m_lines[static_cast<std::size_t>(row)]; }
-    int Count() const { return static_cast<int>(m_lines.size()); }
-    LineMark Mark(int row) const { return m_marks[static_cast<std::size_t>(row)]; }
-    // A line's position counted from the oldest line the list held since the last Replace: it never
-    // changes while the line is in the list.
-    std::int64_t Position(int row) const { return m_trimmed + Count() - 1 - row; }
-    int RowAtPosition(std::int64_t position) const {
-        return static_cast<int>(m_trimmed + Count() - 1 - position);
-    }
-    std::int64_t Trimmed() const { return m_trimmed; }
+    std::string_view Line(int row) const override { return m_lines[static_cast<std::size_t>(row)]; }
+    int Count() const override { return static_cast<int>(m_lines.size()); }
+    LineMark Mark(int row) const override { return m_marks[static_cast<std::size_t>(row)]; }
+    std::int64_t Trimmed() const override { return m_trimmed; }
+    bool MarksPending() const override { return m_counts.unknown > 0; }
 
     struct Counts {
         std::array<int, kLineKinds> kinds{};

@@ -19,7 +19,7 @@ constexpr int kRefreshMs = 16;
 } // namespace
 
 CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
-    : QAbstractScrollArea(parent), m_model(model) {
+    : QAbstractScrollArea(parent), m_model(model), m_filter(*model) {
     static const bool accessible = [] {
         QAccessible::installFactory(CaptureListAccessibleFactory);
         return true;
@@ -37,8 +37,8 @@ CaptureListView::CaptureListView(CaptureListModel* model, QWidget* parent)
     connect(model, &QAbstractItemModel::modelReset, this, &CaptureListView::OnReset);
     // A filter on marks waits for a loaded file's marks, then looks at the lines once more.
     connect(model, &CaptureListModel::MarksChanged, this, [this] {
-        if (m_filterAwaitsMarks && m_model->MarkCounts().unknown == 0) {
-            RebuildFilter();
+        if (m_filter.CatchUpWithMarks()) {
+            DropHiddenSelection();
             UpdateScrollBars();
             viewport()->update();
         }
@@ -57,42 +57,14 @@ int CaptureListView::TopRow() const {
     return verticalScrollBar()->value();
 }
 
-int CaptureListView::ShownCount() const {
-    return m_filter.Active() ? static_cast<int>(m_filter.shown.size()) : m_model->Count();
-}
-
-int CaptureListView::ModelRow(int viewRow) const {
-    if (!m_filter.Active())
-        return viewRow;
-    return m_model->RowAtPosition(
-        m_filter.shown[m_filter.shown.size() - 1 - static_cast<std::size_t>(viewRow)]);
-}
-
-int CaptureListView::ViewRow(int modelRow) const {
-    if (!m_filter.Active() || modelRow < 0)
-        return modelRow;
-    const std::int64_t position = m_model->Position(modelRow);
-    const auto found = std::lower_bound(m_filter.shown.begin(), m_filter.shown.end(), position);
-    if (found == m_filter.shown.end() || *found != position)
-        return -1;
-    return static_cast<int>(m_filter.shown.end() - found) - 1;
-}
-
-void CaptureListView::RebuildFilter() {
-    m_filter.shown.clear();
-    m_filterAwaitsMarks = m_filter.NeedsMarks() && m_model->MarkCounts().unknown > 0;
-    if (!m_filter.Active())
-        return;
-    for (int row = m_model->Count() - 1; row >= 0; --row)
-        if (m_filter.Matches(m_model->Line(row), m_model->Mark(row)))
-            m_filter.shown.push_back(m_model->Position(row));
+void CaptureListView::DropHiddenSelection() {
     if (ViewRow(m_selected) < 0)
         m_selected = -1;
 }
 
 void CaptureListView::SetFilter(std::string_view text, CaptureFilter::Show show) {
     m_filter.Set(text, show);
-    RebuildFilter();
+    DropHiddenSelection();
     UpdateScrollBars();
     verticalScrollBar()->setValue(0);
     if (m_selected >= 0)
@@ -163,10 +135,7 @@ void CaptureListView::OnRowsInserted(int first, int last) {
     // The selection stays on its line, which has moved down; the view keeps its top row, as a list box does.
     if (m_selected >= first)
         m_selected += last - first + 1;
-    if (m_filter.Active())
-        for (int row = last; row >= first; --row)
-            if (m_filter.Matches(m_model->Line(row), m_model->Mark(row)))
-                m_filter.shown.push_back(m_model->Position(row));
+    m_filter.Arrived(first, last);
     Widen(first, last);
     ScheduleRefresh();
 }
@@ -177,14 +146,13 @@ void CaptureListView::OnRowsRemoved(int first, int last) {
         m_selected = -1;
     else if (m_selected > last)
         m_selected -= last - first + 1;
-    while (!m_filter.shown.empty() && m_filter.shown.front() < m_model->Trimmed())
-        m_filter.shown.pop_front();
+    m_filter.Trimmed();
     ScheduleRefresh();
 }
 
 void CaptureListView::OnReset() {
     m_selected = -1;
-    RebuildFilter();
+    m_filter.Rebuild();
     Remeasure();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -349,18 +317,11 @@ bool CaptureListView::viewportEvent(QEvent* event) {
 }
 
 bool CaptureListView::SelectNextInvalid(int step) {
-    const int count = ShownCount();
-    const int selected = ViewRow(m_selected);
-    int viewRow = selected < 0 ? (step > 0 ? -1 : count) : selected;
-    for (viewRow += step; viewRow >= 0 && viewRow < count; viewRow += step) {
-        const int row = ModelRow(viewRow);
-        const LineMark mark = m_model->Mark(row);
-        if (mark.Known() && mark.Kind() == LineKind::Invalid) {
-            SelectRow(row);
-            return true;
-        }
-    }
-    return false;
+    const int row = m_filter.NextInvalid(m_selected, step);
+    if (row < 0)
+        return false;
+    SelectRow(row);
+    return true;
 }
 
 void CaptureListView::resizeEvent(QResizeEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CaptureFilter.h"
+#include "capture/CaptureFilter.h"
 #include "decode/LineMark.h"
 
 #include <QAbstractScrollArea>
@@ -40,10 +40,10 @@ public:
     // while it is shown; one that is filtered out leaves nothing selected, and nothing is decoded.
     void SetFilter(std::string_view text, CaptureFilter::Show show);
     bool Filtered() const { return m_filter.Active(); }
-    int ShownCount() const;
+    int ShownCount() const { return m_filter.ShownCount(); }
     // The row of the viewRow-th shown line from the top, and the other way round (-1: not shown).
-    int ModelRow(int viewRow) const;
-    int ViewRow(int modelRow) const;
+    int ModelRow(int viewRow) const { return m_filter.Row(viewRow); }
+    int ViewRow(int modelRow) const { return m_filter.ViewRow(modelRow); }
 
     // How a mark is shown: a symbol and a colour, never the colour alone.
     static QString MarkSymbol(LineMark mark);
@@ -80,7 +80,8 @@ private:
     void Refresh();
     void SyncScrollBars();
     int VisibleRows() const;
-    void RebuildFilter();
+    // After the filter looked at every line: a selected line it hides is no longer selected.
+    void DropHiddenSelection();
     int TopRow() const;
 
     CaptureListModel* m_model;
@@ -91,6 +92,5 @@ private:
     std::size_t m_widestChars = 0;
     bool m_scrollBarsStale = false;
     CaptureFilter m_filter;
-    bool m_filterAwaitsMarks = false;
     QTimer m_refreshTimer;
 };

@@ -8,7 +8,9 @@
 #include <vector>
 
 // The decode table of the main window as a plain value: one record per label, in arrays named like
-// the window's label groups. The decoders below are functions on it; the window only draws it.
+// the window's label groups, where each stands and what each layout shows. The decoders are functions
+// on it that judge the fields by their rules (FieldRules) and say them in words (DecodeWords); the
+// window only draws it.
 
 // One label of the table. top is in twips relative to the "Received data" frame.
 struct Label {
@@ -66,6 +68,28 @@ struct DecodeTable {
 // Layout rows, shared with the window that draws the table.
 using MessageFormat::kDataRows;
 using MessageFormat::kHeaderRows;
+
+// The value cells by the field each shows; a field of several bytes takes consecutive cells. A header
+// cell shows the byte of its own index; a data cell the byte DataCellByte gives, kBase on from its
+// index in the 0x10 and 0x11 layouts.
+namespace HeaderCell {
+inline constexpr std::size_t kLength = MessageFormat::kLengthOffset;
+inline constexpr std::size_t kVersion = MessageFormat::kVersionOffset;
+inline constexpr std::size_t kReserve = MessageFormat::kHeaderReserveOffset; // two cells
+} // namespace HeaderCell
+namespace DataCell {
+inline constexpr std::size_t kBase = MessageFormat::kCommandOffset;
+inline constexpr std::size_t kCommand = 0;
+inline constexpr std::size_t kGate = MessageFormat::kGate10.offset - kBase;           // four cells
+inline constexpr std::size_t kDestFloor = MessageFormat::kDestFloor10.offset - kBase; // three cells, 0x10
+inline constexpr std::size_t kDoor = MessageFormat::kDoor10.offset - kBase;           // 0x10
+inline constexpr std::size_t kAttribution = MessageFormat::kAttribution10.offset - kBase;
+inline constexpr std::size_t kSequence = MessageFormat::kSequence10.offset - kBase;
+inline constexpr std::size_t kReserve = MessageFormat::kReserve10.offset - kBase; // up to five cells
+// The 0x11 reserve bytes stand in the gate's cells.
+inline constexpr std::size_t kReserve11 = MessageFormat::kReserve11.offset - kBase;
+} // namespace DataCell
+
 // Data row (1 to 7) of value cell lblData(index), and the cell's column (0 to 4) within that row.
 int DataCellRow(int index);
 int DataCellColumn(int index);
@@ -77,6 +101,10 @@ int HeaderCellTop(int row);
 int HeaderNameTop(int row);
 int DataCellTop(int row);
 int DataNameTop(int row);
+
+// The message byte a data cell shows: the 0x20 layout puts the 64 floor bytes in place of the cells of
+// destination floor and door, so its later cells show bytes further on.
+std::size_t DataCellByte(const DecodeTable& table, std::size_t cell);
 
 // The name labels of data rows 1 to 7 in row order (lblCommand first).
 std::array<Label*, 7> DataNameLabels(DecodeTable& table);
@@ -101,26 +129,21 @@ SelectionResult DecodeLine(DecodeTable& table, std::string_view line);
 bool DecodeMessage(DecodeTable& table, const MessageTokens& tokens);
 
 // The summary line under the table: the words, then how many fields are invalid and missing. Empty
-// while the table shows no message.
+// while the table shows no message. (With the other words in DecodeWords.cpp.)
 std::string SummaryText(const MessageWords& words);
 
 // The per-selection reset: every value cell hidden, empty and red; type, explanation and data-row name
 // labels hidden (captions kept); the "Details" button hidden.
 void ClearDetailView(DecodeTable& table);
 
-// One value cell: normal background when the token's value equals expected, red otherwise; the caption
-// is the token's text. Visibility is not changed.
-void SetHeaderValue(DecodeTable& table, int index, std::string_view token, int expected);
-void SetDataValue(DecodeTable& table, int index, std::string_view token, int expected);
-
-// The decoders. Each stops quietly at the first token the message lacks (or, in the 0x10 and 0x20
-// bodies, at a token whose value does not fit a 16-bit signed integer), keeping what it set so far.
-void ShowHeader(DecodeTable& table, const MessageTokens& tokens);
-// Returns true when a 0x20 body was decoded to its end (the floors hand-over is due).
-bool ShowData(DecodeTable& table, const MessageTokens& tokens);
-void ShowCommand11(DecodeTable& table, const MessageTokens& tokens);
-void ShowCommand10(DecodeTable& table, const MessageTokens& tokens);
-bool ShowCommand20(DecodeTable& table, const MessageTokens& tokens);
+// The layouts the decoders set before they read a token, so that a message cut short still shows its
+// whole layout: the value cells they are about to fill stand visible, empty and red.
+void ShowHeaderLayout(DecodeTable& table);
+void ShowCommandLayout(DecodeTable& table);
+void ShowUnknownCommandLayout(DecodeTable& table);
+void ShowLayout11(DecodeTable& table);
+void ShowLayout10(DecodeTable& table);
+void ShowLayout20(DecodeTable& table);
 
 // The table defaults run at start-up and after Load and Clear: the empty skeleton of the 0x10 layout.
 // (The window's own part of that reset, disabling Stop and setting FormatText, stays with the window.)

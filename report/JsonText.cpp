@@ -2,7 +2,7 @@
 
 #include "common/TerminalText.h"
 #include "common/modCommon.h"
-#include "report/AppendNumber.h"
+#include "common/AppendNumber.h"
 
 #include <array>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "report/PacketRecords.h"
 
-#include "report/AppendNumber.h"
+#include "common/AppendNumber.h"
 #include "report/JsonText.h"
 
 #include <string_view>

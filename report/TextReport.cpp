@@ -1,7 +1,7 @@
 #include "report/TextReport.h"
 
 #include "decode/MessageFormat.h"
-#include "report/AppendNumber.h"
+#include "common/AppendNumber.h"
 #include "report/Cursor.h"
 
 #include <algorithm>

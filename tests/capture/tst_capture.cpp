@@ -1,4 +1,5 @@
 #include "capture/CaptureFile.h"
+#include "capture/CaptureFilter.h"
 #include "capture/CaptureLine.h"
 #include "capture/DateOrder.h"
 #include "common/modCommon.h"
@@ -13,6 +14,8 @@
 
 #include "support/TestFiles.h"
 
+#include <algorithm>
+#include <deque>
 #include <memory>
 
 using namespace std::literals;
@@ -52,6 +55,34 @@ std::string LiveLine(LocalClock& clock, int packet, std::string_view bytes) {
     return MakeCaptureLine(clock.PrefixAt(1'765'000'000 + packet),
                            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
+
+// A capture list whose lines carry their marks: "i10 ..." an invalid 0x10, "v11 ..." a valid 0x11;
+// "?i10 ..." one whose mark is pending until the marks come.
+class MarkedRows final : public CaptureRows {
+public:
+    std::deque<std::string> lines; // newest first
+    std::int64_t trimmed = 0;
+    bool marked = false;
+
+    int Count() const override { return static_cast<int>(lines.size()); }
+    std::string_view Line(int row) const override { return lines[static_cast<std::size_t>(row)]; }
+    std::int64_t Trimmed() const override { return trimmed; }
+    bool MarksPending() const override {
+        return !marked &&
+               std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l[0] == '?'; });
+    }
+    LineMark Mark(int row) const override {
+        std::string_view text = Line(row);
+        if (text[0] == '?' && !marked)
+            return LineMark::Unknown();
+        text.remove_prefix(text[0] == '?' ? 1 : 0);
+        const std::string_view command = text.substr(1, 2);
+        return {text[0] == 'i' ? LineKind::Invalid : LineKind::Valid, command == "10"   ? LineCommand::C10
+                                                                      : command == "11" ? LineCommand::C11
+                                                                      : command == "20" ? LineCommand::C20
+                                                                                        : LineCommand::Other};
+    }
+};
 
 } // namespace
 
@@ -216,6 +247,87 @@ private slots:
         QCOMPARE(store, copy);
         QVERIFY(!(copy == CaptureLines{"arrival"}));
         QVERIFY(!(copy == CaptureLines{"arrival", "loaded line number 1!!"}));
+    }
+
+    // The shown lines under arrivals on top, trims at the bottom, filter changes and marks that come
+    // late, and the walk from invalid line to invalid line among them.
+    void filter_data() {
+        QTest::addColumn<QStringList>("lines"); // top first
+        QTest::addColumn<QStringList>("steps"); // "=text|show", "+line" arrives, "-" trims, "!" marks come
+        QTest::addColumn<QStringList>("shown"); // top first
+        QTest::addColumn<QStringList>("invalid");
+        const QStringList three{"i10 ff 01", "v11 00", "v10 FF 01 x", "v20 00"};
+        QTest::newRow("no filter") << three << QStringList{} << three << QStringList{"i10 ff 01"};
+        QTest::newRow("text in any case")
+            << three << QStringList{"=fF 01|0"} << QStringList{"i10 ff 01", "v10 FF 01 x"}
+            << QStringList{"i10 ff 01"};
+        QTest::newRow("invalid only")
+            << three << QStringList{"=|1"} << QStringList{"i10 ff 01"} << QStringList{"i10 ff 01"};
+        QTest::newRow("0x11") << three << QStringList{"=|3"} << QStringList{"v11 00"} << QStringList{};
+        QTest::newRow("text and 0x10") << three << QStringList{"=01|2"}
+                                       << QStringList{"i10 ff 01", "v10 FF 01 x"} << QStringList{"i10 ff 01"};
+        QTest::newRow("other command")
+            << QStringList{"v30", "i10"} << QStringList{"=|5"} << QStringList{"v30"} << QStringList{};
+        QTest::newRow("nothing") << three << QStringList{"=no such text|0"} << QStringList{} << QStringList{};
+        QTest::newRow("filter off again")
+            << three << QStringList{"=ff|1", "=|0"} << three << QStringList{"i10 ff 01"};
+        QTest::newRow("arrivals under a filter")
+            << QStringList{"v11", "i10 ff a"} << QStringList{"=ff|0", "+v11 x", "+i20 ff b", "+v10 ff c"}
+            << QStringList{"v10 ff c", "i20 ff b", "i10 ff a"} << QStringList{"i20 ff b", "i10 ff a"};
+        QTest::newRow("trims reach the shown lines") << QStringList{"v11 a", "i10 ff b", "v11 c", "i10 ff d"}
+                                                     << QStringList{"=ff|0", "-", "+i10 ff e", "-", "-"}
+                                                     << QStringList{"i10 ff e"} << QStringList{"i10 ff e"};
+        QTest::newRow("trims without a filter")
+            << three << QStringList{"-", "+i11", "-"} << QStringList{"i11", "i10 ff 01", "v11 00"}
+            << QStringList{"i11", "i10 ff 01"};
+        QTest::newRow("marks come late")
+            << QStringList{"?i10 a", "v10 b", "?v11 c"} << QStringList{"=|1", "+i11 d", "!"}
+            << QStringList{"i11 d", "?i10 a"} << QStringList{"i11 d", "?i10 a"};
+        QTest::newRow("text waits for no mark") << QStringList{"?i10 a", "v10 a"} << QStringList{"=a|0"}
+                                                << QStringList{"?i10 a", "v10 a"} << QStringList{};
+    }
+    void filter() {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, steps);
+        MarkedRows rows;
+        for (const QString& line : lines)
+            rows.lines.push_back(line.toStdString());
+        CaptureFilter filter(rows);
+        filter.Rebuild();
+        for (const QString& step : steps) {
+            if (step.startsWith('=')) {
+                const QStringList parts = step.mid(1).split('|');
+                filter.Set(parts[0].toStdString(), static_cast<CaptureFilter::Show>(parts[1].toInt()));
+            } else if (step.startsWith('+')) {
+                rows.lines.push_front(step.mid(1).toStdString());
+                filter.Arrived(0, 0);
+            } else if (step == "-") {
+                rows.lines.pop_back();
+                ++rows.trimmed;
+                filter.Trimmed();
+            } else {
+                rows.marked = true;
+                QVERIFY(filter.CatchUpWithMarks());
+            }
+        }
+        QStringList shown;
+        for (int viewRow = 0; viewRow < filter.ShownCount(); ++viewRow) {
+            QCOMPARE(filter.ViewRow(filter.Row(viewRow)), viewRow);
+            shown << QString::fromStdString(std::string(rows.Line(filter.Row(viewRow))));
+        }
+        QTEST(shown, "shown");
+        int hidden = 0;
+        for (int row = 0; row < rows.Count(); ++row)
+            hidden += filter.ViewRow(row) < 0 ? 1 : 0;
+        QCOMPARE(hidden, rows.Count() - filter.ShownCount());
+        // F8 down from nothing selected to the last invalid line, then Shift+F8 back up.
+        QStringList down, up;
+        for (int row = filter.NextInvalid(-1, 1); row >= 0; row = filter.NextInvalid(row, 1))
+            down << QString::fromStdString(std::string(rows.Line(row)));
+        for (int row = filter.NextInvalid(-1, -1); row >= 0; row = filter.NextInvalid(row, -1))
+            up.prepend(QString::fromStdString(std::string(rows.Line(row))));
+        QTEST(down, "invalid");
+        QCOMPARE(up, down);
     }
 
     void dateOrder_data() {
