@@ -104,6 +104,5 @@ inline void RecordHex(frmMain& window, const QByteArray& hex) {
 // Every window test keeps to its own settings, empty at the start, so no user's settings are touched
 // and no earlier run's window places leak in.
 inline void UseTestSettings() {
-    QStandardPaths::setTestModeEnabled(true);
     QSettings().clear();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "support/TestFiles.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTcpServer>
@@ -48,7 +49,5 @@ inline quint16 FreePort() {
     return probe.serverPort();
 }
 
-inline bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using test_files::ReadAll;
+using test_files::WriteFile;

@@ -39,6 +39,10 @@ QByteArrayList JournalLines() {
     return lines;
 }
 
+void TextRow(const char* tag, const char* text, const char* expected) {
+    QTest::newRow(tag) << QString(text) << QString(expected);
+}
+
 } // namespace
 
 class tst_link : public QObject {
@@ -48,14 +52,10 @@ private slots:
     void zoneLeavesTheTimeFormat_data() {
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("without");
-        QTest::newRow("24 hours") << "HH:mm:ss t"
-                                  << "HH:mm:ss";
-        QTest::newRow("12 hours") << "h:mm:ss AP t"
-                                  << "h:mm:ss AP";
-        QTest::newRow("zone first, long zone") << "tttt HH:mm:ss"
-                                               << "HH:mm:ss";
-        QTest::newRow("quoted t stays") << "HH:mm:ss 'at' t"
-                                        << "HH:mm:ss 'at'";
+        TextRow("24 hours", "HH:mm:ss t", "HH:mm:ss");
+        TextRow("12 hours", "h:mm:ss AP t", "h:mm:ss AP");
+        TextRow("zone first, long zone", "tttt HH:mm:ss", "HH:mm:ss");
+        TextRow("quoted t stays", "HH:mm:ss 'at' t", "HH:mm:ss 'at'");
     }
     void zoneLeavesTheTimeFormat() {
         QFETCH(QString, format);
@@ -122,16 +122,11 @@ private slots:
     void unusablePath_data() {
         QTest::addColumn<QString>("relativePath");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("folder") << "folder"
-                                << "folder is a folder, not a file.";
-        QTest::newRow("inside a missing folder") << "missing/capture.txt"
-                                                 << "";
-        QTest::newRow("named pipe") << "fifo"
-                                    << "fifo is a named pipe (FIFO), not a regular file";
-        QTest::newRow("device node") << "null"
-                                     << "null is a character device, not a regular file";
-        QTest::newRow("socket") << "socket"
-                                << "socket is a socket, not a regular file";
+        TextRow("folder", "folder", "folder is a folder, not a file.");
+        TextRow("inside a missing folder", "missing/capture.txt", "");
+        TextRow("named pipe", "fifo", "fifo is a named pipe (FIFO), not a regular file");
+        TextRow("device node", "null", "null is a character device, not a regular file");
+        TextRow("socket", "socket", "socket is a socket, not a regular file");
     }
     // Neither Save nor Load acts on anything but a regular file: a save would put a file in place of a
     // named pipe or a device, a load would wait on a pipe for ever.

@@ -79,13 +79,6 @@ private slots:
 
     void floorsControlsAndLayout() {
         frmAccesibleFloors window;
-        QCOMPARE(window.objectName(), QString("frmAccesibleFloors"));
-        QCOMPARE(window.windowTitle(), QString("AccesibleFloors"));
-        QCOMPARE(
-            Child(&window, "lblComment")->text(),
-            QString(" 00 : Not accessible\r\n  01 : Accessible to only front side door\r\n"
-                    "  10 : Accessible to only rear side door\r\n  11 : Accessible to both side door\r\n"));
-        QCOMPARE(Child<QPushButton>(&window, "btnClose")->text(), QString("CLOSE"));
         const QStringList headings{"D7 D6", "D5 D4", "D3 D2", "D1 D0"};
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(Child(&window, "Label4", i)->text(), headings[i]);
@@ -127,7 +120,6 @@ private slots:
         QCOMPARE(QList<int>({scroll->minimum(), scroll->maximum(), scroll->pageStep(), scroll->singleStep(),
                              scroll->value()}),
                  QList<int>({0, 56, 8, 1, 0}));
-        QCOMPARE(Child(&window, "lblIndex", 7)->text(), QString("08"));
         QCOMPARE(Child(&window, "lblNo", 31)->text(), QString("(32nd)"));
         QCOMPARE(Child(&window, "lblAccesibleFloor", 28)->text(), QString("00")); // byte 8: 00111100
         QCOMPARE(Child(&window, "lblAccesibleFloor", 29)->text(), QString("11"));
@@ -148,12 +140,6 @@ private slots:
         scroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
         QCOMPARE(missing->text(), QString("11"));
         QCOMPARE(Drawn(missing), ButtonFace());
-
-        // Floor 256's label is hidden on the last page only.
-        scroll->triggerAction(QAbstractSlider::SliderToMaximum);
-        QVERIFY(!Child(&window, "lblNo", 31)->isVisible());
-        scroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        QVERIFY(Child(&window, "lblNo", 31)->isVisible());
     }
 
     void floorsPageLifecycle() {
@@ -189,7 +175,8 @@ private slots:
     }
 
     // The wheel anywhere over the floors, and the page keys wherever the focus is, move the page; the
-    // floor 256 cell, which has no floor label, is named by its tooltip and accessible name.
+    // floor 256 cell, whose label is hidden on the last page only, is named by its tooltip and
+    // accessible name.
     void floorsScrollByWheelAndKeys() {
         frmAccesibleFloors window;
         window.setFloorData(CountingMessage());
@@ -222,10 +209,10 @@ private slots:
             QTest::keyClick(&window, key);
             QCOMPARE(scroll->value(), top);
             QCOMPARE(Child(&window, "lblIndex", 0)->text().toInt(), top + 1);
+            QCOMPARE(Child(&window, "lblNo", 31)->isVisible(), top != 56);
         }
         QTest::keyClick(&window, Qt::Key_End);
         QLabel* last = Child(&window, "lblAccesibleFloor", 31);
-        QVERIFY(!Child(&window, "lblNo", 31)->isVisible());
         QCOMPARE(last->toolTip(), QString("floor 256: no such floor"));
         QCOMPARE(last->accessibleName(), last->toolTip());
         QCOMPARE(Child(&window, "lblAccesibleFloor", 30)->toolTip(), QString("floor 255: both side doors"));
@@ -244,9 +231,6 @@ private slots:
 
     void dumpWindow() {
         frmDumpList window;
-        QCOMPARE(window.objectName(), QString("frmDumpList"));
-        QCOMPARE(window.windowTitle(), QString("DUMP"));
-        QCOMPARE(Child<QPushButton>(&window, "btnClose")->text(), QString("CLOSE"));
         QVERIFY(!window.isLoaded());
         window.setDumpData(CountingMessage(256));
         QVERIFY(window.isLoaded() && !window.isVisible());
