@@ -58,29 +58,33 @@ void SplitFields(std::string_view text, std::vector<std::string_view>& fields) {
     fields.emplace_back(start, static_cast<std::size_t>(end - start));
 }
 
+namespace {
+
+// The leading hexadecimal digits of a token: it is read up to the first character that is not one.
+std::string_view LeadingHexDigits(std::string_view token) {
+    std::size_t n = 0;
+    while (n < token.size() && HexDigit(token[n]) >= 0)
+        ++n;
+    return token.substr(0, n);
+}
+
+} // namespace
+
 std::uint32_t HexValue(std::string_view token) {
     constexpr std::uint32_t max = std::numeric_limits<std::uint32_t>::max();
     std::uint32_t value = 0;
-    for (const char c : token) {
-        const int digit = HexDigit(c);
-        if (digit < 0)
-            break;
+    for (const char c : LeadingHexDigits(token)) {
         if (value > (max >> 4))
             return max;
-        value = (value << 4) | static_cast<std::uint32_t>(digit);
+        value = (value << 4) | static_cast<std::uint32_t>(HexDigit(c));
     }
     return value;
 }
 
 std::uint8_t HexLowByte(std::string_view token) {
-    std::uint8_t value = 0;
-    for (const char c : token) {
-        const int digit = HexDigit(c);
-        if (digit < 0)
-            break;
-        value = static_cast<std::uint8_t>((value << 4) | digit);
-    }
-    return value;
+    const std::string_view digits = LeadingHexDigits(token);
+    return static_cast<std::uint8_t>(
+        HexValue(digits.substr(digits.size() - std::min<std::size_t>(digits.size(), 2))));
 }
 
 } // namespace modCommon
