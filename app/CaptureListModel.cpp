@@ -87,7 +87,7 @@ void CaptureListModel::RemoveLast() {
     emit MarksChanged();
 }
 
-void CaptureListModel::Replace(CaptureLines lines) {
+void CaptureListModel::Replace(CaptureLines lines, bool markNow) {
     beginResetModel();
     m_lines = std::move(lines);
     m_arrivedMs.assign(m_lines.size(), 0);
@@ -96,6 +96,12 @@ void CaptureListModel::Replace(CaptureLines lines) {
     m_counts.unknown = Count();
     m_unmarkedTop = 0;
     m_trimmed = 0;
+    for (; markNow && m_unmarkedTop < Count(); ++m_unmarkedTop) {
+        LineMark& mark = m_marks[static_cast<std::size_t>(m_unmarkedTop)];
+        mark = m_marker.Mark(Line(m_unmarkedTop));
+        Tally(LineMark::Unknown(), -1);
+        Tally(mark, +1);
+    }
     endResetModel();
     if (m_counts.unknown > 0)
         m_markTimer.start();

@@ -47,8 +47,9 @@ public:
     // loaded lines). Kept beside the line, never in its text.
     void Prepend(std::string_view line, qint64 arrivedMs = 0);
     void RemoveLast();
-    // Shows the lines at once; their marks follow in slices between events (MarksChanged when done).
-    void Replace(CaptureLines lines);
+    // Shows the lines at once; their marks follow in slices between events (MarksChanged when done),
+    // or come with them when markNow (a list no longer than a recording's, drawn marked at once).
+    void Replace(CaptureLines lines, bool markNow = false);
 
     qint64 ArrivedMs(int row) const { return m_arrivedMs[static_cast<std::size_t>(row)]; }
     // "arrived 10:15:30.123, 250 ms after the line below": the line's time to the millisecond and the

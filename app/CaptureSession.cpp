@@ -16,8 +16,8 @@ void CaptureSession::Record(const char* bytes, qint64 count, qint64 arrivedMs) {
         arrivedMs = QDateTime::currentMSecsSinceEpoch();
     ForEachCaptureLine(m_clock.Prefix(), reinterpret_cast<const std::uint8_t*>(bytes),
                        static_cast<std::size_t>(count), [this, arrivedMs](const std::string& line) {
-                           m_recovery.Add(line);
                            m_list.Prepend(line, arrivedMs);
+                           m_recovery.Add(line, static_cast<std::size_t>(m_list.Count()));
                            if (m_list.Count() > static_cast<int>(kMaxLines))
                                m_list.RemoveLast();
                        });
@@ -53,11 +53,15 @@ void CaptureSession::Clear() {
 }
 
 void CaptureSession::Restore(const RecoveryJournal::Leftover& leftover) {
-    std::optional<CaptureLines> restored = m_recovery.Restore(leftover);
+    std::optional<CaptureLines> restored = RecoveryJournal::Read(leftover);
     if (!restored)
         return;
     CaptureLines lines = m_list.Lines();
     for (const std::string_view line : *restored)
         lines.push_back(line);
-    m_list.Replace(std::move(lines));
+    m_list.Replace(std::move(lines), true);
+    // This window's journal holds them before the leftover goes, so a second crash loses none either.
+    m_recovery.Rewrite(m_list.Lines(), static_cast<std::size_t>(m_list.Count()));
+    m_recovery.AddUnsaved(static_cast<qint64>(restored->size()));
+    RecoveryJournal::Discard(leftover);
 }

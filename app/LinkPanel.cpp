@@ -95,7 +95,8 @@ void LinkPanel::BuildControls(QWidget* window) {
     connect(btnHistory, &QPushButton::clicked, this, [this, window] {
         if (!m_historyWindow)
             m_historyWindow = std::make_unique<frmLinkHistory>(window);
-        m_historyWindow->SetText(m_session.History().AllText());
+        const LinkHistory& history = m_session.History();
+        m_historyWindow->SetText(history.AllText(), history.Dropped(), static_cast<int>(LinkHistory::kKept));
         m_historyWindow->ShowWindow();
     });
     lblConnect->setToolTip(QStringLiteral("No connection yet."));
@@ -135,10 +136,10 @@ void LinkPanel::ShowState(LinkSession::State state) {
     ShowLastArrival();
 }
 
-void LinkPanel::ShowEvent() {
+void LinkPanel::ShowEvent(const LinkEvent& event) {
     lblConnect->setToolTip(m_session.History().Latest(kHistoryInTooltip));
     if (m_historyWindow && m_historyWindow->isVisible())
-        m_historyWindow->SetText(m_session.History().AllText());
+        m_historyWindow->Append(event.Text(), m_session.History().Dropped());
 }
 
 void LinkPanel::ShowLastArrival() {

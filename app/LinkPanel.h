@@ -32,7 +32,7 @@ public:
 private:
     void BuildControls(QWidget* window);
     void ShowState(LinkSession::State state);
-    void ShowEvent();
+    void ShowEvent(const LinkEvent& event);
     void ShowLastArrival();
 
     LinkSession& m_session;

@@ -65,6 +65,8 @@ public:
     std::string_view AdoptText(std::unique_ptr<char[]> text, std::size_t size);
     // Adds a line at the bottom without copying it; it must lie inside a text this store adopted.
     void AppendView(std::string_view line) { m_entries.push_back({line.data(), line.size()}); }
+    // The same on top.
+    void PrependView(std::string_view line) { m_entries.push_front({line.data(), line.size()}); }
 
     void push_front(std::string_view line);
     void push_back(std::string_view line);

@@ -22,9 +22,12 @@ every row of the table with its name, type, value cells and explanation.
 
 FILE is a capture file (with or without its first line "[...] [hh:mm:ss]"), a file of capture lines
 as "record" prints them, or a packet capture (pcap or pcapng, as tcpdump writes it); "-" or no FILE
-reads standard input. Of a packet capture, every connection to the port gets a summary line, then each
-message of its byte stream is decoded, numbered by the packet carrying its first byte; a segment
-missing from the capture gets a "gap" line and fails the check like an invalid field.
+reads standard input. A packet capture is decoded as it is read, in the order its bytes arrived: every
+connection to the port gets an "opened" line, then each message of its byte stream is decoded,
+numbered by the packet carrying its first byte, and when the connection ends (FIN, RST, the end of the
+file) a summary line; lines of connections open at the same time interleave, each names its
+connection. A segment missing from the capture gets a "gap" line and fails the check like an invalid
+field.
 
   --hex HEX          decode one message given as hex ("04 41 00 00 11 00 00 00"); may be repeated
   --json             one JSON object per line (JSON Lines) instead of text

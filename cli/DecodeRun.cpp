@@ -64,9 +64,7 @@ DecodeOutcome RunDecode(const DecodeInputs& inputs, const DecodeOptions& options
     BatchDecoder decoder(options, workers, [&output](const std::string& report) { output.Write(report); });
     DecodeOutcome outcome;
     for (const std::string& path : inputs.files) {
-        if (DecodePacketCapture(
-                path, inputs.port, options, decoder, [&](std::string_view text) { output.Write(text); },
-                outcome))
+        if (DecodePacketCapture(path, inputs.port, options, decoder, outcome))
             continue;
         CaptureInput input(path);
         if (!input.error().empty()) {

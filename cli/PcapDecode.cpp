@@ -2,14 +2,13 @@
 
 #include "capture/CaptureLine.h"
 #include "cli/CommandLine.h"
-#include "decode/MessageFormat.h"
+#include "cli/StreamFramer.h"
 #include "link/LocalClock.h"
 #include "link/PacketCapture.h"
 #include "report/PacketRecords.h"
 
-#include <algorithm>
-#include <ctime>
-#include <vector>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -17,186 +16,124 @@ constexpr std::string_view kCommand = "decode";
 // Messages a batch: what a block read gives the capture-line reader, about.
 constexpr std::size_t kBatchMessages = 4096;
 
-// A message (bytes of the stream and the read holding its first byte) or a gap.
-struct Item {
-    std::size_t first = 0;
-    std::size_t count = 0;
-    std::size_t read = 0;
-    bool isGap = false;
-    GapRecord gap;
-};
-
-// The messages and gaps of one connection in stream order.
-class StreamFramer {
-public:
-    explicit StreamFramer(const TcpReassembler& stream) : m_stream(stream) {
-        for (const StreamGap& gap : stream.gaps()) {
-            RunTo(gap.beforeRead);
-            AddGap(gap);
-        }
-        RunTo(stream.reads().size());
-    }
-
-    const std::vector<Item>& items() const { return m_items; }
-    std::size_t messages() const { return m_messages; }
-
-private:
-    // The reads from the current one to readEnd lie back to back in the stream.
-    void RunTo(std::size_t readEnd) {
-        const auto& reads = m_stream.reads();
-        if (m_read >= readEnd)
-            return;
-        const std::vector<std::uint8_t>& bytes = m_stream.bytes();
-        std::size_t pos = reads[m_read].at;
-        const std::size_t end = reads[readEnd - 1].at + reads[readEnd - 1].size;
-        const std::uint64_t base = reads[m_read].offset - reads[m_read].at; // stream offset of bytes[0] here
-        const std::size_t passed = static_cast<std::size_t>(std::min<std::uint64_t>(m_skip, end - pos));
-        pos += passed;
-        m_skip -= passed;
-        std::size_t read = m_read;
-        while (pos < end) {
-            const std::uint64_t length = MessageFormat::MessageSize(bytes[pos]);
-            const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(length, end - pos));
-            while (reads[read].at + reads[read].size <= pos)
-                ++read;
-            m_items.push_back({pos, count, read, false, {}});
-            ++m_messages;
-            if (count < length) {
-                m_open = true;
-                m_openOffset = base + pos;
-                m_openLength = length;
-                m_openHave = count;
-            }
-            pos += count;
-        }
-        m_read = readEnd;
-    }
-
-    void AddGap(const StreamGap& gap) {
-        GapRecord record{gap.offset, gap.size};
-        const bool inMessage = m_open || m_skip > 0;
-        const std::uint64_t toMessageEnd = m_open ? m_openLength - m_openHave : m_skip;
-        record.cutsMessage = inMessage;
-        record.messageOffset = m_openOffset;
-        record.messageLength = m_openLength;
-        if (inMessage && toMessageEnd >= gap.size) {
-            m_skip = toMessageEnd - gap.size;
-            record.resume = Resume::MessageEnd;
-            record.passedOver = m_skip;
-        } else {
-            m_skip = 0;
-            record.resume = Resume::NextSegment;
-        }
-        if (gap.beforeRead >= m_stream.reads().size())
-            record.resume = Resume::End;
-        m_open = false;
-        m_items.push_back({0, 0, gap.beforeRead, true, record});
-    }
-
-    const TcpReassembler& m_stream;
-    std::vector<Item> m_items;
-    std::size_t m_messages = 0;
-    std::size_t m_read = 0;
-    std::uint64_t m_skip = 0; // bytes of a cut message still to pass over
-    bool m_open = false;      // the last message framed runs past the bytes so far
-    std::uint64_t m_openOffset = 0;
-    std::uint64_t m_openLength = 0;
-    std::uint64_t m_openHave = 0;
-};
-
-StreamSummary Summary(const TcpReassembler& stream, std::size_t messages) {
-    return {stream.bytes().size(),      messages,
-            stream.synSeen(),           stream.finSeen(),
-            stream.rstSeen(),           stream.repeatedSegments(),
-            stream.reorderedSegments(), stream.gaps().size(),
-            stream.missingBytes(),      stream.lateBytes()};
+StreamSummary Summary(const TcpReassembler& stream, std::uint64_t messages) {
+    return {stream.deliveredBytes(),    messages,          stream.synSeen(),
+            stream.finSeen(),           stream.rstSeen(),  stream.repeatedSegments(),
+            stream.reorderedSegments(), stream.gapCount(), stream.missingBytes(),
+            stream.lateBytes()};
 }
 
-// The place and time of a record: its packet's, in the connection's words.
-class RecordHeader {
+// Every record goes through the decoder, so messages and records of all connections leave in the order
+// they were made, whichever worker decoded them.
+class DecodeSink final : public PacketStreamSink {
 public:
-    RecordHeader(const std::string& path, const TcpConnection& connection, LocalClock& clock)
-        : m_path(path), m_connection(ConnectionText(connection.key)), m_clock(clock) {}
+    DecodeSink(const std::string& path, const DecodeOptions& options, BatchDecoder& decoder)
+        : m_path(path), m_options(options), m_decoder(decoder) {}
 
-    const std::string& connectionText() const { return m_connection; }
+    bool allValid() const { return m_allValid; }
 
-    LineHeader At(std::uint64_t packet, std::int64_t timeNs) {
+    void Opened(const TcpConnection& connection) override {
+        auto state = std::make_unique<Connection>(*this, connection);
+        m_record.clear();
+        AppendOpenedRecord(m_record, Header(*state, connection.firstPacket, connection.firstTimeNs),
+                           m_options.json);
+        m_decoder.AddRecord(m_record);
+        m_connections[connection.index] = std::move(state);
+    }
+    void Read(const TcpConnection& connection, const StreamRead& read, const std::uint8_t* bytes) override {
+        Connection& state = Of(connection);
+        state.framer.Read(read, bytes, state);
+    }
+    void Gap(const TcpConnection& connection, const StreamGap& gap) override {
+        Connection& state = Of(connection);
+        state.framer.Gap(gap, state);
+    }
+    void Closed(TcpConnection& connection) override {
+        Connection& state = Of(connection);
+        state.framer.End(state);
+        const TcpReassembler& stream = connection.stream;
+        m_record.clear();
+        AppendConnectionRecord(m_record, Header(state, connection.lastPacket, connection.lastTimeNs),
+                               Summary(stream, state.framer.messages()), m_options.json);
+        m_decoder.AddRecord(m_record);
+        m_allValid = m_allValid && stream.gapCount() == 0;
+        m_last = nullptr;
+        m_connections.erase(connection.index);
+    }
+
+private:
+    struct Connection final : StreamFramer::Output {
+        Connection(DecodeSink& sink, const TcpConnection& connection)
+            : sink(sink), index(connection.index), text(ConnectionText(connection.key)),
+              framer(connection.firstPacket, connection.firstTimeNs) {}
+        void FramedMessage(const StreamFramer::Message& message) override { sink.AddMessage(*this, message); }
+        void FramedGap(const GapRecord& gap, std::uint64_t packet, std::int64_t timeNs) override {
+            sink.m_record.clear();
+            AppendGapRecord(sink.m_record, sink.Header(*this, packet, timeNs), gap, sink.m_options.json);
+            sink.m_decoder.AddRecord(sink.m_record);
+        }
+
+        DecodeSink& sink;
+        std::uint64_t index;
+        std::string text;
+        StreamFramer framer;
+    };
+
+    Connection& Of(const TcpConnection& connection) {
+        if (!m_last || m_last->index != connection.index)
+            m_last = m_connections.at(connection.index).get();
+        return *m_last;
+    }
+
+    // The place and time of a record: its packet's, in the connection's words.
+    LineHeader Header(const Connection& connection, std::uint64_t packet, std::int64_t timeNs) {
         const CaptureLineParts parts = SplitCaptureLine(m_clock.PrefixAtNs(timeNs));
-        return {m_path, packet, m_connection, parts.date, parts.time};
+        return {m_path, packet, connection.text, parts.date, parts.time};
     }
 
-private:
+    void AddMessage(const Connection& connection, const StreamFramer::Message& message) {
+        m_line = m_clock.PrefixAtNs(message.timeNs);
+        AppendCaptureBytes(m_line, message.bytes, message.count);
+        m_decoder.Add(m_path, message.packet, m_line, connection.text);
+        if (++m_batched % kBatchMessages == 0)
+            m_decoder.Submit();
+    }
+
     const std::string& m_path;
-    std::string m_connection;
-    LocalClock& m_clock;
+    const DecodeOptions& m_options;
+    BatchDecoder& m_decoder;
+    LocalClock m_clock;
+    std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> m_connections; // open ones, by index
+    Connection* m_last = nullptr;
+    std::string m_line;
+    std::string m_record;
+    std::size_t m_batched = 0;
+    bool m_allValid = true;
 };
-
-void DecodeConnection(const std::string& path, const TcpConnection& connection, const DecodeOptions& options,
-                      BatchDecoder& decoder, const std::function<void(std::string_view)>& write,
-                      LocalClock& clock) {
-    const TcpReassembler& stream = connection.stream;
-    const StreamFramer framer(stream);
-    RecordHeader records(path, connection, clock);
-    decoder.Drain();
-    std::string record;
-    AppendConnectionRecord(record, records.At(connection.firstPacket, connection.firstTimeNs),
-                           Summary(stream, framer.messages()), options.json);
-    write(record);
-
-    const auto& reads = stream.reads();
-    const auto& bytes = stream.bytes();
-    std::string line;
-    std::size_t batched = 0;
-    for (const Item& item : framer.items()) {
-        if (item.isGap) {
-            decoder.Drain();
-            const StreamRead& near =
-                item.read < reads.size() ? reads[item.read]
-                : reads.empty() ? StreamRead{0, 0, 0, connection.firstTimeNs, connection.firstPacket, 0}
-                                : reads.back();
-            record.clear();
-            AppendGapRecord(record, records.At(near.packet, near.timeNs), item.gap, options.json);
-            write(record);
-            continue;
-        }
-        const StreamRead& read = reads[item.read];
-        line = clock.PrefixAtNs(read.timeNs);
-        AppendCaptureBytes(line, bytes.data() + item.first, item.count);
-        decoder.Add(path, read.packet, line, records.connectionText());
-        if (++batched % kBatchMessages == 0)
-            decoder.Submit();
-    }
-}
 
 } // namespace
 
 bool DecodePacketCapture(const std::string& path, std::uint16_t port, const DecodeOptions& options,
-                         BatchDecoder& decoder, const std::function<void(std::string_view)>& write,
-                         DecodeOutcome& outcome) {
+                         BatchDecoder& decoder, DecodeOutcome& outcome) {
     if (!IsPacketCaptureFile(path))
         return false;
-    const PacketCaptureContents contents = ReadPacketCapture(path, port);
-    if (contents.linkType < 0) {
-        PrintError(kCommand, "cannot open " + path + ": " + contents.error);
-        outcome.inputError = true;
-        return true;
-    }
-    LocalClock clock;
-    for (const TcpConnection& connection : contents.connections) {
-        DecodeConnection(path, connection, options, decoder, write, clock);
-        outcome.allValid = outcome.allValid && connection.stream.gaps().empty();
-    }
+    DecodeSink sink(path, options, decoder);
+    const PacketStreamResult result = ReadPacketStream(path, port, sink);
     decoder.Drain();
-    if (!contents.error.empty() && contents.packets == 0) {
-        PrintError(kCommand, "cannot read " + path + ": " + contents.error);
+    outcome.allValid = outcome.allValid && sink.allValid();
+    if (result.linkType < 0) {
+        PrintError(kCommand, "cannot open " + path + ": " + result.error);
         outcome.inputError = true;
-    } else if (!contents.error.empty()) {
-        PrintError(kCommand, "cannot read " + path + " to its end: " + contents.error + " (after " +
-                                 std::to_string(contents.packets) + " packets)");
+    } else if (!result.error.empty() && result.packets == 0) {
+        PrintError(kCommand, "cannot read " + path + ": " + result.error);
         outcome.inputError = true;
-    } else if (contents.connections.empty()) {
+    } else if (!result.error.empty()) {
+        PrintError(kCommand, "cannot read " + path + " to its end: " + result.error + " (after " +
+                                 std::to_string(result.packets) + " packets)");
+        outcome.inputError = true;
+    } else if (result.connections == 0) {
         PrintError(kCommand, path + ": no TCP connection to port " + std::to_string(port) + " in " +
-                                 std::to_string(contents.packets) + " packets (--port chooses another)");
+                                 std::to_string(result.packets) + " packets (--port chooses another)");
         outcome.inputError = true;
     }
     return true;

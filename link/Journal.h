@@ -38,6 +38,7 @@ public:
     bool Flush(bool sync, QString* error);
     bool HasPending() const { return !m_pending.empty(); }
     std::size_t PendingBytes() const { return m_pending.size(); }
+    std::uint64_t PendingLines() const { return m_pendingLines; }
 
     // Bytes and lines on disk: always whole lines.
     std::uint64_t Size() const { return m_size; }

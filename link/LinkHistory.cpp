@@ -41,6 +41,14 @@ QString LinkEvent::Text() const {
     return time + QStringLiteral("  ") + what;
 }
 
+void LinkHistory::Add(LinkEvent event) {
+    m_events.push_back(std::move(event));
+    if (m_events.size() > m_kept) {
+        m_events.pop_front();
+        ++m_dropped;
+    }
+}
+
 QString LinkHistory::Latest(int count) const {
     QStringList lines;
     const auto first =

@@ -1,4 +1,5 @@
 #include "link/PacketCapture.h"
+#include "link/ConnectionTable.h"
 #include "link/LocalClock.h"
 
 #include <pcap/pcap.h>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <map>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
@@ -209,49 +209,51 @@ std::string LinkTypeError(int linkType) {
     return text;
 }
 
-PacketCaptureContents ReadPackets(pcap_t* pcap, std::uint16_t port) {
-    PacketCaptureContents contents;
-    contents.linkType = pcap_datalink(pcap);
-    if (!LinkTypeRead(contents.linkType)) {
-        contents.error = LinkTypeError(contents.linkType);
-        return contents;
+PacketStreamResult ReadPackets(pcap_t* pcap, std::uint16_t port, PacketStreamSink& sink) {
+    PacketStreamResult result;
+    result.linkType = pcap_datalink(pcap);
+    if (!LinkTypeRead(result.linkType)) {
+        result.error = LinkTypeError(result.linkType);
+        return result;
     }
     const PacketParser parser(port);
-    std::map<ConnectionKey, std::size_t> latest; // the newest connection on each address and port pair
-    std::size_t last = 0;                        // the connection of the previous segment: usually the same
+    ConnectionTable table(sink);
     pcap_pkthdr* header = nullptr;
     const u_char* data = nullptr;
     int status = 0;
     ConnectionKey key;
     TcpSegment segment;
     while ((status = pcap_next_ex(pcap, &header, &data)) == 1) {
-        ++contents.packets;
-        if (!parser.Parse(contents.linkType, data, header->caplen, std::max(header->len, header->caplen), key,
+        ++result.packets;
+        if (!parser.Parse(result.linkType, data, header->caplen, std::max(header->len, header->caplen), key,
                           segment))
             continue;
         segment.timeNs = TimeNs(header->ts);
-        segment.packet = contents.packets;
-        auto& connections = contents.connections;
-        if (connections.empty() || connections[last].key != key) {
-            const auto it = latest.find(key);
-            last = it == latest.end() ? connections.size() : it->second;
-        }
-        // The same ports again after the connection ended: the system connected anew.
-        const bool reused = last < connections.size() && segment.syn &&
-                            (connections[last].stream.finSeen() || connections[last].stream.rstSeen());
-        if (last == connections.size() || reused) {
-            last = connections.size();
-            connections.push_back({key, segment.packet, segment.timeNs, TcpReassembler()});
-            latest[key] = last;
-        }
-        connections[last].stream.Add(segment);
+        segment.packet = result.packets;
+        table.Add(key, segment);
     }
     if (status == PCAP_ERROR)
-        contents.error = pcap_geterr(pcap);
-    for (TcpConnection& connection : contents.connections)
-        connection.stream.Finish(contents.packets);
-    return contents;
+        result.error = pcap_geterr(pcap);
+    table.Finish(result.packets);
+    result.connections = table.connections();
+    return result;
 }
+
+// Every connection kept whole, in the order of its first packet.
+class Collector final : public PacketStreamSink {
+public:
+    explicit Collector(std::vector<TcpConnection>& connections) : m_connections(connections) {}
+    bool Streams() const override { return false; }
+    void Opened(const TcpConnection&) override { m_connections.emplace_back(); }
+    void Read(const TcpConnection&, const StreamRead&, const std::uint8_t*) override {}
+    void Gap(const TcpConnection&, const StreamGap&) override {}
+    void Closed(TcpConnection& connection) override {
+        m_connections[connection.index] = std::move(connection);
+    }
+
+private:
+    std::vector<TcpConnection>& m_connections;
+};
 
 } // namespace
 
@@ -296,15 +298,35 @@ PacketCaptureContents ReadPacketCapture(const std::string& path, std::uint16_t p
 }
 
 PacketCaptureContents ReadPacketCapture(std::FILE* file, std::uint16_t port) {
+    PacketCaptureContents contents;
+    Collector collector(contents.connections);
+    PacketStreamResult result = ReadPacketStream(file, port, collector);
+    contents.packets = result.packets;
+    contents.linkType = result.linkType;
+    contents.error = std::move(result.error);
+    return contents;
+}
+
+PacketStreamResult ReadPacketStream(const std::string& path, std::uint16_t port, PacketStreamSink& sink) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        PacketStreamResult result;
+        result.error = std::strerror(errno);
+        return result;
+    }
+    return ReadPacketStream(file, port, sink);
+}
+
+PacketStreamResult ReadPacketStream(std::FILE* file, std::uint16_t port, PacketStreamSink& sink) {
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_t* pcap = pcap_fopen_offline_with_tstamp_precision(file, PCAP_TSTAMP_PRECISION_NANO, error);
     if (!pcap) {
         std::fclose(file);
-        PacketCaptureContents contents;
-        contents.error = error;
-        return contents;
+        PacketStreamResult result;
+        result.error = error;
+        return result;
     }
-    PacketCaptureContents contents = ReadPackets(pcap, port);
+    PacketStreamResult result = ReadPackets(pcap, port, sink);
     pcap_close(pcap);
-    return contents;
+    return result;
 }

@@ -39,6 +39,32 @@ struct TcpConnection {
     std::uint64_t firstPacket = 0;
     std::int64_t firstTimeNs = 0;
     TcpReassembler stream;
+    std::uint64_t index = 0; // connections to the port before it in the capture
+    std::uint64_t lastPacket = 0;
+    std::int64_t lastTimeNs = 0;
+};
+
+// What a packet capture holds, told as it is read: a connection's first packet, its reads and gaps in
+// the order its socket would have seen them (across connections too), and its end (FIN with every byte
+// before it, RST, the same ports connecting anew, or the end of the file), after which it is released.
+// Reads and gaps reach Read and Gap only when Streams() says so; otherwise the stream keeps them.
+class PacketStreamSink {
+public:
+    virtual ~PacketStreamSink() = default;
+    virtual bool Streams() const { return true; }
+    virtual void Opened(const TcpConnection& connection) = 0;
+    virtual void Read(const TcpConnection& connection, const StreamRead& read, const std::uint8_t* bytes) = 0;
+    virtual void Gap(const TcpConnection& connection, const StreamGap& gap) = 0;
+    // The connection's counts are final; it may be moved from.
+    virtual void Closed(TcpConnection& connection) = 0;
+};
+
+// How the reading of a packet capture went; what the sink was told stands either way.
+struct PacketStreamResult {
+    std::uint64_t packets = 0;     // every packet read from the file
+    std::uint64_t connections = 0; // connections to the port
+    int linkType = -1;             // libpcap's DLT_ value, -1 when the file did not open
+    std::string error;             // as PacketCaptureContents::error
 };
 
 struct PacketCaptureContents {
@@ -61,3 +87,6 @@ bool IsPacketCaptureFile(const std::string& path);
 PacketCaptureContents ReadPacketCapture(const std::string& path, std::uint16_t port);
 // The same from an open stream, which is closed when done (libpcap owns it from the start).
 PacketCaptureContents ReadPacketCapture(std::FILE* file, std::uint16_t port);
+// The same told to a sink as it is read, holding no more than the connections open at a time.
+PacketStreamResult ReadPacketStream(const std::string& path, std::uint16_t port, PacketStreamSink& sink);
+PacketStreamResult ReadPacketStream(std::FILE* file, std::uint16_t port, PacketStreamSink& sink);

@@ -12,12 +12,56 @@
 
 namespace {
 
+// A block of line text: large enough that a million lines take a few hundred, small enough that the
+// unused end of the last one does not count.
+constexpr std::size_t kBlockBytes = std::size_t{4} << 20;
+
 struct ReadRef {
     const TcpConnection* connection;
     const StreamRead* read;
 };
 
+// Hands the reads on as they come.
+class LinesSink final : public PacketStreamSink {
+public:
+    explicit LinesSink(PacketCaptureLinesBuilder& lines) : m_lines(lines) {}
+    void Opened(const TcpConnection&) override {}
+    void Read(const TcpConnection&, const StreamRead& read, const std::uint8_t* bytes) override {
+        m_lines.Add(read, bytes);
+    }
+    void Gap(const TcpConnection&, const StreamGap&) override {}
+    void Closed(TcpConnection&) override {}
+
+private:
+    PacketCaptureLinesBuilder& m_lines;
+};
+
 } // namespace
+
+char* PacketCaptureLinesBuilder::Room(std::size_t size) {
+    if (size > m_room) {
+        m_room = std::max(size, kBlockBytes);
+        auto block = std::make_unique<char[]>(m_room);
+        m_free = block.get();
+        m_lines.AdoptText(std::move(block), m_room);
+    }
+    char* const at = m_free;
+    m_free += size;
+    m_room -= size;
+    return at;
+}
+
+void PacketCaptureLinesBuilder::Add(const StreamRead& read, const std::uint8_t* bytes) {
+    const std::string& prefix = m_clock.PrefixAtNs(read.timeNs);
+    for (std::size_t first = 0; first < read.size; first += kMaxLineBytes) {
+        const std::size_t count = std::min(kMaxLineBytes, read.size - first);
+        const std::size_t size = prefix.size() + 3 * count;
+        char* const start = Room(size);
+        char* p = std::copy(prefix.begin(), prefix.end(), start);
+        p = PutCaptureBytes(p, bytes + first, count);
+        m_lines.PrependView({start, static_cast<std::size_t>(p - start)});
+    }
+}
 
 CaptureLines PacketCaptureLines(const PacketCaptureContents& contents, LocalClock& clock) {
     std::vector<ReadRef> reads;
@@ -25,53 +69,27 @@ CaptureLines PacketCaptureLines(const PacketCaptureContents& contents, LocalCloc
         for (const StreamRead& read : connection.stream.reads())
             reads.push_back({&connection, &read});
     // Each connection's reads are already in the order its socket would read them; stable keeps it.
-    const auto byDelivery = [](const ReadRef& a, const ReadRef& b) {
+    std::stable_sort(reads.begin(), reads.end(), [](const ReadRef& a, const ReadRef& b) {
         return a.read->delivered < b.read->delivered;
-    };
-    if (!std::is_sorted(reads.begin(), reads.end(), byDelivery))
-        std::stable_sort(reads.begin(), reads.end(), byDelivery);
-
-    const auto prefixOf = [&clock](const StreamRead& read) -> const std::string& {
-        return clock.PrefixAtNs(read.timeNs);
-    };
-    const auto linesOf = [](const StreamRead& read) {
-        return (read.size + kMaxLineBytes - 1) / kMaxLineBytes;
-    };
-    // The exact size first: one buffer for a million lines, never grown.
-    std::size_t size = 0;
+    });
+    PacketCaptureLinesBuilder lines(clock);
     for (const ReadRef& ref : reads)
-        size += linesOf(*ref.read) * prefixOf(*ref.read).size() + 3 * ref.read->size;
-    CaptureLines result;
-    auto owned = std::make_unique<char[]>(size);
-    char* const text = owned.get();
-    const std::string_view kept = result.AdoptText(std::move(owned), size);
-    char* p = text;
-    for (auto it = reads.rbegin(); it != reads.rend(); ++it) {
-        const StreamRead& read = *it->read;
-        const std::string& prefix = prefixOf(read);
-        const std::uint8_t* bytes = it->connection->stream.bytes().data() + read.at;
-        for (std::size_t part = linesOf(read); part-- > 0;) {
-            const std::size_t first = part * kMaxLineBytes;
-            char* const start = p;
-            p = std::copy(prefix.begin(), prefix.end(), p);
-            p = PutCaptureBytes(p, bytes + first, std::min(kMaxLineBytes, read.size - first));
-            result.AppendView(
-                kept.substr(static_cast<std::size_t>(start - text), static_cast<std::size_t>(p - start)));
-        }
-    }
-    return result;
+        lines.Add(*ref.read, ref.connection->stream.bytes().data() + ref.read->at);
+    return lines.Take();
 }
 
 LoadedCaptureFile LoadPacketCaptureFile(const QString& path) {
     LoadedCaptureFile loaded;
-    const PacketCaptureContents contents =
-        ReadPacketCapture(QFile::encodeName(path).toStdString(), kDefaultLinkPort);
-    if (!contents.error.empty()) {
-        loaded.reason = QString::fromStdString(contents.error);
+    LocalClock clock;
+    PacketCaptureLinesBuilder lines(clock);
+    LinesSink sink(lines);
+    const PacketStreamResult result =
+        ReadPacketStream(QFile::encodeName(path).toStdString(), kDefaultLinkPort, sink);
+    if (!result.error.empty()) {
+        loaded.reason = QString::fromStdString(result.error);
         return loaded;
     }
-    LocalClock clock;
-    loaded.parsed.lines = PacketCaptureLines(contents, clock);
+    loaded.parsed.lines = lines.Take();
     loaded.readOk = !loaded.parsed.lines.empty();
     loaded.parsed.status = ParsedCaptureFile::Status::Ok;
     if (!loaded.readOk)

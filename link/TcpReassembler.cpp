@@ -4,6 +4,10 @@
 
 namespace {
 
+// Gaps a listened stream keeps to tell a late byte from a repeated one: a late segment comes soon after
+// its place was given up, never thousands of gaps later.
+constexpr std::size_t kKeptGaps = 4096;
+
 // Bytes of [start, end) that fall into the gaps, which are in stream order and do not overlap.
 std::uint64_t BytesInGaps(const std::vector<StreamGap>& gaps, std::uint64_t start, std::uint64_t end) {
     auto it =
@@ -36,12 +40,16 @@ void TcpReassembler::Add(const TcpSegment& segment) {
     }
     std::size_t size = segment.size;
     std::size_t cut = segment.cut;
-    if (size + cut == 0)
-        return;
-    if (!m_started) {
+    if (!m_started && size + cut > 0) {
         m_started = true;
         m_base = dataSeq;
     }
+    if (segment.fin && m_started) {
+        m_finKnown = true;
+        m_finEnd = PositionOf(dataSeq + static_cast<std::uint32_t>(size + cut));
+    }
+    if (size + cut == 0)
+        return;
     // Sequence numbers wrap at 2^32: a segment lies within 2 GB either side of the next byte expected.
     const auto delta = static_cast<std::int32_t>(dataSeq - (m_base + static_cast<std::uint32_t>(m_next)));
     std::int64_t signedStart = static_cast<std::int64_t>(m_next) + delta;
@@ -83,11 +91,22 @@ void TcpReassembler::Finish(std::uint64_t lastPacket) {
         GiveUpFirstHole();
 }
 
-std::uint64_t TcpReassembler::missingBytes() const {
-    std::uint64_t bytes = 0;
-    for (const StreamGap& gap : m_gaps)
-        bytes += gap.size;
-    return bytes;
+std::uint64_t TcpReassembler::PositionOf(std::uint32_t seq) const {
+    const auto delta = static_cast<std::int32_t>(seq - (m_base + static_cast<std::uint32_t>(m_next)));
+    const std::int64_t position = static_cast<std::int64_t>(m_next) + delta;
+    return position < 0 ? 0 : static_cast<std::uint64_t>(position);
+}
+
+void TcpReassembler::AddGap(std::uint64_t offset, std::uint64_t size) {
+    const StreamGap gap{offset, size, m_readCount};
+    ++m_gapCount;
+    m_missing += size;
+    m_gaps.push_back(gap);
+    if (m_listener) {
+        if (m_gaps.size() > kKeptGaps)
+            m_gaps.erase(m_gaps.begin(), m_gaps.begin() + kKeptGaps / 2);
+        m_listener->Missing(gap);
+    }
 }
 
 bool TcpReassembler::Deliver(std::uint64_t start, const std::uint8_t* data, std::size_t size, std::size_t cut,
@@ -97,15 +116,22 @@ bool TcpReassembler::Deliver(std::uint64_t start, const std::uint8_t* data, std:
     if (end > m_next) {
         const auto skip = static_cast<std::size_t>(m_next - start);
         const std::size_t count = size - skip;
-        m_reads.push_back({m_next, m_bytes.size(), count, timeNs, packet, m_packet});
-        m_bytes.insert(m_bytes.end(), data + skip, data + size);
+        const StreamRead read{m_next, m_listener ? 0 : m_bytes.size(), count, timeNs, packet, m_packet};
         m_next = end;
+        ++m_readCount;
+        if (m_listener) {
+            m_listener->Delivered(read, data + skip);
+        } else {
+            m_reads.push_back(read);
+            m_bytes.insert(m_bytes.end(), data + skip, data + size);
+        }
         delivered = true;
     }
     // Bytes the capture cut off at its snap length were received all the same.
     if (cut > 0 && end + cut > m_next) {
-        m_gaps.push_back({m_next, end + cut - m_next, m_reads.size()});
+        const std::uint64_t from = m_next;
         m_next = end + cut;
+        AddGap(from, end + cut - from);
         delivered = true;
     }
     return delivered;
@@ -147,8 +173,9 @@ void TcpReassembler::Hold(std::uint64_t start, const std::uint8_t* data, std::si
 void TcpReassembler::GiveUpFirstHole() {
     const std::uint64_t resume = m_held.begin()->first;
     if (resume > m_next) {
-        m_gaps.push_back({m_next, resume - m_next, m_reads.size()});
+        const std::uint64_t from = m_next;
         m_next = resume;
+        AddGap(from, resume - from);
     }
     DeliverHeld(false);
 }

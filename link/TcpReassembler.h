@@ -39,12 +39,27 @@ struct StreamGap {
     std::size_t beforeRead = 0; // index of the first read after it; reads().size() when nothing follows
 };
 
+// Takes a stream's reads and gaps as they happen, for a reader that does not keep them.
+class StreamListener {
+public:
+    // bytes: the read's size bytes, valid during the call only.
+    virtual void Delivered(const StreamRead& read, const std::uint8_t* bytes) = 0;
+    virtual void Missing(const StreamGap& gap) = 0;
+
+protected:
+    ~StreamListener() = default;
+};
+
 class TcpReassembler {
 public:
     // Bytes held out of order before the missing ones are given up as a gap.
     static constexpr std::size_t kDefaultHoldLimit = std::size_t{4} << 20;
 
     explicit TcpReassembler(std::size_t holdLimit = kDefaultHoldLimit) : m_holdLimit(holdLimit) {}
+
+    // From now on reads and gaps go to the listener as they happen and the stream keeps no bytes and no
+    // reads (a read's `at` is 0), only the latest gaps it needs to tell a late byte from a repeated one.
+    void Listen(StreamListener* listener) { m_listener = listener; }
 
     // Segments in capture order.
     void Add(const TcpSegment& segment);
@@ -66,7 +81,12 @@ public:
     std::uint64_t reorderedSegments() const { return m_reordered; }
     // Bytes that came after their place was given up as a gap (or before the capture's first byte).
     std::uint64_t lateBytes() const { return m_lateBytes; }
-    std::uint64_t missingBytes() const;
+    std::uint64_t missingBytes() const { return m_missing; }
+    std::uint64_t gapCount() const { return m_gapCount; }
+    // Bytes delivered so far, whether kept or listened to.
+    std::uint64_t deliveredBytes() const { return m_next - m_missing; }
+    // The connection is over: reset, or closed by a FIN with every byte before it delivered.
+    bool Complete() const { return m_rst || (m_finKnown && m_next >= m_finEnd && m_held.empty()); }
 
 private:
     struct Held {
@@ -84,6 +104,8 @@ private:
     void Hold(std::uint64_t start, const std::uint8_t* data, std::size_t size, std::size_t cut,
               std::int64_t timeNs, std::uint64_t packet);
     void GiveUpFirstHole();
+    void AddGap(std::uint64_t offset, std::uint64_t size);
+    std::uint64_t PositionOf(std::uint32_t seq) const;
 
     std::size_t m_holdLimit;
     bool m_started = false;
@@ -98,6 +120,12 @@ private:
     std::uint64_t m_repeated = 0;
     std::uint64_t m_reordered = 0;
     std::uint64_t m_lateBytes = 0;
+    std::uint64_t m_missing = 0;
+    std::uint64_t m_gapCount = 0;
+    std::size_t m_readCount = 0;
+    bool m_finKnown = false;
+    std::uint64_t m_finEnd = 0; // stream position of the FIN
+    StreamListener* m_listener = nullptr;
     std::vector<StreamRead> m_reads;
     std::vector<StreamGap> m_gaps;
     std::vector<std::uint8_t> m_bytes;

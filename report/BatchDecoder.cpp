@@ -2,13 +2,15 @@
 
 struct BatchDecoder::Batch {
     std::string source;
-    std::string connection;
-    std::string text; // the lines back to back
+    std::vector<std::string> connections; // of a packet capture's lines, each run of one connection once
+    std::string text;                     // the lines and records back to back
     struct Line {
         std::size_t offset;
         std::size_t size;
         std::size_t number;
+        std::size_t connection; // in connections; a record when kRecord
     };
+    static constexpr std::size_t kRecord = ~std::size_t{0};
     std::vector<Line> lines;
 };
 
@@ -40,12 +42,18 @@ BatchDecoder::~BatchDecoder() {
 
 void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_view line,
                        std::string_view connection) {
-    if (m_batch->lines.empty()) {
+    if (m_batch->source != source)
         m_batch->source = source;
-        m_batch->connection = connection;
-    }
-    m_batch->lines.push_back({m_batch->text.size(), line.size(), number});
+    std::vector<std::string>& connections = m_batch->connections;
+    if (connections.empty() || connections.back() != connection)
+        connections.emplace_back(connection);
+    m_batch->lines.push_back({m_batch->text.size(), line.size(), number, connections.size() - 1});
     m_batch->text += line;
+}
+
+void BatchDecoder::AddRecord(std::string_view text) {
+    m_batch->lines.push_back({m_batch->text.size(), text.size(), 0, Batch::kRecord});
+    m_batch->text += text;
 }
 
 BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch& batch, std::size_t first,
@@ -58,8 +66,12 @@ BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch
     for (std::size_t i = first; i < last; ++i) {
         const Batch::Line& line = batch.lines[i];
         const std::string_view text = std::string_view(batch.text).substr(line.offset, line.size);
-        result.valid =
-            decoder.Decode(batch.source, line.number, text, result.output, batch.connection) && result.valid;
+        if (line.connection == Batch::kRecord)
+            result.output += text;
+        else
+            result.valid = decoder.Decode(batch.source, line.number, text, result.output,
+                                          batch.connections[line.connection]) &&
+                           result.valid;
     }
     return result;
 }

@@ -27,9 +27,11 @@ public:
     BatchDecoder(const BatchDecoder&) = delete;
     BatchDecoder& operator=(const BatchDecoder&) = delete;
 
-    // Copies the line into the current batch; the source and connection must stay the same until Submit.
+    // Copies the line into the current batch; the source must stay the same until Submit.
     void Add(std::string_view source, std::size_t number, std::string_view line,
              std::string_view connection = {});
+    // A record written as it is, in its place among the lines' reports.
+    void AddRecord(std::string_view text);
     // Starts decoding the current batch; waits for the oldest batches when too many are under way.
     void Submit();
     // Waits for every batch and hands on its report.

@@ -132,6 +132,15 @@ void AppendGapText(std::string& out, const GapRecord& gap, std::uint64_t packet)
 
 } // namespace
 
+void AppendOpenedRecord(std::string& out, const LineHeader& header, bool json) {
+    Begin(out, header, json);
+    if (json)
+        AppendJsonBool(out, "opened", true);
+    else
+        out += "connection opened";
+    End(out, true, json);
+}
+
 void AppendConnectionRecord(std::string& out, const LineHeader& header, const StreamSummary& stream,
                             bool json) {
     Begin(out, header, json);

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-// The records a packet capture's report has besides its messages: a summary of each connection to the
-// port, and each gap in a connection's byte stream. A record begins like a decoded line (source,
-// packet number, date, time, connection) and is a line of text or a JSON object with the same first
+// The records a packet capture's report has besides its messages: the opening and the summary of each
+// connection to the port, and each gap in a connection's byte stream. A record begins like a decoded line
+// (source, packet number, date, time, connection) and is a line of text or a JSON object with the same first
 // keys.
 
 struct StreamSummary {
@@ -38,7 +38,10 @@ struct GapRecord {
     Resume resume = Resume::End;
 };
 
-// header.number is the connection's first packet; the record is valid when the stream has no gap.
+// The first record of a connection; header.number is its first packet.
+void AppendOpenedRecord(std::string& out, const LineHeader& header, bool json);
+// The last record of a connection, after its messages and gaps; header.number is its last packet. The
+// record is valid when the stream has no gap.
 void AppendConnectionRecord(std::string& out, const LineHeader& header, const StreamSummary& stream,
                             bool json);
 // header.number is the packet where framing goes on (or the last one, when nothing follows the gap).

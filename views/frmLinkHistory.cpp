@@ -36,11 +36,26 @@ frmLinkHistory::frmLinkHistory(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void frmLinkHistory::SetText(const QString& history) {
+void frmLinkHistory::SetText(const QString& history, quint64 dropped, int mostLines) {
+    txtHistory->setMaximumBlockCount(mostLines);
     txtHistory->setPlainText(history);
+    ShowDropped(dropped);
     // The newest entry in view, from its time on.
     txtHistory->moveCursor(QTextCursor::End);
     txtHistory->moveCursor(QTextCursor::StartOfLine);
+}
+
+void frmLinkHistory::Append(const QString& entry, quint64 dropped) {
+    txtHistory->appendPlainText(entry);
+    ShowDropped(dropped);
+    txtHistory->moveCursor(QTextCursor::End);
+    txtHistory->moveCursor(QTextCursor::StartOfLine);
+}
+
+void frmLinkHistory::ShowDropped(quint64 dropped) {
+    setWindowTitle(
+        dropped == 0 ? QStringLiteral("Link history")
+                     : QStringLiteral("Link history (the latest entries; %1 earlier not kept)").arg(dropped));
 }
 
 void frmLinkHistory::ShowWindow() {

@@ -6,13 +6,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "common/modCommon.h"
@@ -254,6 +258,43 @@ private slots:
         prompts.answer = true;
         FindButton(*window, "btnClearCapture")->click();
         QCOMPARE(window->CaptureList().rowCount(), 0);
+    }
+
+    // A controller retrying in a loop over a weekend: the history keeps its latest entries and counts the
+    // rest, and the open History window adds each entry at its end, never writing its text again.
+    void reconnectLoopWithHistoryOpen() {
+        Find<QCheckBox>(*window, "chkRelisten")->setChecked(true);
+        Press(0);
+        FindButton(*window, "btnHistory")->click();
+        auto* history = window->findChild<QWidget*>("frmLinkHistory");
+        auto* text = history->findChild<QPlainTextEdit*>("txtHistory");
+        int mostRemoved = 0;
+        connect(text->document(), &QTextDocument::contentsChange, this,
+                [&](int, int removed, int) { mostRemoved = std::max(mostRemoved, removed); });
+        QTimer wake; // processEvents below waits for an event; this one always comes
+        wake.start(20);
+        const auto waitFor = [](const auto& done) {
+            QDeadlineTimer deadline(5000);
+            while (!done() && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            return done();
+        };
+        constexpr int kRounds = 1000;
+        for (int round = 0; round < kRounds; ++round) {
+            QTcpSocket client;
+            QVERIFY(ConnectClient(client));
+            QVERIFY(waitFor([&] { return window->ConnectState() == 2; }));
+            client.disconnectFromHost();
+            QVERIFY(waitFor([&] { return window->ConnectState() == 1; }));
+        }
+        const LinkHistory& events = window->History();
+        QCOMPARE(events.Events().size(), LinkHistory::kKept);
+        QCOMPARE(events.Dropped(), 2 * kRounds - LinkHistory::kKept);
+        QCOMPARE(text->document()->blockCount(), static_cast<int>(LinkHistory::kKept));
+        QCOMPARE(text->document()->lastBlock().text(), events.Events().back().Text());
+        QVERIFY2(mostRemoved < 200, qPrintable(QString::number(mostRemoved))); // one line at most
+        QVERIFY(history->windowTitle().contains(QString::number(events.Dropped())));
+        Press(1);
     }
 
     // Unattended: with "Listen again" on, a peer that closes and comes back ten times is recorded ten

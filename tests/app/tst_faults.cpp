@@ -391,6 +391,60 @@ private slots:
         QVERIFY(QDir(RecoveryJournal::Folder()).entryList({"*.journal"}, QDir::Files).isEmpty());
     }
 
+    // A flood past the list's limit: the journal never holds much more than the list, and after a crash
+    // (its journal left behind) a restore gives back exactly the list's lines, marked at once.
+    void journalStaysAsLargeAsTheList() {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toLocal8Bit());
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", oldHome); });
+        Press(0);
+        QTcpSocket client;
+        QVERIFY(Connect(client));
+        QByteArray last; // the journal's newest line
+        const auto journalLines = [&] {
+            qint64 lines = 0;
+            for (const QFileInfo& file : QDir(RecoveryJournal::Folder()).entryInfoList({"*.journal"})) {
+                QFile journal(file.filePath());
+                if (!journal.open(QIODevice::ReadOnly))
+                    continue;
+                const QByteArray text = journal.readAll();
+                lines += text.count('\n');
+                last = text.left(text.size() - 1).split('\n').last();
+            }
+            return lines;
+        };
+        constexpr int kSent = 5 * static_cast<int>(kMaxLines);
+        qint64 most = 0;
+        for (int sent = 1; sent <= kSent; ++sent) {
+            client.write(QByteArray::fromHex("0441000011000000") + QByteArray::number(sent));
+            QVERIFY(WaitFor([&] { return window->Recovery().Unsaved() == sent; }));
+            if (sent % 500 == 0)
+                most = std::max(most, journalLines());
+        }
+        // Twice the list, and what comes while a compaction syncs its file on a busy disk.
+        QVERIFY2(most <= 2 * static_cast<qint64>(kMaxLines) + 1000, qPrintable(QString::number(most)));
+        const CaptureLines shown = Lines();
+        QVERIFY(WaitFor([&] {
+            return journalLines() >= static_cast<qint64>(shown.size()) &&
+                   last == QByteArray(shown.front().data(), static_cast<qsizetype>(shown.front().size()));
+        }));
+        // The crash: the journal stays, as if its window had died.
+        const QStringList journals = QDir(RecoveryJournal::Folder()).entryList({"*.journal"});
+        QCOMPARE(journals.size(), 1);
+        const QString left =
+            RecoveryJournal::Folder() + QStringLiteral("/recovery-999999-") + journals[0].section(u'-', 2);
+        QVERIFY(QFile::copy(RecoveryJournal::Folder() + u'/' + journals[0], left));
+        client.disconnectFromHost();
+        prompts.answer = true;
+        FindButton(*window, "btnClearCapture")->click(); // the list and its journal go
+        QCOMPARE(Count(), 0);
+        window->OfferRecovery();
+        QCOMPARE(Lines(), shown);
+        QCOMPARE(window->CaptureList().MarkCounts().unknown, 0);
+        QVERIFY(!QFile::exists(left));
+    }
+
     // Only a line far longer than any the tool records is cut for the list, and never inside a character.
     void longLinesAreShownCut_data() {
         QTest::addColumn<QByteArray>("line");

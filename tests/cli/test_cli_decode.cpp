@@ -127,7 +127,9 @@ QStringList Trace(const QByteArray& jsonLines) {
             if (prefix == QStringLiteral("[%1] [%2]").arg(o["date"].toString(), o["time"].toString()))
                 line += QStringLiteral(" t%1").arg(n);
         }
-        if (o.contains("stream")) {
+        if (o.contains("opened")) {
+            line += " opened";
+        } else if (o.contains("stream")) {
             const QJsonObject s = o["stream"].toObject();
             line +=
                 QStringLiteral(
@@ -420,21 +422,37 @@ private slots:
                 return segments.size();
             };
             const std::vector<std::uint8_t> m11 = {0x04, 0x41, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00};
-            expected << QStringList{QString("stream %1").arg(add(50212, 999, kSyn, {}))};
+            const auto record = [&](const char* kind, std::size_t packet) {
+                expected << QString("%1 %2").arg(kind).arg(packet);
+            };
+            record("opened", add(50212, 999, kSyn, {}));
             for (std::uint32_t k = 0; k < 9000; ++k) {
                 if (k == 5000)
                     continue; // missing from the capture
                 const std::size_t packet = add(50212, 1000 + 8 * k, kAck, m11);
                 if (k == 5001)
-                    expected << QString("gap %1").arg(packet);
-                expected << QString("message %1").arg(packet);
+                    record("gap", packet);
+                record("message", packet);
+                if (k != 3000)
+                    continue;
+                // A second connection opens, sends and closes amid the first; its last ACK after the FIN
+                // is no connection of its own.
+                for (std::uint32_t j = 0; j < 3; ++j) {
+                    const std::size_t other = add(50300, 7000 + 8 * j, kAck, m11);
+                    if (j == 0)
+                        record("opened", other);
+                    record("message", other);
+                }
+                record("stream", add(50300, 7024, kFin | kAck, {}));
+                add(50300, 7025, kAck, {});
             }
-            for (std::uint32_t k = 0; k < 3; ++k) {
-                const std::size_t packet = add(50300, 7000 + 8 * k, kAck, m11);
-                if (k == 0)
-                    expected << QString("stream %1").arg(packet);
-                expected << QString("message %1").arg(packet);
-            }
+            // Reset with the bytes after the gap still held: they come out before its summary. Then the
+            // same ports connect anew.
+            record("stream", add(50212, 1000 + 8 * 9000, kRst, {}));
+            record("opened", add(50212, 30000, kSyn, {}));
+            const std::size_t last = add(50212, 30001, kAck, m11);
+            record("message", last);
+            record("stream", last);
             QVERIFY(WritePcap(input.toStdString(), DLT_EN10MB, segments));
         } else {
             QByteArray lines;
@@ -458,7 +476,10 @@ private slots:
             if (text.isEmpty())
                 continue;
             const QJsonObject o = JsonLine(text);
-            const char* kind = o.contains("stream") ? "stream" : o.contains("gap") ? "gap" : "message";
+            const char* kind = o.contains("stream")   ? "stream"
+                               : o.contains("gap")    ? "gap"
+                               : o.contains("opened") ? "opened"
+                                                      : "message";
             got << QString("%1 %2").arg(kind).arg(o["line"].toInt());
         }
         QCOMPARE(got, expected);
@@ -491,21 +512,23 @@ private slots:
         const CliRun json = RunCli({"decode", "--json", QString::fromStdString(path)});
         QCOMPARE(json.status, 1); // the gaps: bytes of a message are missing
         QCOMPARE(json.err, QByteArray());
+        // Connections interleave as their bytes could be read; a summary follows its connection's end.
         const QStringList expected = {
-            "1 50212 t1 stream 50 bytes 5 messages syn=true fin=true repeated=1 reordered=1 gaps=1 missing=6 "
-            "invalid",
+            "1 50212 t1 opened valid",
             "2 50212 t2 one 8 bytes short=0 cmd=11 valid",
+            "4 50300 t4 opened valid",
+            "4 50300 t4 one 8 bytes short=0 cmd=11 valid",
             "7 50212 t7 one 16 bytes short=0 cmd=10 valid",
             "6 50212 t6 one 8 bytes short=0 cmd=11 valid",
             "9 50212 t9 part 6 bytes short=10 cmd=10 invalid",
             "11 50212 t11 gap 38+6 cut=32/16 passed=4 message end invalid",
             "11 50212 t11 one 8 bytes short=0 cmd=11 valid",
-            "4 50300 t4 stream 16 bytes 2 messages syn=false fin=false repeated=0 reordered=0 gaps=1 "
-            "missing=16 "
-            "invalid",
-            "4 50300 t4 one 8 bytes short=0 cmd=11 valid",
+            "12 50212 t12 stream 50 bytes 5 messages syn=true fin=true repeated=1 reordered=1 gaps=1 "
+            "missing=6 invalid",
             "10 50300 t10 gap 8+16 cut=none passed=0 next segment invalid",
             "10 50300 t10 one 8 bytes short=0 cmd=11 valid",
+            "10 50300 t10 stream 16 bytes 2 messages syn=false fin=false repeated=0 reordered=0 gaps=1 "
+            "missing=16 invalid",
         };
         QCOMPARE(Trace(json.out), expected);
 
@@ -532,9 +555,9 @@ private slots:
         QCOMPARE(other.status, 0);
         QCOMPARE(Trace(other.out),
                  (QStringList{
+                     "8 50400 t8 opened valid", "8 50400 t8 one 8 bytes short=0 cmd=11 valid",
                      "8 50400 t8 stream 8 bytes 1 messages syn=false fin=false repeated=0 reordered=0 gaps=0 "
-                     "missing=0 valid",
-                     "8 50400 t8 one 8 bytes short=0 cmd=11 valid"}));
+                     "missing=0 valid"}));
     }
 
     // Telling a packet capture by its first bytes must not take them from a pipe given by name.
@@ -551,7 +574,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("records");
         QTest::newRow("cut in its last packet")
-            << QByteArray("cut") << "cannot read %1 to its end: truncated dump file" << 11;
+            << QByteArray("cut") << "cannot read %1 to its end: truncated dump file" << 13;
         QTest::newRow("no traffic to the port")
             << QByteArray("port")
             << "%1: no TCP connection to port 60175 in 12 packets (--port chooses another)" << 0;
