@@ -18,6 +18,7 @@ namespace capture_builder {
 
 inline constexpr std::uint8_t kFin = 0x01;
 inline constexpr std::uint8_t kSyn = 0x02;
+inline constexpr std::uint8_t kRst = 0x04;
 inline constexpr std::uint8_t kAck = 0x10;
 inline constexpr std::uint8_t kPsh = 0x08;
 
