@@ -138,7 +138,6 @@ private slots:
         };
         row("0x10", kMessage10, LineKind::Valid, LineCommand::C10);
         row("0x10, door 4", Set(kMessage10, 12, "34"), LineKind::Invalid, LineCommand::C10);
-        row("0x10, gate 0000", Set(kMessage10, 5, "30 30 30 30"), LineKind::Invalid, LineCommand::C10);
         row("0x11", kMessage11, LineKind::Valid, LineCommand::C11);
         row("0x11, reserve 01", Set(kMessage11, 7, "01"), LineKind::Invalid, LineCommand::C11);
         row("0x20", kMessage20, LineKind::Valid, LineCommand::C20);
