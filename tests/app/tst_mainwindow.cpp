@@ -74,13 +74,14 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// A packet capture, as bytes, of a link whose system sends one message split in two segments, less its
-// last `cut` bytes.
-QByteArray PacketCaptureBytes(const QString& folder, int cut) {
+// A packet capture, as bytes, of a link whose system sends one message split in two segments in the
+// given second, less its last `cut` bytes.
+QByteArray PacketCaptureBytes(const QString& folder, int cut, std::int64_t inSecond = 0) {
     using namespace capture_builder;
     Segment first;
     first.seq = 100;
     first.payload = {0x04, 0x41, 0x00};
+    first.timeNs = inSecond * 1'000'000'000;
     Segment second = first;
     second.seq = 103;
     second.payload = {0x00, 0x11, 0x00, 0x00, 0x00};
@@ -117,22 +118,15 @@ private:
         return grid->item(r, c)->text();
     }
     QString ShownLine(QWidget* detail) { return FindLabel(*detail, "lblLine")->text(); }
-    // The value cells a plain selection of the line draws, as the window's table holds them now.
-    static QStringList CellsOf(const DecodeTable& table) {
-        QStringList cells;
-        for (const auto* group : {&table.lblHeader[0], &table.lblData[0]}) {
-            const std::size_t n =
-                group == &table.lblHeader[0] ? table.lblHeader.size() : table.lblData.size();
-            for (std::size_t i = 0; i < n; ++i)
-                cells << QString::fromStdString(group[i].caption) + (group[i].red ? "!" : "") +
-                             (group[i].visible ? "" : "~");
-        }
-        return cells;
+    // The value cells hold what a plain selection of the row draws.
+    bool ShowsThePlainSelectionOf(int row) {
+        DecodeTable plain;
+        DecodeLine(plain, window->CaptureList().Line(row));
+        return window->Table().lblHeader == plain.lblHeader && window->Table().lblData == plain.lblData;
     }
-    QStringList PlainCells(int row) {
-        DecodeTable table;
-        DecodeLine(table, window->CaptureList().Line(row));
-        return CellsOf(table);
+    void Record(std::initializer_list<QByteArray> hexes) {
+        for (const QByteArray& hex : hexes)
+            RecordHex(*window, hex);
     }
     void Fill(int count) {
         for (int i = 0; i < count; ++i)
@@ -148,33 +142,36 @@ private slots:
     }
     void cleanup() { window.reset(); }
 
-    // The empty table itself is the decoder's to test; the window shows it and the files' date order.
-    void startUpShowsTheDefaultTable() {
+    // The files' date order, and a selection as drawn: its values, its red cells, its command's layout,
+    // the summary whole in the label, its tooltip and description, and a cell's note as its tooltip. The
+    // empty table and the words are the decoder's (tst_decode: initDetailView, words).
+    void selectingALineDrawsItsTable() {
         const QString format = window->FormatText();
         QVERIFY2(
             QStringList({"[mm/dd/yyyy] [hh:mm:ss]", "[dd/mm/yyyy] [hh:mm:ss]", "[yyyy/mm/dd] [hh:mm:ss]"})
                 .contains(format),
             qPrintable(format));
         QCOMPARE(Cell("lblFormat")->text(), format);
-        QCOMPARE(Cell("lblDataTypeD_1")->text(), QStringLiteral("CHAR(4)"));
-        QVERIFY(Cell("lblData_11")->isVisible() && !Cell("lblData_12")->isVisible());
-        QCOMPARE(DrawnColour(Cell("lblData_0")), QApplication::palette().color(QPalette::Button));
         QVERIFY(!Button("btnDetailFloors")->isVisible());
-    }
 
-    void selectingALineDrawsItsTable() {
-        RecordHex(*window, kMsg10BadDoor);
+        Record({kMsg10BadDoor});
         ClickRow(*window, 0);
         QCOMPARE(Cell("lblHeader_0")->text(), QStringLiteral("0C"));
         QCOMPARE(Cell("lblData_4")->text(), QStringLiteral("33"));
         QCOMPARE(DrawnColour(Cell("lblData_4")), QApplication::palette().color(QPalette::Button));
         QCOMPARE(DrawnColour(Cell("lblData_8")), QColor(255, 0, 0));  // door "4"
         QCOMPARE(DrawnColour(Cell("lblData_11")), QColor(255, 0, 0)); // reserve 01
+        QCOMPARE(Summary(),
+                 QString::fromUtf8(
+                     "0x10: gate 0003, floor 015, door 4, general, seq 0xFF \u2014 2 invalid, 0 missing"));
+        QCOMPARE(Cell("lblSummary")->text(), Summary()); // it fits whole
+        QCOMPARE(Cell("lblSummary")->accessibleDescription(), Summary());
+        QCOMPARE(Cell("lblData_8")->toolTip(), QStringLiteral("door 4: must be 1, 2 or 3"));
         QVERIFY(Cell("lblDoorOpen")->isVisible());
         QVERIFY(!Cell("lblData_12")->isVisible());
         QVERIFY(!Button("btnDetailFloors")->isVisible());
 
-        RecordHex(*window, Msg20("00"));
+        Record({Msg20("00")});
         ClickRow(*window, 0);
         QCOMPARE(Cell("lblDestFloor")->text(), QStringLiteral("Accesible Floors"));
         QVERIFY(!Cell("lblDoorOpen")->isVisible());
@@ -191,61 +188,13 @@ private slots:
         QVERIFY(!Button("btnDetailFloors")->isVisible());
     }
 
-    // The summary and a cell's tooltip and accessible description, on the drawn window, for a valid
-    // and an invalid message; a cell with a reason is the one drawn red. The words are the decoder's.
-    void summaryAndTooltips_data() {
-        QTest::addColumn<QByteArray>("hex");
-        QTest::addColumn<QString>("summary");
-        QTest::addColumn<QString>("cell");
-        QTest::addColumn<QString>("tooltip");
-        const QString valid = QString::fromUtf8(" \u2014 all fields valid");
-        QTest::newRow("0x10") << kMsg10 << "0x10: gate 0012, floor 015, front side, VIP, seq 0x01" + valid
-                              << "lblData_8"
-                              << "door 1: front side";
-        QTest::newRow("0x10 gate 0000")
-            << QByteArray("0C410000103030303030313531320100")
-            << QString::fromUtf8("0x10: gate 0000, floor 015, front side, VIP, seq 0x01 "
-                                 "\u2014 1 invalid, 0 missing")
-            << "lblData_2"
-            << "gate 0000: outside 0001 to 9999";
-        QTest::newRow("0x20 VIP handicapped")
-            << Msg20("00").replace(146, 2, "31")
-            << QString::fromUtf8("0x20: gate 0001, no floor accessible, "
-                                 "attribution 1, seq 0x00 \u2014 1 invalid, 0 missing")
-            << "lblData_9"
-            << "attribution 1: must be 0 or 2";
-    }
-    void summaryAndTooltips() {
-        QFETCH(QByteArray, hex);
-        QFETCH(QString, cell);
-        QFETCH(QString, tooltip);
-        RecordHex(*window, hex);
-        ClickRow(*window, 0);
-        QTEST(Summary(), "summary");
-        QCOMPARE(Cell("lblSummary")->accessibleDescription(), Summary());
-        QCOMPARE(Cell("lblSummary")->text(), Summary()); // each fits whole
-        QLabel* label = FindLabel(*window, cell);
-        QCOMPARE(label->toolTip(), tooltip);
-        QVERIFY2(label->accessibleDescription().endsWith(QStringLiteral(" \u2014 ") + tooltip),
-                 qPrintable(label->accessibleDescription()));
-        const bool reason =
-            tooltip.contains(": must") || tooltip.contains(": outside") || tooltip.startsWith("missing");
-        QCOMPARE(DrawnColour(label),
-                 reason ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Button));
-        // Load resets the table and its words.
-        prompts.fileName.clear();
-        Button("btnLoadCapture")->click();
-        QCOMPARE(Summary(), QString());
-        QCOMPARE(FindLabel(*window, "lblData_1")->toolTip(), QString());
-    }
-
     // One read with three messages: the first step is the plain selection, each step after it decodes
     // one message alone, and both detail windows follow.
     void stepsThroughThreeMessages() {
         RecordHex(*window, kMsg10BadDoor + Msg20("01") + kMsg11);
         ClickRow(*window, 0);
         QCOMPARE(Message(), QStringLiteral("message 1 of 3"));
-        QCOMPARE(CellsOf(window->Table()), PlainCells(0));
+        QVERIFY(ShowsThePlainSelectionOf(0));
         QVERIFY(!Button("btnPrevMessage")->isEnabled());
         QVERIFY(Button("btnNextMessage")->isEnabled());
         QVERIFY(!window->FloorsWindow());               // a 0x10 first: nothing for the floors window
@@ -254,7 +203,6 @@ private slots:
 
         Button("btnNextMessage")->click();
         QCOMPARE(Message(), QStringLiteral("message 2 of 3"));
-        QCOMPARE(window->Table().lblData[0].caption, std::string("20"));
         QVERIFY(
             Summary().startsWith(QStringLiteral("0x20: gate 0001, 64 floors accessible (1 front, 5 front,")));
         // Too long for the label: the middle gives way, the counts stay in view.
@@ -268,13 +216,10 @@ private slots:
         QCOMPARE(FloorCell(0), QStringLiteral("01"));
         QVERIFY(ShownLine(window->FloorsWindow()).endsWith(QStringLiteral(", gate 0001, message 2 of 3")));
         QCOMPARE(DumpCell(1, 1), QStringLiteral("4C"));
-        QCOMPARE(DumpCell(5, 16), QStringLiteral("00")); // the 80th byte
         QCOMPARE(DumpCell(6, 1), QString());
         QVERIFY(ShownLine(window->DumpWindow()).endsWith(QStringLiteral(", gate 0001, message 2 of 3")));
         Button("btnDetailFloors")->click();
         QVERIFY(window->FloorsWindow()->isVisible());
-        QCOMPARE(window->FloorsWindow()->floorData().FloorCount, 64);
-
         Button("btnNextMessage")->click();
         QCOMPARE(Message(), QStringLiteral("message 3 of 3"));
         QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
@@ -288,7 +233,7 @@ private slots:
         QCOMPARE(Message(), QStringLiteral("message 2 of 3"));
         Button("btnPrevMessage")->click();
         QCOMPARE(Message(), QStringLiteral("message 1 of 3"));
-        QCOMPARE(CellsOf(window->Table()), PlainCells(0));
+        QVERIFY(ShowsThePlainSelectionOf(0));
         QCOMPARE(DumpCell(7, 1), QStringLiteral("04"));
     }
 
@@ -301,30 +246,25 @@ private slots:
         QCOMPARE(Message(), QStringLiteral("message 1 of 2"));
         Button("btnNextMessage")->click();
         QCOMPARE(Message(), QStringLiteral("message 2 of 2, 7 bytes missing"));
-        QVERIFY(Summary().endsWith(QStringLiteral("0 invalid, 5 missing")));
         Button("btnNextMessage")->click();
         QCOMPARE(Message(), QStringLiteral("message 2 of 2, joined with the next line"));
-        QCOMPARE(Summary(), QString::fromUtf8("0x10: gate 0012, floor 015, front side, VIP, seq 0x01 "
-                                              "\u2014 all fields valid"));
+        QVERIFY(Summary().endsWith(QStringLiteral("all fields valid"))); // decoded whole
         QVERIFY(!Button("btnNextMessage")->isEnabled());
         QCOMPARE(DumpCell(1, 16), QStringLiteral("00"));
         QVERIFY(ShownLine(window->DumpWindow()).endsWith(QStringLiteral("joined with the next line")));
 
         ClickRow(*window, 0);
         QCOMPARE(Message(), QStringLiteral("starts with the last 7 bytes of a message from the line below"));
-        QCOMPARE(CellsOf(window->Table()), PlainCells(0)); // the bogus header stays as it was, explained
-        QCOMPARE(FindLabel(*window, "lblHeader_0")->toolTip(),
-                 QStringLiteral("data length 48: must be 12 (0x10), 4 (0x11) or 76 (0x20)"));
+        QVERIFY(ShowsThePlainSelectionOf(0)); // the bogus header stays as it was, explained
         Button("btnNextMessage")->click();
         QCOMPARE(Message(), QStringLiteral("the message from the line below, joined with this line"));
         QVERIFY(Summary().startsWith(QStringLiteral("0x10: gate 0012")));
-        Button("btnNextMessage")->click();
-        QCOMPARE(Message(), QStringLiteral("message 1 of 1"));
-        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
     }
 
+    // F5 starts and Shift+F5 stops as the buttons do (a disabled button takes no key).
     void stopStaysUsableAfterClearOrLoadWhileListening() {
-        Button("btnAction_0")->click();
+        QTest::keyClick(window.get(), Qt::Key_F5);
+        QCOMPARE(window->ConnectState(), 1);
         RecordHex(*window, kMsg11);
         Button("btnClearCapture")->click();
         QCOMPARE(window->CaptureList().Count(), 0);
@@ -333,45 +273,36 @@ private slots:
         prompts.fileName.clear(); // a cancelled Load resets the table too
         Button("btnLoadCapture")->click();
         QVERIFY(Button("btnAction_1")->isEnabled());
-        Button("btnAction_1")->click();
+        QTest::keyClick(window.get(), Qt::Key_F5, Qt::ShiftModifier);
         QCOMPARE(window->ConnectState(), 0);
         QVERIFY(Button("btnAction_0")->isEnabled());
     }
 
+    // Selection hands a full 0x20 line to the floors window, Details shows it; the page stays under
+    // arrivals and other lines, goes back to one for another full 0x20 line and stays for a short one,
+    // which only Details hands over.
     void detailsAndTheFloorsPage() {
-        RecordHex(*window, Msg20("01"));
+        Record({Msg20("01")});
         ClickRow(*window, 0);
-        QVERIFY(window->FloorsWindow());
-        QVERIFY(!window->FloorsWindow()->isVisible()); // handed over, not shown
+        QVERIFY(window->FloorsWindow() && !window->FloorsWindow()->isVisible()); // handed over, not shown
         Button("btnDetailFloors")->click();
         QVERIFY(window->FloorsWindow()->isVisible());
         QCOMPARE(FloorsScroll()->value(), 0);
         QCOMPARE(FloorCell(0), QStringLiteral("01"));
-
         FloorsScroll()->setValue(9);
-
-        RecordHex(*window, kMsg11); // an arrival leaves the page
+        Record({kMsg11}); // an arrival leaves the page
         QCOMPARE(FloorsScroll()->value(), 9);
         ClickRow(*window, 0); // so does a line that is not 0x20
         QCOMPARE(FloorsScroll()->value(), 9);
         QCOMPARE(FloorCell(0), QStringLiteral("01"));
 
-        RecordHex(*window, Msg20("C3"));
-        ClickRow(*window, 0); // another full 0x20 line: back to page one with its floors
+        Record({Msg20("C3"), "4C410000203030303101"});
+        ClickRow(*window, 1);
         QCOMPARE(FloorsScroll()->value(), 0);
         QCOMPARE(FloorsRow0(), QStringLiteral("01"));
         QCOMPARE(FloorCell(0), QStringLiteral("11"));
         QCOMPARE(FloorCell(1), QStringLiteral("00"));
-    }
-
-    // Details on a short 0x20 line after a full one: the page stays, its rows show the short line.
-    void detailsRedrawsTheLineItHandsOver() {
-        RecordHex(*window, Msg20("FF"));
-        RecordHex(*window, "4C410000203030303101");
-        ClickRow(*window, 1);
-        Button("btnDetailFloors")->click();
         FloorsScroll()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(FloorCell(0), QStringLiteral("11"));
         ClickRow(*window, 0); // one floor byte: not handed over by the selection itself
         QCOMPARE(FloorCell(0), QStringLiteral("11"));
         Button("btnDetailFloors")->click();
@@ -383,17 +314,13 @@ private slots:
     }
 
     void saveThenLoadGivesTheSameLines() {
-        RecordHex(*window, kMsg11);
-        RecordHex(*window, Msg20("00"));
-        RecordHex(*window, "05");
+        Record({kMsg11, Msg20("00"), "05"});
         const QStringList before = Lines();
         prompts.fileName = dir.filePath("capture.txt");
         Button("btnSaveCapture")->click();
         QVERIFY(prompts.warned.isEmpty());
-        const QByteArray file = ReadAll(prompts.fileName);
-        QVERIFY(file.startsWith(window->FormatText().toLatin1() + "\r\n"));
-        QCOMPARE(file.count("\r\n"), 4);
-        QVERIFY(file.endsWith("\r\n"));
+        // The file's shape is tst_link's; the window gives it its date order and its lines.
+        QVERIFY(ReadAll(prompts.fileName).startsWith(window->FormatText().toLatin1() + "\r\n"));
 
         Button("btnClearCapture")->click();
         RecordHex(*window, "FF");
@@ -402,49 +329,46 @@ private slots:
         QCOMPARE(prompts.offered.last(), prompts.fileName); // the last name is offered again
     }
 
+    // Ctrl+S and Ctrl+O open the dialogs; cancelled, nothing is written and nothing loaded.
     void cancelledDialogs() {
-        RecordHex(*window, kMsg11);
+        Record({kMsg10BadDoor});
         ClickRow(*window, 0);
         prompts.fileName.clear();
         QTemporaryDir empty;
         QDir::setCurrent(empty.path());
-        Button("btnSaveCapture")->click();
+        QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(QDir(empty.path()).isEmpty());
-        QCOMPARE(window->Table().lblData[0].caption, std::string("11"));
-        Button("btnLoadCapture")->click(); // the list stays, the table is reset
+        QCOMPARE(window->Table().lblData[0].caption, std::string("10"));
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier); // the list stays, the table is reset
+        QCOMPARE(prompts.saveDialogs, (QList<bool>{true, false}));     // Save's dialog, then Load's
         QCOMPARE(window->CaptureList().Count(), 1);
-        QVERIFY(window->Table().lblData[0].caption.empty());
-        QVERIFY(!window->Table().lblData[0].red);
+        QVERIFY(window->Table().lblData[0].caption.empty() && !window->Table().lblData[8].red);
+        QCOMPARE(Summary(), QString());
+        QCOMPARE(Cell("lblData_8")->toolTip(), QString());
         QVERIFY(prompts.warned.isEmpty());
     }
 
+    // A refused file leaves the list and the table and says why; an empty one loads nothing and resets.
     void loadFailuresLeaveListAndTable_data() {
-        QTest::addColumn<QByteArray>("content"); // empty: the path is a folder, or nothing
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("warned");
-        QTest::addColumn<bool>("reset");
         QTest::addColumn<QString>("details"); // %1 the path; the reason starts with it
-        QTest::newRow("no header line") << QByteArray("[11/22/2012] [10:15:30] 05\r\n") << true << false
+        QTest::newRow("no header line") << QByteArray("[11/22/2012] [10:15:30] 05\r\n") << true
                                         << "Not a capture file: its first line has no [hh:mm:ss].";
-        QTest::newRow("a folder") << QByteArray() << true << false << "%1 is a folder, not a file.";
-        QTest::newRow("no such file") << QByteArray() << true << false << "There is no file %1.";
-        QTest::newRow("zero bytes") << QByteArray("\0", 0) << false << true << "";
+        QTest::newRow("no such file") << QByteArray() << true << "There is no file %1.";
+        QTest::newRow("zero bytes") << QByteArray() << false << "";
         QTemporaryDir folder;
-        QTest::newRow("packet capture cut short")
-            << PacketCaptureBytes(folder.path(), 3) << true << false << "";
+        QTest::newRow("packet capture cut short") << PacketCaptureBytes(folder.path(), 3) << true << "";
     }
     void loadFailuresLeaveListAndTable() {
         QFETCH(QByteArray, content);
         QFETCH(bool, warned);
-        QFETCH(bool, reset);
         QFETCH(QString, details);
-        RecordHex(*window, kMsg11);
+        Record({kMsg11});
         ClickRow(*window, 0);
         const QStringList before = Lines();
         prompts.fileName = dir.filePath(QTest::currentDataTag());
-        const QByteArray tag = QTest::currentDataTag();
-        if (tag == "a folder")
-            QVERIFY(QDir().mkpath(prompts.fileName));
-        else if (tag != "no such file")
+        if (QByteArray(QTest::currentDataTag()) != "no such file")
             WriteAll(prompts.fileName, content);
         Button("btnLoadCapture")->click();
         QCOMPARE(prompts.warned, warned ? QStringList{"Unable to load the file."} : QStringList{});
@@ -455,13 +379,13 @@ private slots:
                      qPrintable(prompts.details.first()));
         }
         QCOMPARE(Lines(), before);
-        QCOMPARE(window->Table().lblData[0].caption.empty(), reset);
+        QCOMPARE(window->Table().lblData[0].caption.empty(), !warned);
     }
 
-    // Each segment's new bytes become lines exactly as a live read gives them: split at 256 bytes, the
-    // packet's date and time as a live arrival in that second shows them, newest first.
+    // A packet capture's reads become lines newest first, dated as a live arrival in that second shows
+    // them. How reads are cut into lines and ordered is tst_capture's (packetCaptureLines), how segments
+    // are put together and which links are read is tst_packetcapture's.
     void loadPacketCapture() {
-        using namespace capture_builder;
         std::int64_t second = 0;
         // A live line and the packets in the same second, read from the clock the window reads (time(),
         // which can lag the precise clock by a few milliseconds at a second's turn).
@@ -470,48 +394,12 @@ private slots:
             second = std::time(nullptr);
             RecordHex(*window, kMsg11);
         } while (std::time(nullptr) != second);
-        const QString live = Lines().first();
-        const QString prefix = live.chopped(QStringLiteral(" 04 41 00 00 11 00 00 00").size());
-
-        std::vector<Segment> segments(5);
-        segments[0].flags = kSyn;
-        segments[0].seq = 99;
-        segments[1].seq = 100;
-        segments[1].payload = {0x04, 0x41, 0x00};
-        segments[2].seq = 108; // ahead of the one it follows
-        for (int i = 0; i < 300; ++i)
-            segments[2].payload.push_back(static_cast<std::uint8_t>(i));
-        segments[3].seq = 103;
-        segments[3].payload = {0x00, 0x11, 0x00, 0x00, 0x00};
-        segments[4] = segments[1]; // retransmitted
-        for (std::size_t i = 0; i < segments.size(); ++i)
-            segments[i].timeNs = second * 1'000'000'000 + static_cast<std::int64_t>(i) * 1000;
+        const QString prefix = Lines().first().chopped(QStringLiteral(" 04 41 00 00 11 00 00 00").size());
         prompts.fileName = dir.filePath("site.pcap");
-        QVERIFY(WritePcap(prompts.fileName.toStdString(), DLT_LINUX_SLL, segments));
+        WriteAll(prompts.fileName, PacketCaptureBytes(dir.path(), 0, second));
         Button("btnLoadCapture")->click();
-
         QVERIFY(prompts.warned.isEmpty());
-        const auto hex = [&](std::size_t segment, int from, int count) {
-            QString text = prefix;
-            for (int i = from; i < from + count; ++i)
-                text += ' ' + QString::fromStdString(modCommon::ByteToHex(segments[segment].payload[i]));
-            return text;
-        };
-        QCOMPARE(Lines(), (QStringList{hex(2, 256, 44), hex(2, 0, 256), hex(3, 0, 5), hex(1, 0, 3)}));
-    }
-
-    void aLoadedListIsNotCappedButTrimsOnePerArrival() {
-        CaptureLines lines;
-        for (int i = 0; i < 6000; ++i)
-            lines.push_back("[11/22/2012] [10:15:30] " + modCommon::ByteToHex(static_cast<std::uint8_t>(i)));
-        const QString path = dir.filePath("big.txt");
-        QVERIFY(SaveCaptureFile(path, "[mm/dd/yyyy] [hh:mm:ss]", lines));
-        prompts.fileName = path;
-        Button("btnLoadCapture")->click();
-        QCOMPARE(window->CaptureList().Count(), 6000);
-        RecordHex(*window, "05");
-        QCOMPARE(window->CaptureList().Count(), 6000);
-        QCOMPARE(window->CaptureList().Lines().back(), lines[5998]);
+        QCOMPARE(Lines(), (QStringList{prefix + " 00 11 00 00 00", prefix + " 04 41 00"}));
     }
 
     // A peer can send thousands of reads a second; the screen shows about sixty frames.
@@ -540,12 +428,8 @@ private slots:
             counters->text().startsWith(QStringLiteral("%1 lines").arg(std::min(10 + arrivals, 5000))));
         for (QWidget* widget : {list->viewport(), static_cast<QWidget*>(counters)}) {
             const int paints = counter.paints.value(widget);
-            QVERIFY2(paints <= elapsedMs / 16 + 3,
-                     qPrintable(QStringLiteral("%1: %2 repaints for %3 arrivals in %4 ms")
-                                    .arg(widget->objectName())
-                                    .arg(paints)
-                                    .arg(arrivals)
-                                    .arg(elapsedMs)));
+            const QString why = QStringLiteral("%1 repaints in %2 ms").arg(paints).arg(elapsedMs);
+            QVERIFY2(paints <= elapsedMs / 16 + 3, qPrintable(widget->objectName() + ": " + why));
         }
         // Nothing but the list and the counters line is drawn again (a scroll bar shows its parent's
         // background through, and Qt may draw the gap between the two with them).
@@ -557,12 +441,10 @@ private slots:
 
     // Every line's mark, drawn in the gutter with a symbol and a tooltip, and the counts under the list.
     void marksAndCountersFollowTheList() {
-        const QByteArray lines[] = {
-            kMsg11, kMsg10BadDoor, "0C4100001030", kMsg11 + kMsg11, "", "0C410000103030303330313531300000"};
-        for (const QByteArray& hex : lines)
-            RecordHex(*window, hex);
-        const LineKind kinds[] = {LineKind::Valid, LineKind::NotMessage, LineKind::Several,
-                                  LineKind::Part,  LineKind::Invalid,    LineKind::Valid};
+        // Which kind each line is, is the marker's (tst_decode::lineMarks); each row's own mark is
+        // checked where F8 and the screen reader find them.
+        Record(
+            {kMsg11, kMsg10BadDoor, "0C4100001030", kMsg11 + kMsg11, "", "0C410000103030303330313531300000"});
         CaptureListView* list = CaptureView(*window);
         QTRY_COMPARE(Cell("lblCounters")->text(),
                      QStringLiteral("6 lines, 1 invalid; 0x10: 3, 0x11: 2, 0x20: 0, other: 1"));
@@ -571,7 +453,6 @@ private slots:
             list->ScrollTo(row);
             const QImage drawn = list->viewport()->grab().toImage();
             const LineMark mark = window->CaptureList().Mark(row);
-            QCOMPARE(mark.Kind(), kinds[row]);
             symbols << CaptureListView::MarkSymbol(mark);
             // The gutter holds the mark's colour on that row.
             bool coloured = false;
@@ -595,9 +476,8 @@ private slots:
             QCOMPARE(metrics.horizontalAdvance(c), metrics.horizontalAdvance(u'0'));
 
         // A trim takes its line's counts away.
-        for (int i = 0; i < 4994; ++i)
+        for (int i = 0; i < 4995; ++i) // the last one trims the oldest line
             RecordHex(*window, kMsg11);
-        RecordHex(*window, kMsg11);
         QTRY_COMPARE(Cell("lblCounters")->text(),
                      QStringLiteral("5000 lines, 1 invalid; 0x10: 3, 0x11: 4996, 0x20: 0, other: 1"));
         window->RecordArrival("\x00", 0);
@@ -605,7 +485,8 @@ private slots:
                      QStringLiteral("5000 lines, 0 invalid; 0x10: 2, 0x11: 4996, 0x20: 0, other: 2"));
     }
 
-    // A loaded file is shown at once and marked between events; F8 then finds its invalid lines.
+    // A loaded file is shown at once, not cut to the live list's 5000, and marked between events; F8
+    // then finds its invalid lines. An arrival then drops its oldest line.
     void loadedLinesAreMarkedAfterwards() {
         CaptureLines lines;
         for (int i = 0; i < 200000; ++i)
@@ -623,14 +504,15 @@ private slots:
         QTest::keyClick(window.get(), Qt::Key_F8);
         QCOMPARE(CaptureView(*window)->SelectedRow(), 999);
         QVERIFY(window->Table().lblData[1].red); // the table decoded it: gate "0000"
+        RecordHex(*window, "05");
+        QCOMPARE(window->CaptureList().Count(), 200000);
+        QCOMPARE(window->CaptureList().Lines().back(), lines[199998]);
     }
 
     void f8StepsThroughTheInvalidLines() {
-        for (const QByteArray& hex : {kMsg10BadDoor, kMsg11, kMsg10BadDoor, kMsg11})
-            RecordHex(*window, hex);
+        Record({kMsg10BadDoor, kMsg11, kMsg10BadDoor, kMsg11});
         CaptureListView* list = CaptureView(*window);
-        const int expected[] = {1, 3, 3};
-        for (int row : expected) {
+        for (const int row : {1, 3, 3}) {
             QTest::keyClick(window.get(), Qt::Key_F8);
             QCOMPARE(list->SelectedRow(), row);
         }
@@ -643,37 +525,11 @@ private slots:
         QCOMPARE(list->SelectedRow(), 0);
     }
 
-    void keysReachTheButtons_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("effect");
-        QTest::newRow("Ctrl+S saves") << int(Qt::Key_S) << int(Qt::ControlModifier) << "save dialog";
-        QTest::newRow("Ctrl+O loads") << int(Qt::Key_O) << int(Qt::ControlModifier) << "load dialog";
-        QTest::newRow("F5 starts") << int(Qt::Key_F5) << 0 << "state 1";
-        QTest::newRow("Shift+F5 stops") << int(Qt::Key_F5) << int(Qt::ShiftModifier) << "state 0";
-    }
-    void keysReachTheButtons() {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(QString, effect);
-        if (effect == "state 0")
-            Button("btnAction_0")->click();
-        QTest::keyClick(window.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        if (effect == "save dialog")
-            QCOMPARE(prompts.saveDialogs, QList<bool>{true});
-        else if (effect == "load dialog")
-            QCOMPARE(prompts.saveDialogs, QList<bool>{false});
-        else
-            QCOMPARE(window->ConnectState(), effect == "state 1" ? 1 : 0);
-        Button("btnAction_1")->click();
-    }
-
     // The window opens at its design size, which is its minimum; grown, the list takes the room and
     // what lies right of or below it moves along; shrunk again, everything is back where it was.
     void theWindowGrowsAroundTheList() {
         QCOMPARE(window->size(), window->minimumSize());
-        RecordHex(*window, Msg20("C3"));
-        RecordHex(*window, kMsg10BadDoor);
+        Record({Msg20("C3"), kMsg10BadDoor});
         ClickRow(*window, 1);
         QHash<QWidget*, QRect> design;
         // Named controls only: the scroll area's own parts follow its contents.
@@ -713,29 +569,22 @@ private slots:
     }
 
     void copyOut_data() {
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("action"); // empty: Ctrl+C
         QTest::addColumn<QString>("starts");
         QTest::addColumn<QString>("holds");
-        QTest::newRow("Ctrl+C, the line") << ""
-                                          << "["
-                                          << "] 0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
-        QTest::newRow("the line") << "actCopyLine"
-                                  << "["
-                                  << "] 0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
-        QTest::newRow("its bytes") << "actCopyBytes"
-                                   << "0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01"
-                                   << "0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01";
+        const QString bytes = "0C 41 00 00 10 30 30 30 33 30 31 35 34 30 FF 01", stamp = "[";
+        QTest::newRow("Ctrl+C, the line") << QString() << stamp << "] " + bytes;
+        QTest::newRow("the line") << "actCopyLine" << stamp << "] " + bytes;
+        QTest::newRow("its bytes") << "actCopyBytes" << bytes << bytes;
         // The text `decode` prints: the wrong door and reserve carry their "!".
-        QTest::newRow("the decoded table") << "actCopyTable"
-                                           << "capture list:2  ["
-                                           << "Door opening      CHAR(1)   34!";
+        QTest::newRow("the decoded table")
+            << "actCopyTable" << QString("capture list:2  [") << QString("Door opening      CHAR(1)   34!");
     }
     void copyOut() {
         QFETCH(QString, action);
         QFETCH(QString, starts);
         QFETCH(QString, holds);
-        RecordHex(*window, kMsg10BadDoor);
-        RecordHex(*window, kMsg11);
+        Record({kMsg10BadDoor, kMsg11});
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         CaptureListView* list = CaptureView(*window);
         // Nothing selected: nothing copied.
@@ -752,50 +601,41 @@ private slots:
         QCOMPARE(list->contextMenuPolicy(), Qt::ActionsContextMenu);
     }
 
-    void findAndShow_data() {
-        QTest::addColumn<QString>("find");
-        QTest::addColumn<int>("show");
-        QTest::addColumn<QList<int>>("rows"); // the shown lines, top first
-        // Rows, top first: 0 kMsg10BadDoor, 1 0x11, 2 valid 0x10 gate 0003, 3 part of a 0x20, 4 0x11
-        // Which lines a filter shows is the filter's own test (tst_capture); these check the controls.
-        QTest::newRow("everything") << "" << 0 << QList<int>{0, 1, 2, 3, 4};
-        QTest::newRow("bytes") << "10 30 30 30 33" << 0 << QList<int>{0, 2};
-        QTest::newRow("text and command") << "ff 01" << 2 << QList<int>{0};
-        QTest::newRow("0x11 lines") << "" << 3 << QList<int>{1, 4};
-    }
+    // Ctrl+F, the text and the choice of lines reach the filter, the counters say how many are shown,
+    // Escape clears the text. Which lines a filter shows is the filter's own test (tst_capture).
     void findAndShow() {
-        QFETCH(QString, find);
-        QFETCH(int, show);
-        QFETCH(QList<int>, rows);
-        for (const QByteArray& hex : {kMsg11, QByteArray("4C41000020303030"),
-                                      QByteArray("0C410000103030303330313531300000"), kMsg11, kMsg10BadDoor})
-            RecordHex(*window, hex);
+        // Rows, top first: 0 kMsg10BadDoor, 1 0x11, 2 valid 0x10 gate 0003, 3 part of a 0x20, 4 0x11
+        Record({kMsg11, "4C41000020303030", "0C410000103030303330313531300000", kMsg11, kMsg10BadDoor});
+        CaptureListView* list = CaptureView(*window);
+        const auto shown = [&] {
+            QList<int> rows;
+            for (int viewRow = 0; viewRow < list->ShownCount(); ++viewRow)
+                rows << list->ModelRow(viewRow);
+            return rows;
+        };
         QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
         auto* text = Find<QLineEdit>(*window, "txtFind");
         QVERIFY(text->hasFocus());
-        QTest::keyClicks(text, find);
-        Find<QComboBox>(*window, "cboShow")->setCurrentIndex(show);
-        CaptureListView* list = CaptureView(*window);
-        QList<int> shown;
-        for (int viewRow = 0; viewRow < list->ShownCount(); ++viewRow)
-            shown << list->ModelRow(viewRow);
-        QCOMPARE(shown, rows);
-        if (show != 0 || !find.isEmpty())
-            QTRY_VERIFY(
-                Cell("lblCounters")->text().startsWith(QStringLiteral("%1 of 5 lines").arg(rows.size())));
+        QTest::keyClicks(text, "10 30 30 30 33");
+        QCOMPARE(shown(), (QList<int>{0, 2}));
+        QTRY_VERIFY(Cell("lblCounters")->text().startsWith(QStringLiteral("2 of 5 lines")));
         QTest::keyClick(text, Qt::Key_Escape);
-        if (show == 0) {
-            QCOMPARE(text->text(), QString());
-            QCOMPARE(list->ShownCount(), 5);
-        }
+        QCOMPARE(text->text(), QString());
+        QCOMPARE(list->ShownCount(), 5);
+        auto* show = Find<QComboBox>(*window, "cboShow");
+        show->setCurrentIndex(3); // 0x11 lines
+        QCOMPARE(shown(), (QList<int>{1, 4}));
+        QTest::keyClicks(text, "ff 01");
+        show->setCurrentIndex(2); // 0x10 lines
+        QCOMPARE(shown(), QList<int>{0});
+        QTRY_VERIFY(Cell("lblCounters")->text().startsWith(QStringLiteral("1 of 5 lines")));
     }
 
     // Under a filter arrivals never select or decode; the selected line stays selected while shown.
     void theSelectionHoldsUnderAFilter() {
         for (int i = 0; i < 4998; ++i)
             RecordHex(*window, kMsg11);
-        RecordHex(*window, kMsg10BadDoor);
-        RecordHex(*window, kMsg10BadDoor);
+        Record({kMsg10BadDoor, kMsg10BadDoor});
         Find<QLineEdit>(*window, "txtFind")->setText("FF 01");
         CaptureListView* list = CaptureView(*window);
         QCOMPARE(list->ShownCount(), 2);
@@ -810,26 +650,17 @@ private slots:
         QCOMPARE(list->ViewRow(3), 2);
         QCOMPARE(selected.count(), 0);
         QCOMPARE(window->Table(), decoded);
-        // Trims reach the shown lines at the bottom: the selected one goes and nothing is selected.
-        for (int i = 0; i < 4998; ++i)
-            RecordHex(*window, kMsg11);
-        QCOMPARE(list->ShownCount(), 1);
-        QCOMPARE(list->SelectedRow(), -1);
-        QCOMPARE(selected.count(), 0);
-        QCOMPARE(window->Table(), decoded);
         // Clear acts on every line and says so.
         Button("btnClearCapture")->click();
-        QCOMPARE(prompts.details.last(), QStringLiteral("All 5000 lines are deleted, not only the 1 shown.\n"
-                                                        "10000 lines have not been saved."));
+        QCOMPARE(prompts.details.last(), QStringLiteral("All 5000 lines are deleted, not only the 3 shown.\n"
+                                                        "5002 lines have not been saved."));
         QCOMPARE(window->CaptureList().Count(), 0);
     }
 
     // What a screen reader finds: the list's shown lines with text, mark and selection, each decode
     // cell's field and verdict, and the counters.
     void assistiveTechnologyReadsTheList() {
-        RecordHex(*window, kMsg11);
-        RecordHex(*window, kMsg10BadDoor);
-        RecordHex(*window, "0C4100001030");
+        Record({kMsg11, kMsg10BadDoor, "0C4100001030"});
         ClickRow(*window, 1);
         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(CaptureView(*window));
         QVERIFY(list);
@@ -861,8 +692,9 @@ private slots:
         const auto description = [&](const char* name) {
             return QAccessible::queryAccessibleInterface(Cell(name))->text(QAccessible::Description);
         };
-        QVERIFY(description("lblData_8").startsWith(QStringLiteral("Door opening: invalid \u2014 ")));
-        QVERIFY(description("lblData_1").startsWith(QStringLiteral("Gate number: valid \u2014 ")));
+        // The field, its verdict and the note its tooltip shows.
+        QCOMPARE(description("lblData_8"),
+                 QStringLiteral("Door opening: invalid \u2014 ") + Cell("lblData_8")->toolTip());
         QVERIFY(description("lblHeader_1").startsWith(QStringLiteral("Version: valid \u2014 ")));
         Find<QLineEdit>(*window, "txtFind")->clear();
         ClickRow(*window, 1); // the part: the rest of its cells are missing
@@ -876,15 +708,13 @@ private slots:
     // A double click shows the dump of the line clicked, not of the one selected before.
     void detailWindowsOpenBesideAndRememberTheirPlace() {
         window->move(100, 100);
-        RecordHex(*window, kMsg11);
-        RecordHex(*window, "0102030405060708090A0B0C0D0E0F1011");
+        Record({kMsg11, "0102030405060708090A0B0C0D0E0F1011"});
         ClickRow(*window, 1);
         CaptureListView* list = CaptureView(*window);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(0).center());
         frmDumpList* dump = window->DumpWindow();
         QVERIFY(dump->isVisible());
         QCOMPARE(DumpCell(1, 1), QStringLiteral("01"));
-        QCOMPARE(DumpCell(2, 1), QStringLiteral("11"));
         const QRect owner = window->frameGeometry();
         const QRect titleBar(owner.left(), owner.top(), owner.width(),
                              window->geometry().top() - owner.top() + 1);
@@ -902,7 +732,6 @@ private slots:
 
     void saveFailureIsReported_data() {
         QTest::addColumn<QString>("details"); // %1 the path
-        QTest::newRow("a folder") << "%1 is a folder, not a file.";
         QTest::newRow("no such folder") << "The folder %1 does not exist.";
         QTest::newRow("disk full") << "The disk is full (0 bytes free).";
     }
@@ -919,13 +748,11 @@ private slots:
                 QProcess::execute("umount", {small.path()});
         });
         Fill(3000); // about 100 KB
-        prompts.fileName = tag == "a folder"         ? dir.path()
-                           : tag == "no such folder" ? dir.filePath("none/capture.txt")
-                                                     : small.filePath("capture.txt");
+        prompts.fileName =
+            tag == "disk full" ? small.filePath("capture.txt") : dir.filePath("none/capture.txt");
         Button("btnSaveCapture")->click();
         QCOMPARE(prompts.warned, QStringList{"Unable to save the file."});
-        const QString folder = tag == "no such folder" ? dir.filePath("none") : prompts.fileName;
-        QCOMPARE(prompts.details, QStringList{QString(details).replace("%1", folder)});
+        QCOMPARE(prompts.details, QStringList{QString(details).replace("%1", dir.filePath("none"))});
         QCOMPARE(window->CaptureList().Count(), 3000);
     }
 
@@ -937,9 +764,6 @@ private slots:
         Button("btnClearCapture")->click();
         QCOMPARE(prompts.asked, QStringList{"Are you sure you want to delete it?"});
         QCOMPARE(window->CaptureList().Count(), 1);
-        prompts.answer = true;
-        Button("btnClearCapture")->click();
-        QCOMPARE(window->CaptureList().Count(), 0);
     }
 
     void theRealDialogsSaveAndLoad() {
@@ -968,20 +792,17 @@ private slots:
         const QString bad = dir.filePath("bad.txt");
         WriteAll(bad, "hello\r\n");
         QString text;
-        QString title;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         answer(bad);
         QTimer::singleShot(200, this, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
             text = box->text();
-            title = box->windowTitle();
             icon = box->icon();
             box->button(QMessageBox::Ok)->click();
         });
         Button("btnLoadCapture")->click();
         QCOMPARE(text, QStringLiteral("Unable to load the file."));
-        QCOMPARE(title, QStringLiteral("T-ARC Emulator"));
         QCOMPARE(icon, QMessageBox::Warning);
         QCOMPARE(window->CaptureList().Count(), 1);
     }
