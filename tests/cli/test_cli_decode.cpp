@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -670,7 +671,10 @@ private slots:
     void versionAndHelp() {
         const CliRun version = RunCli({"--version"});
         QCOMPARE(version.status, 0);
-        QCOMPARE(version.out, QByteArray("tarc-emulator 1.1.0\n"));
+        QVERIFY2(QRegularExpression("^tarc-emulator \\d+\\.\\d+\\.\\d+\n$")
+                     .match(QString::fromUtf8(version.out))
+                     .hasMatch(),
+                 version.out.constData());
         for (const QString command : {"decode", "record", "send"}) {
             const CliRun help = RunCli({command, "--help"});
             QCOMPARE(help.status, 0);
