@@ -3,6 +3,7 @@
 #include "capture/LineSplitter.h"
 #include "common/WriteAll.h"
 #include "link/CaptureFileIO.h"
+#include "link/JournalFile.h"
 
 #include <QFile>
 
@@ -13,31 +14,9 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-constexpr std::size_t kBlock = std::size_t{1} << 20;
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-// Reads exactly size bytes at offset; false on a short read or an error (errno set).
-bool ReadAt(int fd, char* into, std::size_t size, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, into + done, size - done, static_cast<off_t>(offset + done));
-        if (got > 0)
-            done += static_cast<std::size_t>(got);
-        else if (got == 0 || errno != EINTR) {
-            if (got == 0)
-                errno = EIO;
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
+using journal_file::kBlock;
+using journal_file::LocalPath;
+using journal_file::ReadAt;
 
 QString SystemReason(int errorNumber) {
     return QString::fromLocal8Bit(std::strerror(errorNumber));

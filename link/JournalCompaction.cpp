@@ -2,6 +2,7 @@
 
 #include "capture/CaptureLines.h"
 #include "common/WriteAll.h"
+#include "link/JournalFile.h"
 
 #include <QFile>
 
@@ -10,13 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
+using journal_file::kBlock;
+using journal_file::LocalPath;
+using journal_file::ReadAt;
+
 namespace {
-
-constexpr std::size_t kBlock = std::size_t{1} << 20;
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // Writes into a new file and syncs it; removes it on failure.
 class NewFile {
@@ -41,18 +40,6 @@ private:
     int m_fd;
     bool m_done = false;
 };
-
-bool ReadAt(int fd, char* into, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, into, size, static_cast<off_t>(offset));
-        if (got <= 0)
-            return false;
-        into += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
-    }
-    return true;
-}
 
 bool CopyRange(int fd, std::uint64_t begin, std::uint64_t end, NewFile& out) {
     std::vector<char> block(kBlock);
