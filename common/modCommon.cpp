@@ -60,31 +60,37 @@ void SplitFields(std::string_view text, std::vector<std::string_view>& fields) {
 
 namespace {
 
-// The leading hexadecimal digits of a token: it is read up to the first character that is not one.
-std::string_view LeadingHexDigits(std::string_view token) {
-    std::size_t n = 0;
-    while (n < token.size() && HexDigit(token[n]) >= 0)
-        ++n;
-    return token.substr(0, n);
+// Folds the leading hexadecimal digits of a token into a value, one digit at a time: a token is read up
+// to the first character that is not one, or until fold says to stop.
+template <typename Value, typename Fold> Value FoldHexDigits(std::string_view token, Fold fold) {
+    Value value = 0;
+    for (const char c : token) {
+        const int digit = HexDigit(c);
+        if (digit < 0 || !fold(value, digit))
+            break;
+    }
+    return value;
 }
 
 } // namespace
 
 std::uint32_t HexValue(std::string_view token) {
-    constexpr std::uint32_t max = std::numeric_limits<std::uint32_t>::max();
-    std::uint32_t value = 0;
-    for (const char c : LeadingHexDigits(token)) {
-        if (value > (max >> 4))
-            return max;
-        value = (value << 4) | static_cast<std::uint32_t>(HexDigit(c));
-    }
-    return value;
+    return FoldHexDigits<std::uint32_t>(token, [](std::uint32_t& value, int digit) {
+        constexpr std::uint32_t max = std::numeric_limits<std::uint32_t>::max();
+        if (value > (max >> 4)) {
+            value = max; // saturates
+            return false;
+        }
+        value = (value << 4) | static_cast<std::uint32_t>(digit);
+        return true;
+    });
 }
 
 std::uint8_t HexLowByte(std::string_view token) {
-    const std::string_view digits = LeadingHexDigits(token);
-    return static_cast<std::uint8_t>(
-        HexValue(digits.substr(digits.size() - std::min<std::size_t>(digits.size(), 2))));
+    return FoldHexDigits<std::uint8_t>(token, [](std::uint8_t& value, int digit) {
+        value = static_cast<std::uint8_t>((value << 4) | digit);
+        return true;
+    });
 }
 
 } // namespace modCommon
