@@ -306,7 +306,8 @@ private slots:
         QVERIFY(pipeline.readAllStandardError().contains("cannot write to standard output: Broken pipe"));
         const QStringList saved = FileLines(path);
         QVERIFY(saved.size() >= 2);
-        QCOMPARE(saved.constLast().section("] ", 2), QString("04 41 00 00 11 00 00 00"));
+        // The oldest line is the first read (a busy machine may merge the first writes into it).
+        QVERIFY(saved.constLast().section("] ", 2).startsWith(QString("04 41 00 00 11 00 00 00")));
         QCOMPARE(saved.constLast() + '\n', QString::fromUtf8(pipeline.readAllStandardOutput()));
     }
 
