@@ -3,6 +3,7 @@
 #include "common/modCommon.h"
 #include "decode/DecodeWords.h"
 #include "decode/FieldRules.h"
+#include "decode/LeftOutChecks.h"
 #include "decode/MessageFormat.h"
 
 #include <span>
@@ -177,6 +178,8 @@ SelectionResult DecodeLine(DecodeTable& table, std::string_view line) {
     SelectionResult result;
     result.byteText = modCommon::ByteText(line);
     result.floorsHandOver = DecodeMessage(table, SplitMessage(result.byteText));
+    if (table.withWords && !table.words.summary.empty() && !LeftOutChecks::HasDateAndTime(line))
+        table.words.summary += " (no date and time: bytes read from the line's second character)";
     return result;
 }
 
@@ -189,6 +192,7 @@ bool DecodeMessage(DecodeTable& table, const MessageTokens& tokens) {
     if (tokens.size() <= kCommandOffset)
         NoteNoCommand(table.words, tokens.size());
     NoteGaps(table, tokens);
+    LeftOutChecks::AppendLeftOutWords(table.words.summary, tokens);
     return floorsHandOver;
 }
 
@@ -206,6 +210,8 @@ void ClearDetailView(DecodeTable& table) {
     table.words.gate.clear();
     table.words.invalid = 0;
     table.words.missing = 0;
+    table.verdicts.judged = 0;
+    table.verdicts.broken = 0;
 }
 
 void ShowHeaderLayout(DecodeTable& table) {
@@ -291,4 +297,5 @@ void InitDetailView(DecodeTable& table) {
     }
     table.btnDetailFloorsVisible = false;
     table.words = MessageWords();
+    table.verdicts = RuleVerdicts();
 }

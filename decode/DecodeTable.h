@@ -3,6 +3,7 @@
 #include "decode/MessageFormat.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,21 @@ struct MessageWords {
     bool operator==(const MessageWords&) const = default;
 };
 
+// Which field rules (FieldRules::Rule, one bit each) judged the message the table shows and which it
+// broke, set by the decoders as they colour the cells: the commissioning record counts rule by rule from
+// here, so there is no second list of checks. A range rule is judged only when all its digits are
+// present and are digits; a field the message lacks is judged by no rule.
+struct RuleVerdicts {
+    static constexpr std::size_t kMostRules = 32;
+    std::uint32_t judged = 0;
+    std::uint32_t broken = 0;
+    // Of a broken rule, the offset in the message of the first byte that broke it (a range rule: the
+    // field's first byte). Meaningful only where broken has the rule's bit.
+    std::array<std::uint8_t, kMostRules> brokenAt{};
+
+    bool operator==(const RuleVerdicts&) const = default;
+};
+
 struct DecodeTable {
     std::array<Label, 4> lblHeader;            // 0 Data length, 1 Version, 2 and 3 Reserve
     std::array<Label, 3> lblDataTypeH;         // type texts of header rows 1 to 3
@@ -55,6 +71,7 @@ struct DecodeTable {
     Label lblReserve;
     bool btnDetailFloorsVisible = false;
     MessageWords words;
+    RuleVerdicts verdicts;
     // Whether the decoders write the notes and the words. The headless reports print their own table
     // and turn them off: building the texts costs more than decoding the message.
     bool withWords = true;

@@ -14,9 +14,22 @@ using namespace DecodeWords;
 using FieldRules::Passes;
 using FieldRules::Rule;
 
-void SetCell(Label& cell, std::string_view token, bool valid) {
+// The message's verdict on rule, the first failing byte kept.
+void Judge(RuleVerdicts& verdicts, Rule rule, bool valid, std::size_t offset) {
+    const std::uint32_t bit = FieldRules::RuleBit(rule);
+    verdicts.judged |= bit;
+    if (valid || (verdicts.broken & bit) != 0)
+        return;
+    verdicts.broken |= bit;
+    verdicts.brokenAt[static_cast<std::size_t>(rule)] = static_cast<std::uint8_t>(offset);
+}
+
+// A value cell filled with the token at offset, judged by rule.
+void SetCell(DecodeTable& table, Label& cell, std::string_view token, Rule rule, bool valid,
+             std::size_t offset) {
     cell.red = !valid;
     cell.caption = token;
+    Judge(table.verdicts, rule, valid, offset);
 }
 
 // The value of a token as the character fields take it; empty when the message lacks the token or its
@@ -56,10 +69,12 @@ bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, const Digit
         else
             allDigits = false;
         text.push_back(*value >= 0x20 && *value < 0x7F ? static_cast<char>(*value) : '?');
-        SetCell(cells[shown], tokens[firstToken + shown], digit);
+        SetCell(table, cells[shown], tokens[firstToken + shown], field.digitRule, digit, firstToken + shown);
     }
     const bool whole = shown == width;
     const bool outOfRange = whole && allDigits && !Passes(field.rangeRule, number);
+    if (whole && allDigits)
+        Judge(table.verdicts, field.rangeRule, !outOfRange, firstToken);
     for (std::size_t k = 0; k < shown; ++k)
         cells[k].red = cells[k].red || outOfRange;
     if (table.withWords)
@@ -76,7 +91,7 @@ bool ShowCharCell(DecodeTable& table, const MessageTokens& tokens, Field format,
         return false;
     Label& label = table.lblData[cell];
     const auto byte = static_cast<std::uint32_t>(*value);
-    SetCell(label, tokens[format.offset], Passes(rule, byte));
+    SetCell(table, label, tokens[format.offset], rule, Passes(rule, byte), format.offset);
     if (table.withWords)
         NoteCharCell(table, label, tokens[format.offset], byte, rule);
     return true;
@@ -87,7 +102,7 @@ bool ShowSeqNumber(DecodeTable& table, const MessageTokens& tokens, Field format
     if (format.offset >= tokens.size())
         return false;
     Label& label = table.lblData[DataCell::kSequence];
-    SetCell(label, tokens[format.offset], Passes(rule, 0));
+    SetCell(table, label, tokens[format.offset], rule, Passes(rule, 0), format.offset);
     if (table.withWords)
         NoteSequence(table, label, tokens[format.offset]);
     return true;
@@ -101,7 +116,7 @@ bool ShowReserve(DecodeTable& table, const MessageTokens& tokens, Field format, 
         if (token >= tokens.size())
             return false;
         Label& cell = table.lblData[firstCell + k];
-        SetCell(cell, tokens[token], Passes(rule, modCommon::HexValue(tokens[token])));
+        SetCell(table, cell, tokens[token], rule, Passes(rule, modCommon::HexValue(tokens[token])), token);
         if (table.withWords)
             NoteReserve(cell, tokens[token], rule);
     }
@@ -151,7 +166,8 @@ void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
     // The length is judged against the three message sizes only, never against the tokens present.
     const std::uint32_t length = modCommon::HexValue(tokens[kLengthOffset]);
     Label& lengthCell = table.lblHeader[HeaderCell::kLength];
-    SetCell(lengthCell, tokens[kLengthOffset], Passes(Rule::Length, length));
+    SetCell(table, lengthCell, tokens[kLengthOffset], Rule::Length, Passes(Rule::Length, length),
+            kLengthOffset);
     if (table.withWords)
         NoteLength(lengthCell, length);
     // Version "A", then the two reserve bytes.
@@ -162,7 +178,7 @@ void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
             return;
         const Rule rule = rules[i - HeaderCell::kVersion];
         Label& cell = table.lblHeader[i];
-        SetCell(cell, tokens[i], Passes(rule, modCommon::HexValue(tokens[i])));
+        SetCell(table, cell, tokens[i], rule, Passes(rule, modCommon::HexValue(tokens[i])), i);
         if (!table.withWords)
             continue;
         if (rule == Rule::Version)
@@ -180,7 +196,7 @@ bool ShowData(DecodeTable& table, const MessageTokens& tokens) {
     // An over-long token cannot equal a listed command, so it falls through to the unlisted case.
     const std::uint32_t command = modCommon::HexValue(token);
     const bool listed = Passes(Rule::Command, command);
-    SetCell(table.lblData[DataCell::kCommand], token, listed);
+    SetCell(table, table.lblData[DataCell::kCommand], token, Rule::Command, listed, kCommandOffset);
     if (table.withWords)
         NoteCommand(table, token, listed);
     switch (command) {

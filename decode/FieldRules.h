@@ -37,33 +37,41 @@ enum class Rule : std::uint8_t {
     Reserve20,     // each 0x20 reserve byte is 0
 };
 inline constexpr std::size_t kRuleCount = static_cast<std::size_t>(Rule::Reserve20) + 1;
+static_assert(kRuleCount <= RuleVerdicts::kMostRules);
 
-// Every rule in the order the fields stand in a message, with its stable name and what it asks, as a
-// red cell's note ends.
+constexpr std::uint32_t RuleBit(Rule rule) {
+    return std::uint32_t{1} << static_cast<unsigned>(rule);
+}
+
+// Every rule in the order the fields stand in a message, with its stable name, what it asks, as a red
+// cell's note ends, and the field and what it must hold, as a record of rules lists it.
 struct RuleName {
     Rule rule;
     std::string_view name;
     std::string_view requirement;
+    std::string_view description;
 };
 inline constexpr std::array<RuleName, kRuleCount> kRules = {{
-    {Rule::Length, "header.length", "must be 12 (0x10), 4 (0x11) or 76 (0x20)"},
-    {Rule::Version, "header.version", "must be A"},
-    {Rule::HeaderReserve, "header.reserve", "must be 00"},
-    {Rule::Command, "command", "must be 0x10, 0x11 or 0x20"},
-    {Rule::Reserve11, "0x11.reserve", "must be 00"},
-    {Rule::GateDigit10, "0x10.gate.digit", "is not a digit"},
-    {Rule::GateRange10, "0x10.gate.range", "outside 0001 to 9999"},
-    {Rule::FloorDigit10, "0x10.floor.digit", "is not a digit"},
-    {Rule::FloorRange10, "0x10.floor.range", "outside 001 to 255"},
-    {Rule::Door10, "0x10.door", "must be 1, 2 or 3"},
-    {Rule::Attribution10, "0x10.attribution", "must be 0 to 9 or A to F"},
-    {Rule::Sequence10, "0x10.seq", ""},
-    {Rule::Reserve10, "0x10.reserve", "must be 00"},
-    {Rule::GateDigit20, "0x20.gate.digit", "is not a digit"},
-    {Rule::GateRange20, "0x20.gate.range", "outside 0001 to 0255"},
-    {Rule::Attribution20, "0x20.attribution", "must be 0 or 2"},
-    {Rule::Sequence20, "0x20.seq", ""},
-    {Rule::Reserve20, "0x20.reserve", "must be 00"},
+    {Rule::Length, "header.length", "must be 12 (0x10), 4 (0x11) or 76 (0x20)",
+     "data length: 0x0C, 0x04 or 0x4C"},
+    {Rule::Version, "header.version", "must be A", "version: \"A\" (0x41)"},
+    {Rule::HeaderReserve, "header.reserve", "must be 00", "header reserve: each byte 0x00"},
+    {Rule::Command, "command", "must be 0x10, 0x11 or 0x20", "command: 0x10, 0x11 or 0x20"},
+    {Rule::Reserve11, "0x11.reserve", "must be 00", "0x11 reserve: each byte 0x00"},
+    {Rule::GateDigit10, "0x10.gate.digit", "is not a digit", "0x10 gate number: each byte a digit"},
+    {Rule::GateRange10, "0x10.gate.range", "outside 0001 to 9999", "0x10 gate number: 0001 to 9999"},
+    {Rule::FloorDigit10, "0x10.floor.digit", "is not a digit", "destination floor: each byte a digit"},
+    {Rule::FloorRange10, "0x10.floor.range", "outside 001 to 255", "destination floor: 001 to 255"},
+    {Rule::Door10, "0x10.door", "must be 1, 2 or 3", "door opening: \"1\", \"2\" or \"3\""},
+    {Rule::Attribution10, "0x10.attribution", "must be 0 to 9 or A to F",
+     "0x10 attribution: \"0\" to \"9\" or \"A\" to \"F\""},
+    {Rule::Sequence10, "0x10.seq", "", "0x10 sequence number: any value"},
+    {Rule::Reserve10, "0x10.reserve", "must be 00", "0x10 reserve: 0x00"},
+    {Rule::GateDigit20, "0x20.gate.digit", "is not a digit", "0x20 gate number: each byte a digit"},
+    {Rule::GateRange20, "0x20.gate.range", "outside 0001 to 0255", "0x20 gate number: 0001 to 0255"},
+    {Rule::Attribution20, "0x20.attribution", "must be 0 or 2", "0x20 attribution: \"0\" or \"2\""},
+    {Rule::Sequence20, "0x20.seq", "", "0x20 sequence number: any value"},
+    {Rule::Reserve20, "0x20.reserve", "must be 00", "0x20 reserve: each byte 0x00"},
 }};
 
 constexpr const RuleName& Describe(Rule rule) {
