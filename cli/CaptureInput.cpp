@@ -2,6 +2,7 @@
 
 #include "capture/CaptureFile.h"
 #include "capture/InputLimits.h"
+#include "cli/CommandLine.h"
 
 #include <cerrno>
 #include <cstring>
@@ -55,8 +56,17 @@ bool CaptureInput::Next(std::string_view& line, std::size_t& number) {
         }
         if (m_number == 1 && IsCaptureFileHeader(line)) {
             m_hadHeader = true;
+            m_formatText = line;
             continue;
         }
         return true;
     }
+}
+
+void WarnOfJournal(std::string_view command, const std::string& path) {
+    // A recorder that was killed leaves every line it printed in a journal beside its file.
+    if (path != "-" && ::access((path + ".journal").c_str(), F_OK) == 0)
+        PrintError(command, path + ".journal exists: " + path +
+                                " may lag behind it (a recorder is writing it, or was killed); "
+                                "read the journal for every line");
 }

@@ -8,6 +8,7 @@
 
 // The capture lines of a capture file, of a file of bare capture lines (what record prints) or of
 // standard input: a first line holding the capture-file mark is FormatText and is passed over.
+// A capture file written by a recorder that was killed may lag behind its journal: WarnOfJournal says so.
 class CaptureInput {
 public:
     // "-" is standard input. Check error() before reading.
@@ -31,6 +32,8 @@ public:
 
     // Whether the first line was FormatText, that is whether the lines are newest first.
     bool hadHeader() const { return m_hadHeader; }
+    // That first line, when it was.
+    const std::string& formatText() const { return m_formatText; }
 
 private:
     int m_fd = -1;
@@ -38,6 +41,10 @@ private:
     std::unique_ptr<LineReader> m_reader;
     std::size_t m_number = 0;
     bool m_hadHeader = false;
+    std::string m_formatText;
     bool m_mayWait = false;
     std::string m_error;
 };
+
+// Prints, for command, that path has a journal beside it and may lag behind it.
+void WarnOfJournal(std::string_view command, const std::string& path);

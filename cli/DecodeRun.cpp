@@ -72,11 +72,7 @@ DecodeOutcome RunDecode(const DecodeInputs& inputs, const DecodeOptions& options
             outcome.inputError = true;
             continue;
         }
-        // A recorder that was killed leaves every line it printed in a journal beside its file.
-        if (path != "-" && ::access((path + ".journal").c_str(), F_OK) == 0)
-            PrintError(kCommand, path + ".journal exists: " + path +
-                                     " may lag behind it (a recorder is writing it, or was killed); "
-                                     "decode the journal for every line");
+        WarnOfJournal(kCommand, path);
         // A batch a block read; before a read that may wait, everything so far is decoded and written.
         input.setBeforeRead([&] {
             decoder.Submit();

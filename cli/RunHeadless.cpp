@@ -4,13 +4,16 @@
 #include "cli/DecodeCommand.h"
 #include "cli/ExitStatus.h"
 #include "cli/RecordCommand.h"
+#include "cli/ReportCommand.h"
 #include "cli/SendCommand.h"
 #include "common/AppVersion.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,10 +28,21 @@ Commands:
   decode [FILE ...]    decode capture lines as the window's decode table shows them
   record               listen like the window and print every arrival as a capture line
   send [HEX ...]       play the access control system: send messages to the tool
+  report [INPUT ...]   the commissioning record: rule by rule what held, broke or was never
+                       exercised, as HTML, PDF, JUnit XML or JSON
 
 "tarc-emulator COMMAND --help" tells more. Errors go to standard error; exit status 0 success,
-1 a check failed (decode found an invalid or missing field), 2 a usage or input/output error.
+1 a check failed (decode found an invalid or missing field, report a broken rule), 2 a usage or
+input/output error.
 )";
+
+// The arguments after the command, before an application exists to take them apart.
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 2; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
 
 void Print(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -42,7 +56,8 @@ bool IsVersion(std::string_view argument) {
     return argument == "--version" || argument == "-v";
 }
 
-constexpr std::string_view kCommands = "the commands are decode, record and send; --version and --help";
+constexpr std::string_view kCommands =
+    "the commands are decode, record, send and report; --version and --help";
 
 // The options Qt's window classes take for themselves (with one dash or two, "-style=fusion" too), and
 // of those the ones that take the next argument as their value.
@@ -102,6 +117,8 @@ int RunCommand(const QString& command, const QStringList& arguments) {
         return RunRecordCommand(arguments);
     if (command == "send")
         return RunSendCommand(arguments);
+    if (command == "report")
+        return RunReportCommand(arguments);
     PrintError(std::string_view{}, "unknown command \"" + command.toStdString() +
                                        "\": " + std::string(kCommands) + " (see: tarc-emulator --help)");
     return kExitUsage;
@@ -134,7 +151,16 @@ int RunHeadless(int argc, char** argv) {
         return kExitUsage;
     }
 
-    QCoreApplication app(argc, argv);
+    // A PDF is laid out and painted by Qt Gui, which needs a platform: without a display of its own
+    // choosing, the offscreen one, so that a report runs where the window could not.
+    std::unique_ptr<QCoreApplication> app;
+    if (first == "report" && ReportWantsGui(ArgumentsOf(argc, argv))) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QString::fromUtf8(kProgramName.data(), kProgramName.size()));
     const QStringList arguments = QCoreApplication::arguments().mid(2);
 

@@ -57,15 +57,17 @@ QString NotRegularFileReason(const QString& path) {
 }
 
 CaptureFileWriter::CaptureFileWriter(const QString& path, std::string_view formatText)
-    : m_path(path), m_file(path) {
+    : CaptureFileWriter(path) {
+    Add(formatText);
+}
+
+CaptureFileWriter::CaptureFileWriter(const QString& path) : m_path(path), m_file(path) {
     m_chunk.reserve(kWriteChunk + 1024);
     // Unbuffered: every byte passes through a write whose count is checked here, none is left in a
     // buffer that commit() would flush without telling.
     // A named pipe or a device would be replaced by a regular file when the save is put in place.
     if (!NotRegularFileReason(path).isEmpty() || !m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         Failed();
-    else
-        Add(formatText);
 }
 
 void CaptureFileWriter::Failed() {
@@ -81,6 +83,15 @@ void CaptureFileWriter::Add(std::string_view line) {
     AppendCaptureFileLine(m_chunk, line);
     if (m_chunk.size() >= kWriteChunk)
         WriteChunk();
+}
+
+void CaptureFileWriter::AddBytes(std::string_view bytes) {
+    if (!m_ok)
+        return;
+    // The count tells a short write, as for the lines.
+    const auto size = static_cast<qint64>(bytes.size());
+    if (WriteChunk() && size > 0 && m_file.write(bytes.data(), size) != size)
+        Failed();
 }
 
 bool CaptureFileWriter::WriteChunk() {
@@ -121,6 +132,12 @@ bool SaveCaptureFile(const QString& path, std::string_view formatText, const Cap
             break;
         writer.Add(line);
     }
+    return writer.Commit(reason);
+}
+
+bool SaveWholeFile(const QString& path, std::string_view bytes, QString* reason) {
+    CaptureFileWriter writer(path);
+    writer.AddBytes(bytes);
     return writer.Commit(reason);
 }
 

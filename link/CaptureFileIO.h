@@ -20,7 +20,11 @@ QString NotRegularFileReason(const QString& path);
 class CaptureFileWriter {
 public:
     CaptureFileWriter(const QString& path, std::string_view formatText);
+    // Without the first line: any file written as safely (a report, say).
+    explicit CaptureFileWriter(const QString& path);
     void Add(std::string_view line);
+    // Bytes as they are, no line end added.
+    void AddBytes(std::string_view bytes);
     bool Ok() const { return m_ok; }
     void Cancel();
     // Puts the file in place; false, with the reason in words, when anything went wrong.
@@ -40,6 +44,9 @@ private:
 // The whole list through a CaptureFileWriter. On failure returns false and says why.
 bool SaveCaptureFile(const QString& path, std::string_view formatText, const CaptureLines& lines,
                      QString* reason = nullptr);
+
+// Any file's whole text, as safely: on failure the file that was there is left as it was.
+bool SaveWholeFile(const QString& path, std::string_view bytes, QString* reason = nullptr);
 
 struct LoadedCaptureFile {
     bool readOk = false;      // false: the file could not be opened or read whole
