@@ -6,13 +6,13 @@
 // (pcap_next_ex over every packet). Each is run three times, interleaved so that a busy moment of a
 // shared machine hits all of them alike; min and median are printed.
 
+#include "BenchTraffic.h"
 #include "ChildRun.h"
 #include "MinMedian.h"
 #include "ResidentMemory.h"
 #include "cli/DecodeRun.h"
 #include "link/PacketCapture.h"
 #include "link/PacketCaptureFile.h"
-#include "support/CaptureBuilder.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -35,75 +35,6 @@ constexpr int kMorePackets = 3'000'000;
 constexpr int kRuns = 3;
 constexpr double kMostPeakMb = 64;
 
-// A day of the link: whole messages of every command, one a segment, now and then a message split over
-// two segments, a retransmission or two segments swapped; a few connections one after the other.
-class TrafficMaker {
-public:
-    std::vector<capture_builder::Segment> Next() {
-        if (++m_messages % kMessagesAConnection == 0)
-            ++m_connection;
-        std::vector<std::uint8_t> message = Message();
-        capture_builder::Segment segment;
-        segment.clientPort = static_cast<std::uint16_t>(50000 + m_connection);
-        segment.seq = m_seq;
-        segment.timeNs = m_timeNs;
-        m_timeNs += 250'000;
-        m_seq += static_cast<std::uint32_t>(message.size());
-        std::vector<capture_builder::Segment> segments;
-        const int kind = Pick(1000);
-        if (kind < 20) { // split
-            const std::size_t half = message.size() / 2;
-            segment.payload.assign(message.begin(), message.begin() + static_cast<std::ptrdiff_t>(half));
-            segments.push_back(segment);
-            segment.seq += static_cast<std::uint32_t>(half);
-            segment.payload.assign(message.begin() + static_cast<std::ptrdiff_t>(half), message.end());
-            segments.push_back(segment);
-        } else {
-            segment.payload = message;
-            segments.push_back(segment);
-            if (kind < 30) // retransmitted
-                segments.push_back(segment);
-        }
-        if (kind >= 990 && m_held.empty()) { // this one overtaken by the next
-            m_held = segments;
-            return {};
-        }
-        if (!m_held.empty()) {
-            segments.insert(segments.end(), m_held.begin(), m_held.end());
-            m_held.clear();
-        }
-        return segments;
-    }
-
-private:
-    int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
-    std::vector<std::uint8_t> Message() {
-        const int kind = Pick(100);
-        if (kind < 40)
-            return {0x0C, 0x41, 0,
-                    0,    0x10, '0',
-                    '0',  '0',  static_cast<std::uint8_t>('1' + Pick(9)),
-                    '0',  '1',  '5',
-                    '1',  '0',  static_cast<std::uint8_t>(Pick(256)),
-                    0};
-        if (kind < 70)
-            return {0x04, 0x41, 0, 0, 0x11, 0, 0, 0};
-        std::vector<std::uint8_t> bytes = {0x4C, 0x41, 0, 0, 0x20, '0', '0', '1', '2'};
-        for (int i = 0; i < 64; ++i)
-            bytes.push_back(static_cast<std::uint8_t>(Pick(256)));
-        bytes.insert(bytes.end(), {'0', static_cast<std::uint8_t>(Pick(256)), 0, 0, 0, 0, 0});
-        return bytes;
-    }
-
-    std::mt19937 m_random{20261206};
-    static constexpr int kMessagesAConnection = 250'000;
-    int m_messages = 0;
-    int m_connection = 0;
-    std::uint32_t m_seq = 4'294'000'000U; // wraps within the run
-    std::int64_t m_timeNs = 1'765'000'000'000'000'000;
-    std::vector<capture_builder::Segment> m_held;
-};
-
 struct Figures {
     std::vector<double> seconds;
     double Min() const { return *std::min_element(seconds.begin(), seconds.end()); }
@@ -118,34 +49,6 @@ double Time(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Writes packets segments of the traffic to path, a segment at a time, so that this process stays small
-// for the children it measures (a forked child starts with its parent's resident pages).
-bool WriteCapture(const std::string& path, int packets) {
-    pcap_t* dead = pcap_open_dead(DLT_EN10MB, 65535);
-    pcap_dumper_t* dumper = dead ? pcap_dump_open(dead, path.c_str()) : nullptr;
-    if (!dumper) {
-        if (dead)
-            pcap_close(dead);
-        return false;
-    }
-    TrafficMaker maker;
-    for (int written = 0; written < packets;) {
-        for (const capture_builder::Segment& segment : maker.Next()) {
-            if (written++ == packets)
-                break;
-            const std::vector<std::uint8_t> frame = capture_builder::Frame(DLT_EN10MB, segment, false);
-            pcap_pkthdr header{};
-            header.ts.tv_sec = static_cast<time_t>(segment.timeNs / 1'000'000'000);
-            header.ts.tv_usec = static_cast<suseconds_t>(segment.timeNs % 1'000'000'000 / 1000);
-            header.len = header.caplen = static_cast<bpf_u_int32>(frame.size());
-            pcap_dump(reinterpret_cast<u_char*>(dumper), &header, frame.data());
-        }
-    }
-    pcap_dump_close(dumper);
-    pcap_close(dead);
-    return true;
 }
 
 // Repeated runs of one command in a child: its times and peak sizes, and whether every run succeeded.

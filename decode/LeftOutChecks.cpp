@@ -2,6 +2,7 @@
 
 #include "common/AppendNumber.h"
 #include "common/modCommon.h"
+#include "decode/FieldRules.h"
 #include "decode/MessageFormat.h"
 
 namespace LeftOutChecks {
@@ -53,7 +54,11 @@ bool HasDateAndTime(std::string_view line) {
 }
 
 void AppendLeftOutWords(std::string& summary, const MessageTokens& tokens) {
-    const auto fits = LengthFitsCommand(tokens);
+    // A length the table already shows red needs no second word.
+    const bool lengthListed =
+        !tokens.empty() &&
+        FieldRules::Passes(FieldRules::Rule::Length, modCommon::HexValue(tokens[kLengthOffset]));
+    const auto fits = lengthListed ? LengthFitsCommand(tokens) : std::nullopt;
     const auto odd = FirstOddToken(tokens);
     if ((!fits || *fits) && !odd)
         return;

@@ -28,8 +28,9 @@ std::optional<std::size_t> FirstOddToken(const MessageTokens& tokens);
 // second character.
 bool HasDateAndTime(std::string_view line);
 
-// ", but ..." words for the summary line: what the table leaves out that this message breaks; empty
-// when nothing.
+// " (not in the table: ...)" for the summary line: what the table leaves out that this message breaks
+// (a data length of one of the three sizes that does not fit the command, a token that is not two hex
+// digits); nothing when it breaks none.
 void AppendLeftOutWords(std::string& summary, const MessageTokens& tokens);
 
 } // namespace LeftOutChecks

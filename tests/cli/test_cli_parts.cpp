@@ -3,6 +3,7 @@
 #include "cli/HexBytes.h"
 #include "cli/LineReader.h"
 #include "cli/MessageBuilder.h"
+#include "cli/ReverseLineReader.h"
 #include "cli/RunHeadless.h"
 #include "common/modCommon.h"
 
@@ -136,6 +137,12 @@ private slots:
             got << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
         QTEST(got, "lines");
         QCOMPARE(reader.error(), 0);
+        // From the end, as report reads a capture file: the same lines the other way round.
+        ReverseLineReader reverse(file.handle(), 0, input.size(), static_cast<std::size_t>(block));
+        QStringList backwards;
+        while (reverse.Next(line))
+            backwards.prepend(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+        QTEST(backwards, "lines");
     }
 
     // Whatever is not a command opens the window: the dispatcher must hand these back untouched.

@@ -351,11 +351,18 @@ private slots:
             "D0=command 0x12: must be 0x10, 0x11 or 0x20");
         Row("length 05", Set(kMessage11, 0, "05"), "0x11: reserve bytes only" + one,
             "H0=data length 5: must be 12 (0x10), 4 (0x11) or 76 (0x20)");
+        Row("0x11 with the length of a 0x10", Set(kMessage11, 0, "0C") + " 00 00 00 00 00 00 00 00",
+            "0x11: reserve bytes only (not in the table: data length 12 does not fit command 0x11)" + valid,
+            "");
+        Row("0x11 reserve zz", Set(kMessage11, 6, "zz"),
+            "0x11: reserve bytes only (not in the table: byte 7 \"zz\" is not two hex digits)" + valid, "");
         Row("header only", Cut(kMessage11, 3), "header only, no command byte \u2014 0 invalid, 1 missing",
             "H3=missing: the message ends after byte 3");
         Row("no bytes", "", "no bytes \u2014 0 invalid, 3 missing",
             "H0=missing: the message ends after byte 0");
-        Row("gate 8000 stops", Set(kMessage10, 7, "8000"), "0x10: gate 00 \u2014 6 invalid, 0 missing",
+        Row("gate 8000 stops", Set(kMessage10, 7, "8000"),
+            "0x10: gate 00 (not in the table: byte 8 \"8000\" is not two hex digits) \u2014 6 invalid, 0 "
+            "missing",
             "D3=not decoded: a value before it or here is no byte (over FFFF)");
 
         const QString general = ", general, seq 0x00" + valid;

@@ -1,0 +1,120 @@
+// "tarc-emulator report" as a script or a CI job runs it: its inputs, its outputs and its exit status.
+#include "CliProcess.h"
+#include "support/CaptureBuilder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+namespace {
+
+const QByteArray kValid10 = "0C 41 00 00 10 30 30 31 32 30 31 35 31 32 01 00";
+
+// A capture file as the window saves it: FormatText, then the lines newest first.
+QByteArray CaptureFile(const QList<QByteArray>& oldestFirst) {
+    QByteArray text = "[mm/dd/yyyy] [hh:mm:ss]\r\n";
+    for (qsizetype i = oldestFirst.size(); i-- > 0;)
+        text += "[12/07/2026] [10:00:" + QByteArray::number(10 + i) + "] " + oldestFirst[i] + "\r\n";
+    return text;
+}
+
+QJsonObject Rule(const QJsonObject& record, const QString& name) {
+    for (const QJsonValue rule : record["rules"].toArray())
+        if (rule["name"] == name)
+            return rule.toObject();
+    return {};
+}
+
+} // namespace
+
+class TestCliReport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void exitStatus_data() {
+        QTest::addColumn<QString>("input"); // "file", "pcap with a gap", "missing"
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("every exercised rule held")
+            << "file" << QList<QByteArray>{kValid10} << 0 << "result: held";
+        // The message begun on the older line is finished by the newer one, which the file holds above it.
+        QTest::newRow("a message across two lines")
+            << "file" << QList<QByteArray>{kValid10.left(20), kValid10.mid(21)} << 0
+            << "1 messages, 0 invalid";
+        QTest::newRow("a reserve byte 01")
+            << "file" << QList<QByteArray>{"04 41 00 00 11 00 00 01"} << 1 << "0x11.reserve: 1 of 1 messages";
+        QTest::newRow("a gap in a packet capture")
+            << "pcap with a gap" << QList<QByteArray>{} << 1 << "capture.gap";
+        QTest::newRow("no such file") << "missing" << QList<QByteArray>{} << 2 << "";
+    }
+    void exitStatus() {
+        QFETCH(QString, input);
+        QFETCH(QList<QByteArray>, lines);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("in");
+        if (input == "file") {
+            QVERIFY(WriteFile(path, CaptureFile(lines)));
+        } else if (input == "pcap with a gap") {
+            using namespace capture_builder;
+            const std::vector<std::uint8_t> m11 = {0x04, 0x41, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00};
+            std::vector<Segment> segments(4);
+            for (std::uint32_t k = 0; k < segments.size(); ++k) {
+                segments[k].seq = 1000 + 8 * (k < 2 ? k : k + 1); // the third message is missing
+                segments[k].payload = m11;
+            }
+            QVERIFY(WritePcap(path.toStdString(), DLT_EN10MB, segments));
+        }
+        const CliRun run = RunCli({"report", "--json", dir.filePath("r.json"), path});
+        QTEST(run.status, "status");
+        QFETCH(QString, out);
+        QVERIFY2(QString::fromUtf8(run.out).contains(out), run.out.constData());
+        QCOMPARE(QFile::exists(dir.filePath("r.json")), run.status != 2);
+    }
+
+    // An output that cannot be written is an error and leaves what was there; the others are written.
+    void failedOutput() {
+        QTemporaryDir dir;
+        const QString input = dir.filePath("in"), html = dir.filePath("r.html"),
+                      folder = dir.filePath("folder");
+        QVERIFY(WriteFile(input, CaptureFile({kValid10})));
+        QVERIFY(WriteFile(html, "earlier"));
+        QVERIFY(QDir().mkdir(folder));
+        const CliRun run = RunCli({"report", "--html", html, "--junit", folder, input});
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.err.contains("cannot write " + folder.toUtf8()));
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(ReadAll(html).startsWith("<!DOCTYPE html>"));
+    }
+
+    // The lines of a capture file are counted from its first line, though read from its end, and the
+    // same file through standard input gives the same record.
+    void examplesNumberedAsTheFile() {
+        QTemporaryDir dir;
+        const QString input = dir.filePath("in");
+        const QByteArray text = CaptureFile({kValid10, "04 41 00 00 11 00 zz 00", kValid10, kValid10});
+        QVERIFY(WriteFile(input, text));
+        const CliRun fromFile =
+            RunCli({"report", "--title", "Lift 3", "--json", dir.filePath("f.json"), input});
+        QCOMPARE(fromFile.status, 1);
+        const CliRun fromPipe =
+            RunCli({"report", "--title", "Lift 3", "--json", dir.filePath("p.json")}, text);
+        QCOMPARE(fromPipe.status, 1);
+        const QJsonObject record = QJsonDocument::fromJson(ReadAll(dir.filePath("f.json"))).object();
+        const QJsonObject hex = Rule(record, "bytes.hex");
+        QCOMPARE(hex["broken"].toInt(), 1);
+        // FormatText is line 1, the newest line 2: the second oldest of four is line 4.
+        QCOMPARE(hex["examples"][0]["line"].toInt(), 4);
+        QCOMPARE(record["title"].toString(), QStringLiteral("Lift 3"));
+        const QJsonObject piped = QJsonDocument::fromJson(ReadAll(dir.filePath("p.json"))).object();
+        QCOMPARE(Rule(piped, "bytes.hex")["examples"][0]["line"].toInt(), 4);
+        for (const char* figure : {"messages", "rules_held", "rules_broken", "rules_not_exercised"})
+            QCOMPARE(piped[figure], record[figure]);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliReport)
+#include "test_cli_report.moc"
