@@ -14,22 +14,25 @@ using namespace DecodeWords;
 using FieldRules::Passes;
 using FieldRules::Rule;
 
-// The message's verdict on rule, the first failing byte kept.
-void Judge(RuleVerdicts& verdicts, Rule rule, bool valid, std::size_t offset) {
-    const std::uint32_t bit = FieldRules::RuleBit(rule);
-    verdicts.judged |= bit;
-    if (valid || (verdicts.broken & bit) != 0)
+// A rule the message broke, the first failing byte kept. Out of line: most messages break none.
+[[gnu::noinline]] void NoteBroken(RuleVerdicts& verdicts, std::uint32_t bit, Rule rule, std::size_t offset) {
+    if ((verdicts.broken & bit) != 0)
         return;
     verdicts.broken |= bit;
     verdicts.brokenAt[static_cast<std::size_t>(rule)] = static_cast<std::uint8_t>(offset);
 }
 
-// A value cell filled with the token at offset, judged by rule.
-void SetCell(DecodeTable& table, Label& cell, std::string_view token, Rule rule, bool valid,
-             std::size_t offset) {
+// The message's verdict on rule, as the table colours the cell of the byte at offset.
+inline void Judge(RuleVerdicts& verdicts, Rule rule, bool valid, std::size_t offset) {
+    const std::uint32_t bit = FieldRules::RuleBit(rule);
+    verdicts.judged |= bit;
+    if (!valid) [[unlikely]]
+        NoteBroken(verdicts, bit, rule, offset);
+}
+
+void SetCell(Label& cell, std::string_view token, bool valid) {
     cell.red = !valid;
     cell.caption = token;
-    Judge(table.verdicts, rule, valid, offset);
 }
 
 // The value of a token as the character fields take it; empty when the message lacks the token or its
@@ -57,6 +60,7 @@ bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, const Digit
     const auto cells = std::span(table.lblData).subspan(field.firstCell, width);
     std::uint32_t number = 0;
     bool allDigits = true;
+    std::size_t firstOther = 0; // the first byte that is no digit, when one is
     std::size_t shown = 0;
     std::string text; // the field as characters, a printable stand-in for any other byte
     for (; shown < width; ++shown) {
@@ -64,13 +68,17 @@ bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, const Digit
         if (!value)
             break;
         const bool digit = Passes(field.digitRule, static_cast<std::uint32_t>(*value));
-        if (digit)
+        if (digit) {
             number = number * 10 + static_cast<std::uint32_t>(*value - '0');
-        else
+        } else if (allDigits) {
             allDigits = false;
+            firstOther = shown;
+        }
         text.push_back(*value >= 0x20 && *value < 0x7F ? static_cast<char>(*value) : '?');
-        SetCell(table, cells[shown], tokens[firstToken + shown], field.digitRule, digit, firstToken + shown);
+        SetCell(cells[shown], tokens[firstToken + shown], digit);
     }
+    if (shown > 0)
+        Judge(table.verdicts, field.digitRule, allDigits, firstToken + firstOther);
     const bool whole = shown == width;
     const bool outOfRange = whole && allDigits && !Passes(field.rangeRule, number);
     if (whole && allDigits)
@@ -91,7 +99,9 @@ bool ShowCharCell(DecodeTable& table, const MessageTokens& tokens, Field format,
         return false;
     Label& label = table.lblData[cell];
     const auto byte = static_cast<std::uint32_t>(*value);
-    SetCell(table, label, tokens[format.offset], rule, Passes(rule, byte), format.offset);
+    const bool valid = Passes(rule, byte);
+    SetCell(label, tokens[format.offset], valid);
+    Judge(table.verdicts, rule, valid, format.offset);
     if (table.withWords)
         NoteCharCell(table, label, tokens[format.offset], byte, rule);
     return true;
@@ -102,7 +112,8 @@ bool ShowSeqNumber(DecodeTable& table, const MessageTokens& tokens, Field format
     if (format.offset >= tokens.size())
         return false;
     Label& label = table.lblData[DataCell::kSequence];
-    SetCell(table, label, tokens[format.offset], rule, Passes(rule, 0), format.offset);
+    SetCell(label, tokens[format.offset], Passes(rule, 0));
+    Judge(table.verdicts, rule, Passes(rule, 0), format.offset);
     if (table.withWords)
         NoteSequence(table, label, tokens[format.offset]);
     return true;
@@ -111,16 +122,21 @@ bool ShowSeqNumber(DecodeTable& table, const MessageTokens& tokens, Field format
 // Reserve bytes, each judged on its own.
 bool ShowReserve(DecodeTable& table, const MessageTokens& tokens, Field format, std::size_t firstCell,
                  Rule rule) {
-    for (std::size_t k = 0; k < format.width; ++k) {
+    std::size_t k = 0;
+    std::size_t firstInvalid = format.width;
+    for (; k < format.width && format.offset + k < tokens.size(); ++k) {
         const std::size_t token = format.offset + k;
-        if (token >= tokens.size())
-            return false;
         Label& cell = table.lblData[firstCell + k];
-        SetCell(table, cell, tokens[token], rule, Passes(rule, modCommon::HexValue(tokens[token])), token);
+        const bool valid = Passes(rule, modCommon::HexValue(tokens[token]));
+        SetCell(cell, tokens[token], valid);
+        if (!valid && firstInvalid == format.width)
+            firstInvalid = k;
         if (table.withWords)
             NoteReserve(cell, tokens[token], rule);
     }
-    return true;
+    if (k > 0)
+        Judge(table.verdicts, rule, firstInvalid == format.width, format.offset + firstInvalid);
+    return k == format.width;
 }
 
 void ShowCommand11(DecodeTable& table, const MessageTokens& tokens) {
@@ -166,8 +182,9 @@ void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
     // The length is judged against the three message sizes only, never against the tokens present.
     const std::uint32_t length = modCommon::HexValue(tokens[kLengthOffset]);
     Label& lengthCell = table.lblHeader[HeaderCell::kLength];
-    SetCell(table, lengthCell, tokens[kLengthOffset], Rule::Length, Passes(Rule::Length, length),
-            kLengthOffset);
+    const bool lengthValid = Passes(Rule::Length, length);
+    SetCell(lengthCell, tokens[kLengthOffset], lengthValid);
+    Judge(table.verdicts, Rule::Length, lengthValid, kLengthOffset);
     if (table.withWords)
         NoteLength(lengthCell, length);
     // Version "A", then the two reserve bytes.
@@ -178,7 +195,9 @@ void ShowHeader(DecodeTable& table, const MessageTokens& tokens) {
             return;
         const Rule rule = rules[i - HeaderCell::kVersion];
         Label& cell = table.lblHeader[i];
-        SetCell(table, cell, tokens[i], rule, Passes(rule, modCommon::HexValue(tokens[i])), i);
+        const bool valid = Passes(rule, modCommon::HexValue(tokens[i]));
+        SetCell(cell, tokens[i], valid);
+        Judge(table.verdicts, rule, valid, i);
         if (!table.withWords)
             continue;
         if (rule == Rule::Version)
@@ -196,7 +215,8 @@ bool ShowData(DecodeTable& table, const MessageTokens& tokens) {
     // An over-long token cannot equal a listed command, so it falls through to the unlisted case.
     const std::uint32_t command = modCommon::HexValue(token);
     const bool listed = Passes(Rule::Command, command);
-    SetCell(table, table.lblData[DataCell::kCommand], token, Rule::Command, listed, kCommandOffset);
+    SetCell(table.lblData[DataCell::kCommand], token, listed);
+    Judge(table.verdicts, Rule::Command, listed, kCommandOffset);
     if (table.withWords)
         NoteCommand(table, token, listed);
     switch (command) {

@@ -5,14 +5,25 @@
 #include "decode/FieldRules.h"
 #include "decode/MessageFormat.h"
 
+#include <array>
+
 namespace LeftOutChecks {
 
 using namespace MessageFormat;
 
 namespace {
 
+// Looked up rather than compared: the record checks every byte of every message.
+constexpr std::array<bool, 256> kHexDigits = [] {
+    std::array<bool, 256> digits{};
+    for (int c = 0; c < 256; ++c)
+        digits[static_cast<std::size_t>(c)] =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    return digits;
+}();
+
 bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    return kHexDigits[static_cast<unsigned char>(c)];
 }
 
 } // namespace

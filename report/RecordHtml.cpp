@@ -148,14 +148,20 @@ void AppendExamples(std::string& out, const RuleTally& rules) {
     }
 }
 
-void AppendValueTable(std::string& out, std::string_view name, const ValueCounts& values, std::size_t width) {
+void AppendValueTable(std::string& out, std::string_view name, const ValueCounts& values) {
     out += "<tr>";
     Cell(out, name);
+    // The most frequent values; a page of ten thousand gate numbers would hide the rest of the record.
+    constexpr std::size_t kShown = 40;
     std::string text;
-    for (const ValueCounts::Entry& entry : values.Sorted(width))
-        text += (text.empty() ? "" : ", ") + entry.text + " \u00D7" + std::to_string(entry.count);
+    const std::vector<ValueCounts::Entry> entries = values.Sorted();
+    for (std::size_t i = 0; i < entries.size() && i < kShown; ++i)
+        text += (text.empty() ? "" : ", ") + entries[i].text + " \u00D7" + std::to_string(entries[i].count);
+    if (entries.size() > kShown)
+        text += ", and " + std::to_string(entries.size() - kShown) + " more values (all of them in the JSON)";
     if (values.others() > 0)
-        text += ", and " + std::to_string(values.others()) + " more of other values";
+        text += ", and " + std::to_string(values.others()) + " messages with values past the first " +
+                std::to_string(ValueCounts::kMostValues) + " distinct ones";
     Cell(out, values.empty() ? "none seen" : text);
     out += "</tr>\n";
 }
@@ -193,15 +199,15 @@ void AppendCoverage(std::string& out, const Coverage& coverage) {
         NumberCell(out, coverage.messages(command));
     out += "</tr></table>\n" + std::string(kTable) +
            "<tr><th>Field</th><th>Values seen \u00D7 messages</th></tr>\n";
-    AppendValueTable(out, "0x10 gate number", coverage.gates10, 4);
-    AppendValueTable(out, "0x10 destination floor", coverage.floors10, 3);
-    AppendValueTable(out, "0x10 door opening", coverage.doors10, 1);
-    AppendValueTable(out, "0x10 attribution", coverage.attributions10, 1);
+    AppendValueTable(out, "0x10 gate number", coverage.gates10);
+    AppendValueTable(out, "0x10 destination floor", coverage.floors10);
+    AppendValueTable(out, "0x10 door opening", coverage.doors10);
+    AppendValueTable(out, "0x10 attribution", coverage.attributions10);
     AppendSeqRow(out, "0x10 sequence numbers", coverage.seq10);
-    AppendValueTable(out, "0x20 gate number", coverage.gates20, 4);
-    AppendValueTable(out, "0x20 attribution", coverage.attributions20, 1);
-    AppendFloorRow(out, "0x20 floors accessible, front side", coverage.frontFloors);
-    AppendFloorRow(out, "0x20 floors accessible, rear side", coverage.rearFloors);
+    AppendValueTable(out, "0x20 gate number", coverage.gates20);
+    AppendValueTable(out, "0x20 attribution", coverage.attributions20);
+    AppendFloorRow(out, "0x20 floors accessible, front side", coverage.FrontFloors());
+    AppendFloorRow(out, "0x20 floors accessible, rear side", coverage.RearFloors());
     AppendSeqRow(out, "0x20 sequence numbers", coverage.seq20);
     out += "</table>\n";
 }

@@ -4,10 +4,10 @@
 
 namespace {
 
-void AppendValues(std::string& out, std::string_view key, const ValueCounts& values, std::size_t width) {
+void AppendValues(std::string& out, std::string_view key, const ValueCounts& values) {
     AppendJsonKey(out, key);
     out += '{';
-    for (const ValueCounts::Entry& entry : values.Sorted(width)) {
+    for (const ValueCounts::Entry& entry : values.Sorted()) {
         // The value is the key, and it may hold any character.
         if (out.back() != '{')
             out += ',';
@@ -83,15 +83,15 @@ void AppendCoverage(std::string& out, const Coverage& coverage) {
     for (std::size_t command = 0; command < Coverage::kCommands; ++command)
         AppendJsonNumber(out, Coverage::CommandText(command), coverage.messages(command));
     out += '}';
-    AppendValues(out, "gates_0x10", coverage.gates10, 4);
-    AppendValues(out, "floors_0x10", coverage.floors10, 3);
-    AppendValues(out, "doors_0x10", coverage.doors10, 1);
-    AppendValues(out, "attributions_0x10", coverage.attributions10, 1);
+    AppendValues(out, "gates_0x10", coverage.gates10);
+    AppendValues(out, "floors_0x10", coverage.floors10);
+    AppendValues(out, "doors_0x10", coverage.doors10);
+    AppendValues(out, "attributions_0x10", coverage.attributions10);
     AppendSeq(out, "seq_0x10", coverage.seq10);
-    AppendValues(out, "gates_0x20", coverage.gates20, 4);
-    AppendValues(out, "attributions_0x20", coverage.attributions20, 1);
-    AppendFloors(out, "front_floors_0x20", coverage.frontFloors);
-    AppendFloors(out, "rear_floors_0x20", coverage.rearFloors);
+    AppendValues(out, "gates_0x20", coverage.gates20);
+    AppendValues(out, "attributions_0x20", coverage.attributions20);
+    AppendFloors(out, "front_floors_0x20", coverage.FrontFloors());
+    AppendFloors(out, "rear_floors_0x20", coverage.RearFloors());
     AppendSeq(out, "seq_0x20", coverage.seq20);
     out += '}';
 }
