@@ -599,7 +599,7 @@ private slots:
         QTest::newRow("bad hex") << QStringList{"decode", "--hex", "04 4G"} << "--hex takes 1 to 256 bytes";
         QTest::newRow("unknown command")
             << QStringList{"decod"}
-            << "tarc-emulator: unknown command \"decod\": the commands are decode, record and send";
+            << "tarc-emulator: unknown command \"decod\": the commands are decode, record, send and report";
         QTest::newRow("unknown option, not a window")
             << QStringList{"--verison"}
             << "tarc-emulator: unknown option \"--verison\": the commands are decode";
