@@ -92,9 +92,8 @@ private:
     }
 
     void AddMessage(const Connection& connection, const StreamFramer::Message& message) {
-        m_line = m_clock.PrefixAtNs(message.timeNs);
-        AppendCaptureBytes(m_line, message.bytes, message.count);
-        m_decoder.Add(m_path, message.packet, m_line, connection.text);
+        m_decoder.AddBytes(m_path, message.packet, m_clock.PrefixAtNs(message.timeNs), message.bytes,
+                           message.count, connection.text);
         if (++m_batched % kBatchMessages == 0)
             m_decoder.Submit();
     }
@@ -105,7 +104,6 @@ private:
     LocalClock m_clock;
     std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> m_connections; // open ones, by index
     Connection* m_last = nullptr;
-    std::string m_line;
     std::string m_record;
     std::size_t m_batched = 0;
     bool m_allValid = true;
