@@ -59,11 +59,9 @@ void CaptureSession::Restore(const RecoveryJournal::Leftover& leftover) {
     std::optional<CaptureLines> restored = RecoveryJournal::Read(leftover);
     if (!restored)
         return;
-    // The journal keeps no connections: its lines are read as a loaded file's are. A line of this run
-    // never continues one of the run before.
-    std::vector<int> connectionRows = m_list.ConnectionRows();
-    if (m_list.Count() > 0 && (connectionRows.empty() || connectionRows.back() != m_list.Count() - 1))
-        connectionRows.push_back(m_list.Count() - 1);
+    // The journal keeps no connections: its lines read as a loaded file's do, and the list's own keep
+    // theirs.
+    const std::vector<int> connectionRows = m_list.ConnectionRows();
     CaptureLines lines = m_list.Lines();
     for (const std::string_view line : *restored)
         lines.push_back(line);
