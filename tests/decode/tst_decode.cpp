@@ -449,11 +449,6 @@ private slots:
                 .arg(b.mid(0, 5).join(' '), b.mid(0, 8).join(' ')));
         // A peer left after 7 bytes of a message; the next one's first read is a whole message.
         const QString left = "|" + b.mid(0, 7).join(' ');
-        Row("a file joins what a connection would not", m10 + left, 0,
-            QString("starts with the last 9 bytes of a message from the line below: %1\n"
-                    "the message from the line below, joined with this line: %2\n"
-                    "message 1 of 1, 45 bytes missing: %3")
-                .arg(m10, b.mid(0, 7).join(' ') + " " + b.mid(0, 9).join(' '), b.mid(9).join(' ')));
         Row("a new connection starts on a message", "*" + m10 + left, 0, QString("message 1 of 1: " + m10));
         Row("a left peer's part is never joined with it", "*" + m10 + left, 1,
             QString("message 1 of 1, 9 bytes missing: " + b.mid(0, 7).join(' ')));
