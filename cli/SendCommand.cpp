@@ -5,8 +5,8 @@
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/HexBytes.h"
-#include "cli/MessageBuilder.h"
 #include "cli/Replay.h"
+#include "decode/FieldWords.h"
 #include "link/PacketCapture.h"
 
 #include <QTcpSocket>
@@ -59,24 +59,17 @@ writes messages, one write each, with a pause between writes.
 Exit status: 0 all messages written, 2 a usage error or the connection failed.
 )";
 
+// The options of the fields, named and ordered as the field words.
 struct FieldOptions {
     QCommandLineOption command{"command", "", "C"};
-    QCommandLineOption gate{"gate", "", "N"};
-    QCommandLineOption destFloor{"dest-floor", "", "N"};
-    QCommandLineOption door{"door", "", "D"};
-    QCommandLineOption attr{"attr", "", "A"};
-    QCommandLineOption seq{"seq", "", "N"};
-    QCommandLineOption floors{"floors", "", "LIST"};
+    QList<QCommandLineOption> fields;
 
-    QList<QCommandLineOption> all() const { return {command, gate, destFloor, door, attr, seq, floors}; }
-    // The fields a message of the command holds.
-    QList<QCommandLineOption> of(int code) const {
-        if (code == MessageFormat::kCommand10)
-            return {gate, destFloor, door, attr, seq};
-        if (code == MessageFormat::kCommand20)
-            return {gate, attr, seq, floors};
-        return {};
+    FieldOptions() {
+        for (const std::string_view name : kFieldWordNames)
+            fields.append(
+                QCommandLineOption(QString::fromLatin1(name.data(), qsizetype(name.size())), "", "V"));
     }
+    QList<QCommandLineOption> all() const { return QList<QCommandLineOption>{command} + fields; }
 };
 
 bool BadField(const QCommandLineOption& option, const QString& value) {
@@ -85,50 +78,31 @@ bool BadField(const QCommandLineOption& option, const QString& value) {
     return false;
 }
 
-// Sets one field from its option when given: false after printing the error for a bad value.
-template <typename Parse, typename Field>
-bool ReadField(const QCommandLineParser& parser, const QCommandLineOption& option, Parse parse,
-               Field& field) {
-    if (!parser.isSet(option))
-        return true;
-    const QString value = parser.value(option);
-    const auto parsed = parse(value.toStdString());
-    if (!parsed)
-        return BadField(option, value);
-    field = *parsed;
-    return true;
-}
-
 std::optional<std::vector<std::uint8_t>> BuiltMessage(const QCommandLineParser& parser,
                                                       const FieldOptions& o) {
     MessageFields fields;
-    const auto number = [](int min, int max) {
-        return [min, max](const std::string& text) { return ParseNumber(text, min, max); };
-    };
-    const bool ok =
-        ReadField(
-            parser, o.command, [](const std::string& t) { return ParseCommand(t); }, fields.command) &&
-        ReadField(parser, o.gate, number(0, 9999), fields.gate) &&
-        ReadField(parser, o.destFloor, number(0, 999), fields.destFloor) &&
-        ReadField(
-            parser, o.door, [](const std::string& t) { return ParseDoor(t); }, fields.door) &&
-        ReadField(
-            parser, o.attr, [](const std::string& t) { return ParseAttribution(t); }, fields.attribution) &&
-        ReadField(parser, o.seq, number(0, 0xFF), fields.sequence) &&
-        ReadField(
-            parser, o.floors, [](const std::string& t) { return ParseFloorList(t); }, fields.floors);
-    if (!ok)
+    const QString commandText = parser.value(o.command);
+    const auto command = ParseCommand(commandText.toStdString());
+    if (!command) {
+        BadField(o.command, commandText);
         return std::nullopt;
+    }
+    fields.command = *command;
+    for (std::size_t i = 0; i < kFieldWordCount; ++i) {
+        const QCommandLineOption& option = o.fields[qsizetype(i)];
+        if (parser.isSet(option) &&
+            !SetField(fields, static_cast<FieldWord>(i), parser.value(option).toStdString())) {
+            BadField(option, parser.value(option));
+            return std::nullopt;
+        }
+    }
     // A field the message has no place for would be dropped without a word: the message sent would not
     // be the one asked for.
-    const QList<QCommandLineOption> held = o.of(fields.command);
-    for (const QCommandLineOption& option : o.all()) {
-        const QString name = option.names().constFirst();
-        if (name == "command" || !parser.isSet(option) ||
-            std::any_of(held.begin(), held.end(), [&](const auto& h) { return h.names() == option.names(); }))
+    for (std::size_t i = 0; i < kFieldWordCount; ++i) {
+        if (!parser.isSet(o.fields[qsizetype(i)]) || CommandHolds(fields.command, static_cast<FieldWord>(i)))
             continue;
-        PrintError(kCommand, "--" + name.toStdString() + ": a message of command " +
-                                 parser.value(o.command).toStdString() + " has no such field");
+        PrintError(kCommand, "--" + std::string(kFieldWordNames[i]) + ": a message of command " +
+                                 commandText.toStdString() + " has no such field");
         return std::nullopt;
     }
     return BuildMessage(fields);
