@@ -8,6 +8,7 @@
 #include "cli/Replay.h"
 #include "decode/FieldWords.h"
 #include "link/PacketCapture.h"
+#include "report/TestPlan.h"
 
 #include <QTcpSocket>
 #include <QThread>
@@ -21,10 +22,13 @@ namespace {
 constexpr std::string_view kCommand = "send";
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kWriteTimeoutMs = 5000;
+// A plan's counts can ask for more messages than a try before the visit needs; each is held until sent.
+constexpr std::int64_t kMostPlanMessages = 100'000;
 
 constexpr std::string_view kHelp = R"(Usage: tarc-emulator send [OPTIONS] [HEX ...]
        tarc-emulator send [OPTIONS] --replay FILE
        tarc-emulator send [OPTIONS] --command 10|11|20 [FIELDS]
+       tarc-emulator send [OPTIONS] --plan FILE
 
 Plays the access control system: connects to the tool (the window after Start, or "record") and
 writes messages, one write each, with a pause between writes.
@@ -54,6 +58,9 @@ writes messages, one write each, with a pause between writes.
     --seq N            sequence number, 0 to 255 or 0x00 to 0xFF (default 0)
     --floors LIST      accessible floors of a 0x20 message, e.g. "1-10,12:front,20-22:rear"
                        (side front, rear or both, default both; floors not listed: not accessible)
+  --plan FILE        one message per expectation of a test plan, in its order, built from the
+                     expectation's fields (defaults for the rest), as many as its --count asks;
+                     a plan that does not parse is refused with its line, and nothing is sent
   -h, --help         show this help
 
 Exit status: 0 all messages written, 2 a usage error or the connection failed.
@@ -129,9 +136,10 @@ int RunSendCommand(const QStringList& arguments) {
     const QCommandLineOption replayOption("replay", "", "FILE");
     const QCommandLineOption timingOption("timing", "", "T", "interval");
     const QCommandLineOption capturePortOption("capture-port", "", "N", QString::number(kDefaultLinkPort));
+    const QCommandLineOption planOption("plan", "", "FILE");
     const FieldOptions fieldOptions;
     parser.addOptions(
-        {hostOption, portOption, intervalOption, replayOption, timingOption, capturePortOption});
+        {hostOption, portOption, intervalOption, replayOption, timingOption, capturePortOption, planOption});
     parser.addOptions(fieldOptions.all());
     if (const auto stop = ParseCommandLine(parser, arguments, kCommand, kHelp))
         return *stop;
@@ -155,12 +163,15 @@ int RunSendCommand(const QStringList& arguments) {
         return kExitUsage;
     const QStringList hexArguments = parser.positionalArguments();
     const bool replay = parser.isSet(replayOption);
+    const bool plan = parser.isSet(planOption);
     const QList<QCommandLineOption> fieldList = fieldOptions.all();
     const bool build = std::any_of(fieldList.begin(), fieldList.end(),
                                    [&](const QCommandLineOption& o) { return parser.isSet(o); });
-    if (int(!hexArguments.isEmpty()) + int(replay) + int(build) != 1) {
-        PrintError(kCommand, "give HEX messages, --replay FILE or --command C with its fields, one of them "
-                             "(see: tarc-emulator send --help)");
+    if (int(!hexArguments.isEmpty()) + int(replay) + int(build) + int(plan) != 1) {
+        PrintError(kCommand,
+                   "give HEX messages, --replay FILE, --command C with its fields or --plan FILE, one "
+                   "of them "
+                   "(see: tarc-emulator send --help)");
         return kExitUsage;
     }
     if (build && !parser.isSet(fieldOptions.command)) {
@@ -188,6 +199,25 @@ int RunSendCommand(const QStringList& arguments) {
         if (!built)
             return kExitUsage;
         messages.push_back({std::move(*built)});
+    }
+    if (plan) {
+        const std::string path = parser.value(planOption).toStdString();
+        const TestPlan loaded = LoadTestPlan(path);
+        if (!loaded.Ok()) {
+            PrintError(kCommand, "plan " + path + ": " + loaded.ErrorText());
+            return kExitUsage;
+        }
+        std::int64_t total = 0;
+        for (const Expectation& expectation : loaded.expectations)
+            total += expectation.count;
+        if (total > kMostPlanMessages) {
+            PrintError(kCommand, "plan " + path + ": it asks for " + std::to_string(total) +
+                                     " messages; send sends at most " + std::to_string(kMostPlanMessages));
+            return kExitUsage;
+        }
+        for (const Expectation& expectation : loaded.expectations)
+            messages.insert(messages.end(), static_cast<std::size_t>(expectation.count),
+                            {BuildMessage(expectation.fields)});
     }
     const bool captureTiming = timing == "capture";
     if (captureTiming &&
