@@ -15,12 +15,17 @@
 namespace {
 // One slice of evaluating the list again: short enough that the window answers at once.
 constexpr qint64 kSliceNs = 8'000'000;
+// About a frame: the checklist shows the ticks of a burst of arrivals at once.
+constexpr int kRefreshMs = 16;
 } // namespace
 
 PlanPanel::PlanPanel(QWidget* window, CaptureListModel& list, CaptureListView& view)
     : m_owner(window), m_list(list), m_view(view) {
     m_sliceTimer.setInterval(0);
     connect(&m_sliceTimer, &QTimer::timeout, this, &PlanPanel::EvaluateSlice);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(kRefreshMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &PlanPanel::Refresh);
     connect(&m_list, &QAbstractItemModel::rowsInserted, this, &PlanPanel::OnArrival);
     connect(&m_list, &QAbstractItemModel::modelReset, this, &PlanPanel::EvaluateAgain);
 }
@@ -37,6 +42,8 @@ bool PlanPanel::Load(const QString& path, QString* reason) {
     auto matcher = std::make_unique<PlanMatcher>(std::move(plan.expectations));
     m_model.SetMatcher(matcher.get());
     m_matcher = std::move(matcher);
+    m_changedRows.clear();
+    m_rowChanged.assign(m_matcher->Expectations().size(), false);
     if (!m_window) {
         m_window = std::make_unique<frmChecklist>(&m_model, m_owner);
         connect(m_window.get(), &frmChecklist::RowActivated, this, &PlanPanel::SelectLineOf);
@@ -54,10 +61,27 @@ void PlanPanel::OnArrival() {
     if (m_sliceTimer.isActive() || m_next != m_list.Position(0))
         return;
     m_matcher->MatchLine(m_list.Line(0), m_next++);
-    if (!m_matcher->Changed().empty()) {
-        m_model.RowsChanged(m_matcher->Changed());
-        ShowProgress();
+    if (!m_matcher->Changed().empty())
+        NoteChanged(m_matcher->Changed());
+}
+
+void PlanPanel::NoteChanged(const std::vector<int>& rows) {
+    for (const int row : rows) {
+        if (!m_rowChanged[static_cast<std::size_t>(row)]) {
+            m_rowChanged[static_cast<std::size_t>(row)] = true;
+            m_changedRows.push_back(row);
+        }
     }
+    if (!m_refreshTimer.isActive())
+        m_refreshTimer.start();
+}
+
+void PlanPanel::Refresh() {
+    m_model.RowsChanged(m_changedRows);
+    for (const int row : m_changedRows)
+        m_rowChanged[static_cast<std::size_t>(row)] = false;
+    m_changedRows.clear();
+    ShowProgress();
 }
 
 void PlanPanel::EvaluateAgain() {

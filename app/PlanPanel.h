@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CaptureListModel;
 class CaptureListView;
@@ -41,6 +42,9 @@ private:
     void EvaluateAgain();
     void EvaluateSlice();
     void ShowProgress();
+    // Ticks reach the checklist at the screen's pace: an arrival only notes which rows changed.
+    void NoteChanged(const std::vector<int>& rows);
+    void Refresh();
     // Selects the line that met the expectation (else the first that matched it but was invalid).
     void SelectLineOf(int expectation);
 
@@ -52,5 +56,8 @@ private:
     std::unique_ptr<frmChecklist> m_window;
     std::int64_t m_next = 0; // position of the next line to evaluate (see CaptureRows::Position)
     QTimer m_sliceTimer;
+    QTimer m_refreshTimer;
+    std::vector<int> m_changedRows;
+    std::vector<bool> m_rowChanged; // by expectation, whether it is in m_changedRows
     QString m_lastFileName;
 };

@@ -135,11 +135,23 @@ PlanMatcher::PlanMatcher(std::vector<Expectation> expectations)
                            return std::optional<std::uint8_t>(message[offset]);
                        }).placed;
         compiled.fields = expectation.given;
+        compiled.index = static_cast<int>(m_compiled.size());
         if (expectation.Gives(FieldWord::Floors)) {
             compiled.floors = static_cast<int>(m_floors.size());
             m_floors.push_back(expectation.fields.floors);
         }
         m_compiled.push_back(compiled);
+    }
+    const auto commandOf = [this](const Compiled& c) {
+        return m_expectations[static_cast<std::size_t>(c.index)].fields.command;
+    };
+    std::stable_sort(m_compiled.begin(), m_compiled.end(),
+                     [&](const Compiled& a, const Compiled& b) { return commandOf(a) < commandOf(b); });
+    for (std::size_t i = 0; i < m_compiled.size(); ++i) {
+        auto& range = m_byCommand[static_cast<std::size_t>(commandOf(m_compiled[i]))];
+        if (range.second == 0)
+            range.first = static_cast<int>(i);
+        range.second = static_cast<int>(i) + 1;
     }
 }
 
@@ -173,8 +185,9 @@ void PlanMatcher::MatchMessage(std::string_view line, std::int64_t where) {
         KeyOf(command, 0xFF, [&](std::size_t offset) { return TokenByte(m_message, offset); }).missing;
     bool decoded = false;
     std::uint8_t red = 0;
-    for (std::size_t i = 0; i < m_compiled.size(); ++i) {
-        const Compiled& expected = m_compiled[i];
+    const auto [first, last] = m_byCommand[commandByte.value_or(0)];
+    for (int i = first; i < last; ++i) {
+        const Compiled& expected = m_compiled[static_cast<std::size_t>(i)];
         if ((((seen.bytes[0] ^ expected.key.bytes[0]) | seen.mask[0]) & expected.key.mask[0]) != 0 ||
             (((seen.bytes[1] ^ expected.key.bytes[1]) | seen.mask[1]) & expected.key.mask[1]) != 0)
             continue;
@@ -192,7 +205,7 @@ void PlanMatcher::MatchMessage(std::string_view line, std::int64_t where) {
             red = RedFields(m_table, command);
             decoded = true;
         }
-        Count(static_cast<int>(i), (red & ~expected.fields) == 0, line, where);
+        Count(expected.index, (red & ~expected.fields) == 0, line, where);
     }
 }
 

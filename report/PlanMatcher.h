@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // How far an expectation of a plan has come.
@@ -65,12 +66,14 @@ private:
         Key key;
         std::uint8_t fields = 0; // red-field bits the expectation asks for itself
         int floors = -1;         // index into m_floors when it asks for the floors
+        int index = 0;           // of the expectation
     };
     void MatchMessage(std::string_view line, std::int64_t where);
     void Count(int index, bool valid, std::string_view line, std::int64_t where);
 
     std::vector<Expectation> m_expectations;
-    std::vector<Compiled> m_compiled;
+    std::vector<Compiled> m_compiled; // grouped by command, so a message looks only at its own
+    std::array<std::pair<int, int>, 256> m_byCommand{}; // each command's range of m_compiled
     std::vector<FloorBits> m_floors;
     std::vector<ExpectationTally> m_tallies;
     std::vector<int> m_changed;

@@ -22,10 +22,17 @@ frmChecklist::frmChecklist(QAbstractItemModel* model, QWidget* parent) : QWidget
     lstChecklist->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstChecklist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstChecklist->setModel(model);
-    lstChecklist->header()->setStretchLastSection(false);
-    lstChecklist->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < model->columnCount(); ++column)
-        lstChecklist->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    // Fixed widths for the state, time and count: sizing a column to its contents measures every row
+    // again at each tick.
+    QHeaderView* header = lstChecklist->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const QFontMetrics metrics = lstChecklist->fontMetrics();
+    const char* const widest[] = {"\u2718 seen, invalid", "00:00:00 PM", "999999 of 999999"};
+    for (int column = 1; column < model->columnCount() && column <= 3; ++column)
+        header->resizeSection(column, metrics.horizontalAdvance(QString::fromUtf8(widest[column - 1])) +
+                                          3 * metrics.averageCharWidth());
     lblChecklistNote = new QLabel(this);
     lblChecklistNote->setObjectName(QStringLiteral("lblChecklistNote"));
     btnClose = new QPushButton(QStringLiteral("CLOSE"), this);

@@ -79,8 +79,8 @@ private slots:
             QTRY_COMPARE(Rows(), step.rows);
         }
         QCOMPARE(Cell(1, 0, Qt::AccessibleDescriptionRole).section(',', 1), " 1 message");
-        QCOMPARE(FindLabel(*window->findChild<QWidget*>("frmChecklist"), "lblChecklistNote")->text(),
-                 "2 of 3 met");
+        QTRY_COMPARE(FindLabel(*window->findChild<QWidget*>("frmChecklist"), "lblChecklistNote")->text(),
+                     "2 of 3 met");
     }
 
     // Clear forgets every tick; Load evaluates the plan again over the loaded lines, oldest first.
