@@ -2,7 +2,7 @@
 // fields, line splitting.
 #include "cli/HexBytes.h"
 #include "cli/LineReader.h"
-#include "cli/MessageBuilder.h"
+#include "decode/FieldWords.h"
 #include "cli/RunHeadless.h"
 #include "common/modCommon.h"
 
