@@ -5,6 +5,7 @@
 #include "app/LinkPanel.h"
 #include "app/ListControls.h"
 #include "app/MainLayout.h"
+#include "app/PlanPanel.h"
 #include "common/AppVersion.h"
 #include "views/ControlName.h"
 #include "views/Present.h"
@@ -25,6 +26,7 @@ const QString kExitQuestion = QStringLiteral("Are you sure you wish to exit?");
 const QString kClearQuestion = QStringLiteral("Are you sure you want to delete it?");
 const QString kSaveFailed = QStringLiteral("Unable to save the file.");
 const QString kLoadFailed = QStringLiteral("Unable to load the file.");
+const QString kPlanFailed = QStringLiteral("Unable to load the plan.");
 const QString kRestoreQuestion = QStringLiteral("Restore the lines of the last recording?");
 const QString kGeometryKey = QStringLiteral("frmMain/geometry");
 
@@ -75,11 +77,16 @@ void frmMain::BuildWindow() {
     m_linkPanel = std::make_unique<LinkPanel>(this, m_link);
     m_decodePanel = std::make_unique<DecodePanel>(this, Frame3, m_capture.List(), *lstCapture);
     m_listControls = std::make_unique<ListControls>(this, Frame3, m_capture.List(), *lstCapture);
+    m_planPanel = std::make_unique<PlanPanel>(this, m_capture.List(), *lstCapture);
     connect(lstCapture, &CaptureListView::RowSelected, m_decodePanel.get(), &DecodePanel::Select);
     connect(lstCapture, &CaptureListView::RowDoubleClicked, m_decodePanel.get(),
             &DecodePanel::ShowDumpWindow);
     connect(&m_link, &LinkSession::BytesArrived, this, [this](const QByteArray& bytes, qint64 arrivedMs) {
         RecordArrival(bytes.constData(), bytes.size(), arrivedMs);
+    });
+    connect(&m_link, &LinkSession::StateChanged, this, [this](LinkSession::State state) {
+        if (state == LinkSession::State::Connected)
+            m_capture.StartConnection();
     });
     connect(&m_link, &LinkSession::ListenAgainFailed, this, &frmMain::WarnListenFailed);
 
@@ -91,7 +98,8 @@ void frmMain::BuildWindow() {
         void (frmMain::*click)();
     } buttons[] = {{"btnSaveCapture", &frmMain::btnSaveCapture_Click},
                    {"btnLoadCapture", &frmMain::btnLoadCapture_Click},
-                   {"btnClearCapture", &frmMain::btnClearCapture_Click}};
+                   {"btnClearCapture", &frmMain::btnClearCapture_Click},
+                   {"btnPlan", &frmMain::btnPlan_Click}};
     for (const auto& button : buttons)
         connect(findChild<QPushButton*>(QString::fromLatin1(button.name)), &QPushButton::clicked, this,
                 button.click);
@@ -221,6 +229,13 @@ void frmMain::btnClearCapture_Click() {
     InitDetailView();
 }
 
+void frmMain::btnPlan_Click() {
+    const QString name = m_prompts->ChooseFile(this, false, m_planPanel->LastFileName());
+    QString reason;
+    if (!name.isEmpty() && !m_planPanel->Load(name, &reason))
+        m_prompts->Warn(this, kPlanFailed, reason);
+}
+
 QString frmMain::UnsavedText() const {
     const qint64 unsaved = m_capture.Recovery().Unsaved();
     if (unsaved == 0)
@@ -251,7 +266,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
     m_capture.Recovery().Retire();
     QSettings().setValue(kGeometryKey, saveGeometry());
     m_decodePanel->RememberPlaces();
+    m_planPanel->RememberPlace();
     m_link.Link().Close();
     m_decodePanel->HideWindows();
+    m_planPanel->HideWindow();
     emit ExitConfirmed();
 }

@@ -14,6 +14,7 @@ class CaptureListView;
 class DecodePanel;
 class LinkPanel;
 class ListControls;
+class PlanPanel;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -80,6 +81,7 @@ private:
     void btnSaveCapture_Click();
     void btnLoadCapture_Click();
     void btnClearCapture_Click();
+    void btnPlan_Click();
 
     Prompts m_defaultPrompts;
     Prompts* m_prompts = &m_defaultPrompts;
@@ -94,4 +96,5 @@ private:
     std::unique_ptr<LinkPanel> m_linkPanel;
     std::unique_ptr<DecodePanel> m_decodePanel;
     std::unique_ptr<ListControls> m_listControls;
+    std::unique_ptr<PlanPanel> m_planPanel;
 };

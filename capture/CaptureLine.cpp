@@ -3,6 +3,8 @@
 #include "common/modCommon.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 std::string MakeCapturePrefix(std::string_view date, std::string_view time) {
     std::string prefix;
@@ -24,12 +26,23 @@ std::string MakeCaptureLine(std::string_view prefix, const std::uint8_t* bytes, 
     return line;
 }
 
+namespace {
+
+// The two digits of every byte value: one look-up a byte instead of two.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (std::size_t b = 0; b < pairs.size(); ++b)
+        pairs[b] = {kDigits[b >> 4], kDigits[b & 0x0F]};
+    return pairs;
+}();
+
+} // namespace
+
 char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     for (std::size_t i = 0; i < count; ++i, out += 3) {
         out[0] = ' ';
-        out[1] = kDigits[bytes[i] >> 4];
-        out[2] = kDigits[bytes[i] & 0x0F];
+        std::memcpy(out + 1, kHexPairs[bytes[i]].data(), 2);
     }
     return out;
 }

@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/ExitStatus.h"
-#include "cli/MessageBuilder.h"
+#include "decode/FieldWords.h"
 #include "common/TerminalText.h"
 
 #include <cstdio>

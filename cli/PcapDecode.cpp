@@ -22,8 +22,9 @@ public:
         AppendOpenedRecord(m_record, header, m_options.json);
         m_decoder.AddRecord(m_record);
     }
-    void Message(const LineHeader& header, std::string_view line) override {
-        m_decoder.Add(header.source, header.number, line, header.connection);
+    void Message(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
+                 std::size_t count) override {
+        m_decoder.AddBytes(header.source, header.number, prefix, bytes, count, header.connection);
         if (++m_batched % kBatchMessages == 0)
             m_decoder.Submit();
     }

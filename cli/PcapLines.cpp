@@ -78,10 +78,10 @@ private:
     }
 
     void AddMessage(const Connection& connection, const StreamFramer::Message& message) {
-        m_line = m_clock.PrefixAtNs(message.timeNs);
-        AppendCaptureBytes(m_line, message.bytes, message.count);
-        const CaptureLineParts parts = SplitCaptureLine(m_line);
-        m_sink.Message({m_path, message.packet, connection.text, parts.date, parts.time}, m_line);
+        const std::string& prefix = m_clock.PrefixAtNs(message.timeNs);
+        const CaptureLineParts parts = SplitCaptureLine(prefix);
+        m_sink.Message({m_path, message.packet, connection.text, parts.date, parts.time}, prefix,
+                       message.bytes, message.count);
     }
 
     const std::string& m_path;
@@ -89,7 +89,6 @@ private:
     LocalClock m_clock;
     std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> m_connections; // open ones, by index
     Connection* m_last = nullptr;
-    std::string m_line;
 };
 
 } // namespace

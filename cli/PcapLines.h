@@ -9,16 +9,19 @@
 #include <string_view>
 
 // A packet capture as the headless commands read it: for every connection to the port, its opening,
-// then each message of its byte stream, framed by the length byte across segments and made a capture
-// line ("[date] [time] XX ..."), numbered by the packet carrying its first byte, each gap, and its end
-// with a summary. Connections open at the same time interleave; every call names its connection.
+// then each message of its byte stream, framed by the length byte across segments, with the date and
+// time of a capture line, numbered by the packet carrying its first byte, each gap, and its end with a
+// summary. Connections open at the same time interleave; every call names its connection.
 // `decode` prints what it is told, `report` keeps a record of it. Memory holds the open connections,
 // not the file.
 class PcapLineSink {
 public:
     // The header's texts are valid during the call only.
     virtual void Opened(const LineHeader& header) = 0;
-    virtual void Message(const LineHeader& header, std::string_view line) = 0;
+    // A message: its capture line is prefix ("[date] [time]") and the bytes in hex, made by whoever
+    // needs it.
+    virtual void Message(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
+                         std::size_t count) = 0;
     virtual void Gap(const LineHeader& header, const GapRecord& gap) = 0;
     // header: the last packet; opened: the first packet's header, as Opened was told it.
     virtual void Closed(const LineHeader& header, const LineHeader& opened, const StreamSummary& stream) = 0;

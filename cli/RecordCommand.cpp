@@ -2,7 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
-#include "cli/MessageBuilder.h"
+#include "decode/FieldWords.h"
 #include "cli/Recorder.h"
 #include "cli/StopSignals.h"
 

@@ -1,5 +1,6 @@
 #include "cli/ReportRun.h"
 
+#include "capture/CaptureLine.h"
 #include "cli/BoundedQueue.h"
 #include "cli/CaptureInput.h"
 #include "cli/CommandLine.h"
@@ -41,12 +42,16 @@ public:
     explicit BatchingSink(BoundedQueue<PcapBatch>& queue) : m_queue(queue) {}
 
     void Opened(const LineHeader&) override {}
-    void Message(const LineHeader& header, std::string_view line) override {
+    // The capture line is made here, straight into the batch.
+    void Message(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
+                 std::size_t count) override {
         if (m_batch.connections.empty() || m_batch.connections.back() != header.connection)
             m_batch.connections.emplace_back(header.connection);
+        const std::size_t offset = m_batch.text.size();
+        m_batch.text += prefix;
+        AppendCaptureBytes(m_batch.text, bytes, count);
         m_batch.items.push_back(
-            {m_batch.text.size(), line.size(), header.number, m_batch.connections.size() - 1});
-        m_batch.text += line;
+            {offset, m_batch.text.size() - offset, header.number, m_batch.connections.size() - 1});
         if (m_batch.items.size() >= kBatchLines)
             Flush();
     }

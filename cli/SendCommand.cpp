@@ -5,9 +5,10 @@
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/HexBytes.h"
-#include "cli/MessageBuilder.h"
 #include "cli/Replay.h"
+#include "decode/FieldWords.h"
 #include "link/PacketCapture.h"
+#include "report/TestPlan.h"
 
 #include <QTcpSocket>
 #include <QThread>
@@ -21,10 +22,13 @@ namespace {
 constexpr std::string_view kCommand = "send";
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kWriteTimeoutMs = 5000;
+// A plan's counts can ask for more messages than a try before the visit needs; each is held until sent.
+constexpr std::int64_t kMostPlanMessages = 100'000;
 
 constexpr std::string_view kHelp = R"(Usage: tarc-emulator send [OPTIONS] [HEX ...]
        tarc-emulator send [OPTIONS] --replay FILE
        tarc-emulator send [OPTIONS] --command 10|11|20 [FIELDS]
+       tarc-emulator send [OPTIONS] --plan FILE
 
 Plays the access control system: connects to the tool (the window after Start, or "record") and
 writes messages, one write each, with a pause between writes.
@@ -54,29 +58,25 @@ writes messages, one write each, with a pause between writes.
     --seq N            sequence number, 0 to 255 or 0x00 to 0xFF (default 0)
     --floors LIST      accessible floors of a 0x20 message, e.g. "1-10,12:front,20-22:rear"
                        (side front, rear or both, default both; floors not listed: not accessible)
+  --plan FILE        one message per expectation of a test plan, in its order, built from the
+                     expectation's fields (defaults for the rest), as many as its --count asks;
+                     a plan that does not parse is refused with its line, and nothing is sent
   -h, --help         show this help
 
 Exit status: 0 all messages written, 2 a usage error or the connection failed.
 )";
 
+// The options of the fields, named and ordered as the field words.
 struct FieldOptions {
     QCommandLineOption command{"command", "", "C"};
-    QCommandLineOption gate{"gate", "", "N"};
-    QCommandLineOption destFloor{"dest-floor", "", "N"};
-    QCommandLineOption door{"door", "", "D"};
-    QCommandLineOption attr{"attr", "", "A"};
-    QCommandLineOption seq{"seq", "", "N"};
-    QCommandLineOption floors{"floors", "", "LIST"};
+    QList<QCommandLineOption> fields;
 
-    QList<QCommandLineOption> all() const { return {command, gate, destFloor, door, attr, seq, floors}; }
-    // The fields a message of the command holds.
-    QList<QCommandLineOption> of(int code) const {
-        if (code == MessageFormat::kCommand10)
-            return {gate, destFloor, door, attr, seq};
-        if (code == MessageFormat::kCommand20)
-            return {gate, attr, seq, floors};
-        return {};
+    FieldOptions() {
+        for (const std::string_view name : kFieldWordNames)
+            fields.append(
+                QCommandLineOption(QString::fromLatin1(name.data(), qsizetype(name.size())), "", "V"));
     }
+    QList<QCommandLineOption> all() const { return QList<QCommandLineOption>{command} + fields; }
 };
 
 bool BadField(const QCommandLineOption& option, const QString& value) {
@@ -85,50 +85,31 @@ bool BadField(const QCommandLineOption& option, const QString& value) {
     return false;
 }
 
-// Sets one field from its option when given: false after printing the error for a bad value.
-template <typename Parse, typename Field>
-bool ReadField(const QCommandLineParser& parser, const QCommandLineOption& option, Parse parse,
-               Field& field) {
-    if (!parser.isSet(option))
-        return true;
-    const QString value = parser.value(option);
-    const auto parsed = parse(value.toStdString());
-    if (!parsed)
-        return BadField(option, value);
-    field = *parsed;
-    return true;
-}
-
 std::optional<std::vector<std::uint8_t>> BuiltMessage(const QCommandLineParser& parser,
                                                       const FieldOptions& o) {
     MessageFields fields;
-    const auto number = [](int min, int max) {
-        return [min, max](const std::string& text) { return ParseNumber(text, min, max); };
-    };
-    const bool ok =
-        ReadField(
-            parser, o.command, [](const std::string& t) { return ParseCommand(t); }, fields.command) &&
-        ReadField(parser, o.gate, number(0, 9999), fields.gate) &&
-        ReadField(parser, o.destFloor, number(0, 999), fields.destFloor) &&
-        ReadField(
-            parser, o.door, [](const std::string& t) { return ParseDoor(t); }, fields.door) &&
-        ReadField(
-            parser, o.attr, [](const std::string& t) { return ParseAttribution(t); }, fields.attribution) &&
-        ReadField(parser, o.seq, number(0, 0xFF), fields.sequence) &&
-        ReadField(
-            parser, o.floors, [](const std::string& t) { return ParseFloorList(t); }, fields.floors);
-    if (!ok)
+    const QString commandText = parser.value(o.command);
+    const auto command = ParseCommand(commandText.toStdString());
+    if (!command) {
+        BadField(o.command, commandText);
         return std::nullopt;
+    }
+    fields.command = *command;
+    for (std::size_t i = 0; i < kFieldWordCount; ++i) {
+        const QCommandLineOption& option = o.fields[qsizetype(i)];
+        if (parser.isSet(option) &&
+            !SetField(fields, static_cast<FieldWord>(i), parser.value(option).toStdString())) {
+            BadField(option, parser.value(option));
+            return std::nullopt;
+        }
+    }
     // A field the message has no place for would be dropped without a word: the message sent would not
     // be the one asked for.
-    const QList<QCommandLineOption> held = o.of(fields.command);
-    for (const QCommandLineOption& option : o.all()) {
-        const QString name = option.names().constFirst();
-        if (name == "command" || !parser.isSet(option) ||
-            std::any_of(held.begin(), held.end(), [&](const auto& h) { return h.names() == option.names(); }))
+    for (std::size_t i = 0; i < kFieldWordCount; ++i) {
+        if (!parser.isSet(o.fields[qsizetype(i)]) || CommandHolds(fields.command, static_cast<FieldWord>(i)))
             continue;
-        PrintError(kCommand, "--" + name.toStdString() + ": a message of command " +
-                                 parser.value(o.command).toStdString() + " has no such field");
+        PrintError(kCommand, "--" + std::string(kFieldWordNames[i]) + ": a message of command " +
+                                 commandText.toStdString() + " has no such field");
         return std::nullopt;
     }
     return BuildMessage(fields);
@@ -155,9 +136,10 @@ int RunSendCommand(const QStringList& arguments) {
     const QCommandLineOption replayOption("replay", "", "FILE");
     const QCommandLineOption timingOption("timing", "", "T", "interval");
     const QCommandLineOption capturePortOption("capture-port", "", "N", QString::number(kDefaultLinkPort));
+    const QCommandLineOption planOption("plan", "", "FILE");
     const FieldOptions fieldOptions;
     parser.addOptions(
-        {hostOption, portOption, intervalOption, replayOption, timingOption, capturePortOption});
+        {hostOption, portOption, intervalOption, replayOption, timingOption, capturePortOption, planOption});
     parser.addOptions(fieldOptions.all());
     if (const auto stop = ParseCommandLine(parser, arguments, kCommand, kHelp))
         return *stop;
@@ -181,12 +163,15 @@ int RunSendCommand(const QStringList& arguments) {
         return kExitUsage;
     const QStringList hexArguments = parser.positionalArguments();
     const bool replay = parser.isSet(replayOption);
+    const bool plan = parser.isSet(planOption);
     const QList<QCommandLineOption> fieldList = fieldOptions.all();
     const bool build = std::any_of(fieldList.begin(), fieldList.end(),
                                    [&](const QCommandLineOption& o) { return parser.isSet(o); });
-    if (int(!hexArguments.isEmpty()) + int(replay) + int(build) != 1) {
-        PrintError(kCommand, "give HEX messages, --replay FILE or --command C with its fields, one of them "
-                             "(see: tarc-emulator send --help)");
+    if (int(!hexArguments.isEmpty()) + int(replay) + int(build) + int(plan) != 1) {
+        PrintError(kCommand,
+                   "give HEX messages, --replay FILE, --command C with its fields or --plan FILE, one "
+                   "of them "
+                   "(see: tarc-emulator send --help)");
         return kExitUsage;
     }
     if (build && !parser.isSet(fieldOptions.command)) {
@@ -214,6 +199,25 @@ int RunSendCommand(const QStringList& arguments) {
         if (!built)
             return kExitUsage;
         messages.push_back({std::move(*built)});
+    }
+    if (plan) {
+        const std::string path = parser.value(planOption).toStdString();
+        const TestPlan loaded = LoadTestPlan(path);
+        if (!loaded.Ok()) {
+            PrintError(kCommand, "plan " + path + ": " + loaded.ErrorText());
+            return kExitUsage;
+        }
+        std::int64_t total = 0;
+        for (const Expectation& expectation : loaded.expectations)
+            total += expectation.count;
+        if (total > kMostPlanMessages) {
+            PrintError(kCommand, "plan " + path + ": it asks for " + std::to_string(total) +
+                                     " messages; send sends at most " + std::to_string(kMostPlanMessages));
+            return kExitUsage;
+        }
+        for (const Expectation& expectation : loaded.expectations)
+            messages.insert(messages.end(), static_cast<std::size_t>(expectation.count),
+                            {BuildMessage(expectation.fields)});
     }
     const bool captureTiming = timing == "capture";
     if (captureTiming &&

@@ -1,11 +1,26 @@
 #include "common/TerminalText.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr char kShown = '?';
 
 bool IsC1Byte(unsigned char c) {
     return c >= 0x80 && c <= 0x9F;
+}
+
+constexpr std::size_t kWord = sizeof(std::uint64_t);
+
+// Whether the kWord bytes at p are all printable ASCII. A byte below 0x20 borrows in the subtraction,
+// one of 0x7F or above sets its top bit in the word or in the sum; a borrow or carry that spills into
+// the next byte only ever follows a byte that is flagged itself.
+bool AllPlainAscii(const char* p) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, kWord);
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    return (((word - 0x20 * kOnes) | word | (word + kOnes)) & (0x80 * kOnes)) == 0;
 }
 
 } // namespace
@@ -46,6 +61,13 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
 
 char* PutTerminalText(char* out, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
+        // File names, times and connections are long runs of plain ASCII: eight bytes at a time.
+        if (i + kWord <= text.size() && AllPlainAscii(text.data() + i)) {
+            std::memcpy(out, text.data() + i, kWord);
+            out += kWord;
+            i += kWord;
+            continue;
+        }
         const char c = text[i];
         if (IsPlainAscii(c)) {
             *out++ = c;

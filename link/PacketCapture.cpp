@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
@@ -239,6 +240,10 @@ PacketStreamResult ReadPackets(pcap_t* pcap, std::uint16_t port, PacketStreamSin
     return result;
 }
 
+// libpcap asks stdio for each packet's few dozen bytes: with stdio's buffer of a page, the kernel
+// would be called every few dozen packets.
+constexpr std::size_t kReadBuffer = std::size_t{1} << 20;
+
 // Every connection kept whole, in the order of its first packet.
 class Collector final : public PacketStreamSink {
 public:
@@ -254,6 +259,12 @@ public:
 private:
     std::vector<TcpConnection>& m_connections;
 };
+
+void Keep(PacketStreamResult result, PacketCaptureContents& contents) {
+    contents.packets = result.packets;
+    contents.linkType = result.linkType;
+    contents.error = std::move(result.error);
+}
 
 } // namespace
 
@@ -288,22 +299,16 @@ bool IsPacketCaptureFile(const std::string& path) {
 }
 
 PacketCaptureContents ReadPacketCapture(const std::string& path, std::uint16_t port) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        PacketCaptureContents contents;
-        contents.error = std::strerror(errno);
-        return contents;
-    }
-    return ReadPacketCapture(file, port);
+    PacketCaptureContents contents;
+    Collector collector(contents.connections);
+    Keep(ReadPacketStream(path, port, collector), contents);
+    return contents;
 }
 
 PacketCaptureContents ReadPacketCapture(std::FILE* file, std::uint16_t port) {
     PacketCaptureContents contents;
     Collector collector(contents.connections);
-    PacketStreamResult result = ReadPacketStream(file, port, collector);
-    contents.packets = result.packets;
-    contents.linkType = result.linkType;
-    contents.error = std::move(result.error);
+    Keep(ReadPacketStream(file, port, collector), contents);
     return contents;
 }
 
@@ -314,6 +319,9 @@ PacketStreamResult ReadPacketStream(const std::string& path, std::uint16_t port,
         result.error = std::strerror(errno);
         return result;
     }
+    // pcap_close closes the stream before the buffer goes.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBuffer);
+    std::setvbuf(file, buffer.get(), _IOFBF, kReadBuffer);
     return ReadPacketStream(file, port, sink);
 }
 

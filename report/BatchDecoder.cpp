@@ -1,17 +1,23 @@
 #include "report/BatchDecoder.h"
 
+#include "capture/CaptureLine.h"
+
 struct BatchDecoder::Batch {
     std::string source;
     std::vector<std::string> connections; // of a packet capture's lines, each run of one connection once
     std::string text;                     // the lines and records back to back
     struct Line {
-        std::size_t offset;
-        std::size_t size;
+        std::size_t offset; // its end is where the next one starts
         std::size_t number;
         std::size_t connection; // in connections; a record when kRecord
     };
     static constexpr std::size_t kRecord = ~std::size_t{0};
     std::vector<Line> lines;
+
+    std::string_view Text(std::size_t i) const {
+        const std::size_t end = i + 1 < lines.size() ? lines[i + 1].offset : text.size();
+        return std::string_view(text).substr(lines[i].offset, end - lines[i].offset);
+    }
 };
 
 namespace {
@@ -40,19 +46,30 @@ BatchDecoder::~BatchDecoder() {
         thread.join();
 }
 
-void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_view line,
-                       std::string_view connection) {
+std::string& BatchDecoder::NewLine(std::string_view source, std::size_t number, std::string_view connection) {
     if (m_batch->source != source)
         m_batch->source = source;
     std::vector<std::string>& connections = m_batch->connections;
     if (connections.empty() || connections.back() != connection)
         connections.emplace_back(connection);
-    m_batch->lines.push_back({m_batch->text.size(), line.size(), number, connections.size() - 1});
-    m_batch->text += line;
+    m_batch->lines.push_back({m_batch->text.size(), number, connections.size() - 1});
+    return m_batch->text;
+}
+
+void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_view line,
+                       std::string_view connection) {
+    NewLine(source, number, connection) += line;
+}
+
+void BatchDecoder::AddBytes(std::string_view source, std::size_t number, std::string_view prefix,
+                            const std::uint8_t* bytes, std::size_t count, std::string_view connection) {
+    std::string& text = NewLine(source, number, connection);
+    text += prefix;
+    AppendCaptureBytes(text, bytes, count);
 }
 
 void BatchDecoder::AddRecord(std::string_view text) {
-    m_batch->lines.push_back({m_batch->text.size(), text.size(), 0, Batch::kRecord});
+    m_batch->lines.push_back({m_batch->text.size(), 0, Batch::kRecord});
     m_batch->text += text;
 }
 
@@ -65,7 +82,7 @@ BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch
     result.output.reserve((last - first) * kReportBytesPerLine);
     for (std::size_t i = first; i < last; ++i) {
         const Batch::Line& line = batch.lines[i];
-        const std::string_view text = std::string_view(batch.text).substr(line.offset, line.size);
+        const std::string_view text = batch.Text(i);
         if (line.connection == Batch::kRecord)
             result.output += text;
         else
@@ -95,7 +112,10 @@ void BatchDecoder::Submit() {
     if (m_batch->lines.empty())
         return;
     std::shared_ptr<const Batch> batch = std::move(m_batch);
+    // The next batch is about as large: room for it at once rather than by doubling and copying.
     m_batch = std::make_unique<Batch>();
+    m_batch->text.reserve(batch->text.capacity());
+    m_batch->lines.reserve(batch->lines.capacity());
     const std::size_t count = batch->lines.size();
     if (m_threads.empty()) {
         std::promise<Result> result;

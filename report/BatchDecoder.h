@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <future>
@@ -30,6 +31,10 @@ public:
     // Copies the line into the current batch; the source must stay the same until Submit.
     void Add(std::string_view source, std::size_t number, std::string_view line,
              std::string_view connection = {});
+    // The same for a message's bytes: its capture line, the prefix and the bytes in hex, is made in the
+    // batch itself.
+    void AddBytes(std::string_view source, std::size_t number, std::string_view prefix,
+                  const std::uint8_t* bytes, std::size_t count, std::string_view connection);
     // A record written as it is, in its place among the lines' reports.
     void AddRecord(std::string_view text);
     // Starts decoding the current batch; waits for the oldest batches when too many are under way.
@@ -54,6 +59,7 @@ private:
         std::string output;
         std::promise<Result> result;
     };
+    std::string& NewLine(std::string_view source, std::size_t number, std::string_view connection);
     static Result DecodeRange(LineDecoder& decoder, const Batch& batch, std::size_t first, std::size_t last,
                               std::string output);
     void Work();

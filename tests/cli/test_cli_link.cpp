@@ -1,6 +1,7 @@
 // tarc-emulator record and send end to end: real processes on 127.0.0.1, a real client, real files.
 #include "CliProcess.h"
 #include "link/CaptureFileIO.h"
+#include "report/PlanMatcher.h"
 #include "support/CaptureBuilder.h"
 
 #include <QDir>
@@ -215,6 +216,9 @@ private slots:
         const QString path = dir.filePath("capture.txt");
         const QString captureFile = dir.filePath("replay.txt");
         const QString bareFile = dir.filePath("bare.txt");
+        const QString planFile = dir.filePath("plan.txt");
+        QVERIFY(
+            WriteFile(planFile, "# a try\nBeat: 11 --count 2\nGate 3: 10 --gate 3 --door rear --seq 1\n"));
         const auto m10 = [](const char* seq) {
             return "0C 41 00 00 10 30 30 30 31 30 30 31 31 30 " + QString(seq) + " 00";
         };
@@ -243,6 +247,9 @@ private slots:
             // A capture file is newest first and goes out from its last line; a bare file in its order.
             {{"--replay", captureFile}, {m10("01"), m10("02")}},
             {{"--replay", bareFile}, {m10("03"), m10("04")}},
+            {{"--plan", planFile},
+             {"04 41 00 00 11 00 00 00", "04 41 00 00 11 00 00 00",
+              "0C 41 00 00 10 30 30 30 33 30 30 31 32 30 01 00"}},
         };
         QStringList sent;
         for (const auto& [arguments, messages] : cases) {
@@ -253,6 +260,11 @@ private slots:
             QVERIFY(recorder.WaitForLines(sent.size()));
         }
         QCOMPARE(ByteTexts(recorder.Lines()), sent);
+        // What a plan sends meets it.
+        PlanMatcher matcher(LoadTestPlan(planFile.toStdString()).expectations);
+        for (const QString& line : recorder.Lines())
+            matcher.MatchLine(line.toStdString(), 0);
+        QCOMPARE(matcher.MetCount(), 2);
 
         // Every message sent is valid for the decoder, the 0x20 floors included.
         recorder.process().terminate();
@@ -425,6 +437,11 @@ private slots:
         QTest::newRow("a field 0x20 lacks")
             << QStringList{"send", "--port", closed, "--command", "20", "--door", "rear"}
             << "--door: a message of command 20 has no such field";
+        const QString badPlan = m_dir.filePath("bad-plan.txt");
+        QVERIFY(WriteFile(badPlan, "Beat: 11\nVIP: 20 --door 1\n"));
+        QTest::newRow("a plan that does not parse")
+            << QStringList{"send", "--port", closed, "--plan", badPlan}
+            << "plan " + badPlan + ": line 2: --door: a message of command 20 has no such field";
         QTest::newRow("capture timing without a packet capture")
             << QStringList{"send", "--port", closed, "--timing", "capture", "0441"}
             << "--timing capture needs --replay with a packet capture";

@@ -2,10 +2,10 @@
 // fields, line splitting.
 #include "cli/HexBytes.h"
 #include "cli/LineReader.h"
-#include "cli/MessageBuilder.h"
 #include "cli/ReverseLineReader.h"
 #include "cli/RunHeadless.h"
 #include "common/modCommon.h"
+#include "decode/FieldWords.h"
 
 #include <QTemporaryFile>
 #include <QTest>

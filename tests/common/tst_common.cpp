@@ -74,6 +74,12 @@ private slots:
                                                         << QByteArray("caf\xc3\xa9 \xe2\x80\x9b \xc2\xa0");
         QTest::newRow("Latin-1 kept, a cut sequence's C1 byte not")
             << QByteArray("caf\xe9 \xe2\x80") << QByteArray("caf\xe9 \xe2?");
+        // Long text goes eight bytes at a time: the edges of the printable range at a word's last byte.
+        QTest::newRow("long: DEL and US ending words, UTF-8 starting one")
+            << QByteArray("~ ~ ~ ~ ~ ~ ~ ~\x7f       \x1f\xc3\xa9xyzxyz")
+            << QByteArray("~ ~ ~ ~ ~ ~ ~ ~?       ?\xc3\xa9xyzxyz");
+        QTest::newRow("long: raw C1 and Latin-1 in the second word")
+            << QByteArray("captures\x9b\xff[2Jlog") << QByteArray("captures?\xff[2Jlog");
     }
     void terminalText() {
         QFETCH(QByteArray, text);

@@ -1,20 +1,14 @@
-#include "cli/MessageBuilder.h"
+#include "decode/FieldWords.h"
 
 #include <charconv>
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
 using namespace MessageFormat;
-
-void AppendDigits(std::vector<std::uint8_t>& out, int value, std::size_t width) {
-    std::string digits(width, '0');
-    for (std::size_t i = width; i > 0 && value > 0; --i, value /= 10)
-        digits[i - 1] = static_cast<char>('0' + value % 10);
-    out.insert(out.end(), digits.begin(), digits.end());
-}
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
@@ -51,28 +45,6 @@ std::optional<std::uint8_t> ParseSide(std::string_view text) {
 }
 
 } // namespace
-
-std::vector<std::uint8_t> BuildMessage(const MessageFields& fields) {
-    // The data length goes in last, once the body is complete.
-    std::vector<std::uint8_t> message{0, kVersion, 0, 0, static_cast<std::uint8_t>(fields.command)};
-    if (fields.command == kCommand11) {
-        message.insert(message.end(), kReserve11.width, 0);
-    } else {
-        const bool floors = fields.command == kCommand20;
-        AppendDigits(message, fields.gate, (floors ? kGate20 : kGate10).width);
-        if (floors) {
-            message.insert(message.end(), fields.floors.begin(), fields.floors.end());
-        } else {
-            AppendDigits(message, fields.destFloor, kDestFloor10.width);
-            message.push_back(static_cast<std::uint8_t>(fields.door));
-        }
-        message.push_back(static_cast<std::uint8_t>(fields.attribution));
-        message.push_back(static_cast<std::uint8_t>(fields.sequence));
-        message.insert(message.end(), (floors ? kReserve20 : kReserve10).width, 0);
-    }
-    message[kLengthOffset] = static_cast<std::uint8_t>(message.size() - kHeaderBytes);
-    return message;
-}
 
 std::optional<int> ParseNumber(std::string_view text, int min, int max) {
     int base = 10;
@@ -139,4 +111,48 @@ std::optional<FloorBits> ParseFloorList(std::string_view text) {
         }
     }
     return floors;
+}
+
+std::optional<FieldWord> FindFieldWord(std::string_view name) {
+    for (std::size_t i = 0; i < kFieldWordCount; ++i) {
+        if (kFieldWordNames[i] == name)
+            return static_cast<FieldWord>(i);
+    }
+    return std::nullopt;
+}
+
+bool CommandHolds(int command, FieldWord word) {
+    switch (command) {
+    case kCommand10:
+        return word != FieldWord::Floors;
+    case kCommand20:
+        return word != FieldWord::DestFloor && word != FieldWord::Door;
+    default:
+        return false;
+    }
+}
+
+bool SetField(MessageFields& fields, FieldWord word, std::string_view text) {
+    // The ranges are what the encoding can carry (four and three digits, one byte), wider than what the
+    // format allows, so that a message can break a rule on purpose.
+    const auto set = [](auto& field, const auto& parsed) {
+        if (parsed)
+            field = *parsed;
+        return parsed.has_value();
+    };
+    switch (word) {
+    case FieldWord::Gate:
+        return set(fields.gate, ParseNumber(text, 0, 9999));
+    case FieldWord::DestFloor:
+        return set(fields.destFloor, ParseNumber(text, 0, 999));
+    case FieldWord::Door:
+        return set(fields.door, ParseDoor(text));
+    case FieldWord::Attribution:
+        return set(fields.attribution, ParseAttribution(text));
+    case FieldWord::Sequence:
+        return set(fields.sequence, ParseNumber(text, 0, 0xFF));
+    case FieldWord::Floors:
+        return set(fields.floors, ParseFloorList(text));
+    }
+    return false;
 }
