@@ -18,28 +18,36 @@ std::string Prefix(const LineHeader& header) {
     return "[" + std::string(header.date) + "] [" + std::string(header.time) + "]";
 }
 
-// A packet capture's messages are framed per connection already: each is a stream of its own, and a
-// connection's end brings its summary. Reading the capture (libpcap, reassembly, making the lines) runs
-// on a thread of its own and hands the lines over in batches, so that it overlaps the record's work.
-struct PcapBatch {
+// An input is read (from a file's end, or libpcap with the reassembly and the making of the lines) on
+// a thread of its own, which hands the lines over in batches, so that reading overlaps the record's
+// work.
+struct LineBatch {
+    static constexpr std::size_t kLines = 4096;
+    static constexpr std::size_t kUnderWay = 4;
+
     std::string text; // the lines back to back
     struct Item {
         std::size_t offset = 0;
         std::size_t size = 0;
         std::uint64_t number = 0;
-        std::size_t connection = 0; // in connections; kEnd: ends[offset] is a connection's end
+        std::size_t connection =
+            0; // in connections, when there are any; kEnd: ends[offset] is a connection's end
+        bool newStream = false;
     };
     static constexpr std::size_t kEnd = ~std::size_t{0};
     std::vector<Item> items;
-    std::vector<std::string> connections; // each run of one connection once
+    std::vector<std::string> connections; // a packet capture's: each run of one connection once
     std::vector<ConnectionEntry> ends;
+    // A capture file's: whether its numbers count from its end, and its FormatText.
+    bool countedFromEnd = false;
+    std::string formatText;
 };
 
+// A packet capture's messages are framed per connection already: each is a stream of its own, and a
+// connection's end brings its summary.
 class BatchingSink final : public PcapLineSink {
 public:
-    static constexpr std::size_t kBatchLines = 4096;
-
-    explicit BatchingSink(BoundedQueue<PcapBatch>& queue) : m_queue(queue) {}
+    explicit BatchingSink(BoundedQueue<LineBatch>& queue) : m_queue(queue) {}
 
     void Opened(const LineHeader&) override {}
     // The capture line is made here, straight into the batch.
@@ -51,42 +59,43 @@ public:
         m_batch.text += prefix;
         AppendCaptureBytes(m_batch.text, bytes, count);
         m_batch.items.push_back(
-            {offset, m_batch.text.size() - offset, header.number, m_batch.connections.size() - 1});
-        if (m_batch.items.size() >= kBatchLines)
+            {offset, m_batch.text.size() - offset, header.number, m_batch.connections.size() - 1, true});
+        if (m_batch.items.size() >= LineBatch::kLines)
             Flush();
     }
     void Gap(const LineHeader&, const GapRecord&) override {}
     void Closed(const LineHeader& header, const LineHeader& opened, const StreamSummary& stream) override {
-        m_batch.items.push_back({m_batch.ends.size(), 0, 0, PcapBatch::kEnd});
+        m_batch.items.push_back({m_batch.ends.size(), 0, 0, LineBatch::kEnd});
         m_batch.ends.push_back({std::string(header.source), std::string(header.connection), Prefix(opened),
                                 Prefix(header), opened.number, header.number, stream});
     }
     void Flush() {
         m_queue.Push(std::move(m_batch));
-        m_batch = PcapBatch();
+        m_batch = LineBatch();
     }
 
 private:
-    BoundedQueue<PcapBatch>& m_queue;
-    PcapBatch m_batch;
+    BoundedQueue<LineBatch>& m_queue;
+    LineBatch m_batch;
 };
 
-void FeedBatch(const std::string& path, PcapBatch& batch, CommissioningRecord& record) {
-    for (const PcapBatch::Item& item : batch.items) {
-        if (item.connection == PcapBatch::kEnd) {
+void FeedBatch(const std::string& path, LineBatch& batch, CommissioningRecord& record) {
+    for (const LineBatch::Item& item : batch.items) {
+        if (item.connection == LineBatch::kEnd) {
             record.EndStream();
             record.AddConnection(std::move(batch.ends[item.offset]));
             continue;
         }
         const std::string_view line = std::string_view(batch.text).substr(item.offset, item.size);
-        record.AddLine({path, item.number, line, batch.connections[item.connection], true});
+        const std::string_view connection =
+            batch.connections.empty() ? std::string_view() : batch.connections[item.connection];
+        record.AddLine({path, item.number, line, connection, item.newStream, batch.countedFromEnd});
     }
 }
 
 // False when the capture could not be read whole.
 bool FeedPacketCapture(const std::string& path, const ReportInputs& inputs, CommissioningRecord& record) {
-    constexpr std::size_t kBatchesUnderWay = 4;
-    BoundedQueue<PcapBatch> queue(kBatchesUnderWay);
+    BoundedQueue<LineBatch> queue(LineBatch::kUnderWay);
     PacketStreamResult result;
     std::thread reader([&] {
         BatchingSink sink(queue);
@@ -95,7 +104,7 @@ bool FeedPacketCapture(const std::string& path, const ReportInputs& inputs, Comm
         queue.Close();
     });
     record.setDateOrder(inputs.systemDateOrder);
-    while (std::optional<PcapBatch> batch = queue.Pop())
+    while (std::optional<LineBatch> batch = queue.Pop())
         FeedBatch(path, *batch, record);
     reader.join();
     record.EndStream();
@@ -109,16 +118,35 @@ bool FeedCaptureLines(const std::string& path, const ReportInputs& inputs, Commi
         return false;
     }
     WarnOfJournal(kCommand, path);
-    std::string_view line;
-    std::uint64_t number = 0;
+    BoundedQueue<LineBatch> queue(LineBatch::kUnderWay);
+    std::thread reader([&] {
+        LineBatch batch;
+        const auto hand = [&] {
+            batch.countedFromEnd = input.countedFromEnd();
+            batch.formatText = input.formatText();
+            queue.Push(std::move(batch));
+            batch = LineBatch();
+        };
+        std::string_view line;
+        std::uint64_t number = 0;
+        for (bool first = true; input.Next(line, number); first = false) {
+            batch.items.push_back({batch.text.size(), line.size(), number, 0, first});
+            batch.text += line;
+            if (batch.items.size() >= LineBatch::kLines)
+                hand();
+        }
+        hand();
+        queue.Close();
+    });
     bool first = true;
-    while (input.Next(line, number)) {
+    while (std::optional<LineBatch> batch = queue.Pop()) {
         if (first)
-            record.setDateOrder(input.formatText().empty() ? inputs.systemDateOrder
-                                                           : DateOrderOf(input.formatText()));
-        record.AddLine({path, number, line, {}, first, input.countedFromEnd()});
+            record.setDateOrder(batch->formatText.empty() ? inputs.systemDateOrder
+                                                          : DateOrderOf(batch->formatText));
         first = false;
+        FeedBatch(path, *batch, record);
     }
+    reader.join();
     record.EndStream();
     if (input.countedFromEnd())
         record.NumberFromEnd(input.lineCount());
