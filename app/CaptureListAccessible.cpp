@@ -68,10 +68,13 @@ public:
             return CaptureListModel::DisplayText(model.Line(row));
         if (t == QAccessible::Description) {
             const LineMark mark = model.Mark(row);
-            if (!mark.Known())
-                return QStringLiteral("not checked yet");
             const std::string_view meaning = LineKindText(mark.Kind());
-            return QString::fromLatin1(meaning.data(), static_cast<qsizetype>(meaning.size()));
+            QString text = mark.Known()
+                               ? QString::fromLatin1(meaning.data(), static_cast<qsizetype>(meaning.size()))
+                               : QStringLiteral("not checked yet");
+            if (model.StartsConnection(row))
+                text += QStringLiteral("; ") + QLatin1String(CaptureListModel::kFirstOfConnection);
+            return text;
         }
         return {};
     }

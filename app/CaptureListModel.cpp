@@ -35,6 +35,8 @@ QString CaptureListModel::TimingText(int row) const {
         return {};
     QString text = QStringLiteral("arrived %1")
                        .arg(QDateTime::fromMSecsSinceEpoch(arrived).toString(QStringLiteral("HH:mm:ss.zzz")));
+    if (StartsConnection(row))
+        text += QStringLiteral(", ") + QLatin1String(kFirstOfConnection);
     if (row + 1 < Count() && ArrivedMs(row + 1) != 0)
         text += QStringLiteral(", %1 after the line below").arg(FormatDuration(arrived - ArrivedMs(row + 1)));
     return text;
@@ -59,16 +61,26 @@ void CaptureListModel::Tally(LineMark mark, int delta) {
     m_counts.commands[static_cast<std::size_t>(mark.Command())] += delta;
 }
 
-void CaptureListModel::Prepend(std::string_view line, qint64 arrivedMs) {
+void CaptureListModel::Prepend(std::string_view line, qint64 arrivedMs, bool startsConnection) {
     const LineMark mark = m_marker.Mark(line);
     beginInsertRows(QModelIndex(), 0, 0);
     m_lines.push_front(line);
     m_marks.push_front(mark);
     ++m_unmarkedTop;
     m_arrivedMs.push_front(arrivedMs);
+    if (startsConnection)
+        m_connectionStarts.Add(Position(0));
     endInsertRows();
     Tally(mark, +1);
     emit MarksChanged();
+}
+
+std::vector<int> CaptureListModel::ConnectionRows() const {
+    std::vector<int> rows;
+    const std::deque<std::int64_t>& positions = m_connectionStarts.Positions();
+    for (auto position = positions.rbegin(); position != positions.rend(); ++position)
+        rows.push_back(RowAtPosition(*position));
+    return rows;
 }
 
 void CaptureListModel::RemoveLast() {
@@ -79,6 +91,7 @@ void CaptureListModel::RemoveLast() {
     m_lines.pop_back();
     m_arrivedMs.pop_back();
     ++m_trimmed;
+    m_connectionStarts.DropBelow(m_trimmed);
     const LineMark mark = m_marks.back();
     m_marks.pop_back();
     endRemoveRows();
@@ -87,7 +100,7 @@ void CaptureListModel::RemoveLast() {
     emit MarksChanged();
 }
 
-void CaptureListModel::Replace(CaptureLines lines, bool markNow) {
+void CaptureListModel::Replace(CaptureLines lines, bool markNow, const std::vector<int>& connectionRows) {
     beginResetModel();
     m_lines = std::move(lines);
     m_arrivedMs.assign(m_lines.size(), 0);
@@ -96,6 +109,9 @@ void CaptureListModel::Replace(CaptureLines lines, bool markNow) {
     m_counts.unknown = Count();
     m_unmarkedTop = 0;
     m_trimmed = 0;
+    m_connectionStarts.clear();
+    for (auto row = connectionRows.rbegin(); row != connectionRows.rend(); ++row)
+        m_connectionStarts.Add(Position(*row));
     for (; markNow && m_unmarkedTop < Count(); ++m_unmarkedTop) {
         LineMark& mark = m_marks[static_cast<std::size_t>(m_unmarkedTop)];
         mark = m_marker.Mark(Line(m_unmarkedTop));

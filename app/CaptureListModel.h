@@ -2,6 +2,7 @@
 
 #include "capture/CaptureLine.h"
 #include "capture/CaptureRows.h"
+#include "capture/ConnectionStarts.h"
 #include "decode/LineMark.h"
 
 #include <QAbstractListModel>
@@ -10,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 // The lines of the capture list, newest first, kept as 8-bit text; the view's text is made on demand.
 // Every line carries its mark, and the model keeps the counts of the marks so the counters line never
@@ -35,6 +37,11 @@ public:
     LineMark Mark(int row) const override { return m_marks[static_cast<std::size_t>(row)]; }
     std::int64_t Trimmed() const override { return m_trimmed; }
     bool MarksPending() const override { return m_counts.unknown > 0; }
+    bool StartsConnection(int row) const override { return m_connectionStarts.Contains(Position(row)); }
+    // What the tooltip and the accessible description say of such a line.
+    static constexpr const char* kFirstOfConnection = "first line of a new connection";
+    // The rows of StartsConnection, top first.
+    std::vector<int> ConnectionRows() const;
 
     struct Counts {
         std::array<int, kLineKinds> kinds{};
@@ -44,12 +51,14 @@ public:
     const Counts& MarkCounts() const { return m_counts; }
 
     // arrivedMs: when the line's bytes arrived, in milliseconds since the epoch (0: not known, as for
-    // loaded lines). Kept beside the line, never in its text.
-    void Prepend(std::string_view line, qint64 arrivedMs = 0);
+    // loaded lines). Kept beside the line, never in its text. startsConnection: the first line of a
+    // connection (StartsConnection).
+    void Prepend(std::string_view line, qint64 arrivedMs = 0, bool startsConnection = false);
     void RemoveLast();
     // Shows the lines at once; their marks follow in slices between events (MarksChanged when done),
     // or come with them when markNow (a list no longer than a recording's, drawn marked at once).
-    void Replace(CaptureLines lines, bool markNow = false);
+    // connectionRows: the rows of the new lines that start a connection.
+    void Replace(CaptureLines lines, bool markNow = false, const std::vector<int>& connectionRows = {});
 
     qint64 ArrivedMs(int row) const { return m_arrivedMs[static_cast<std::size_t>(row)]; }
     // "arrived 10:15:30.123, 250 ms after the line below": the line's time to the millisecond and the
@@ -72,5 +81,6 @@ private:
     // Marking loaded lines runs from the newest loaded line down; a trim can take the lowest ones first.
     int m_unmarkedTop = 0;
     std::int64_t m_trimmed = 0;
+    ConnectionStarts m_connectionStarts;
     QTimer m_markTimer;
 };

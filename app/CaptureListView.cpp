@@ -279,6 +279,9 @@ void CaptureListView::paintEvent(QPaintEvent* event) {
         painter.drawText(rect.adjusted(m_gutterWidth + kTextMargin, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          CaptureListModel::DisplayText(m_model->Line(row)));
+        // A rule parts a connection's first line from the older connection's lines below it.
+        if (m_model->StartsConnection(row) && row + 1 < m_model->Count())
+            painter.fillRect(rect.left(), rect.bottom(), rect.width(), 1, pal.brush(QPalette::Mid));
     }
     // The gutter stays put when the lines scroll sideways.
     painter.fillRect(gutter, pal.brush(QPalette::AlternateBase));

@@ -24,6 +24,9 @@ public:
     // The receive path after the socket read: the read's capture lines on top (a read of more than 256
     // bytes is several lines), the list trimmed to its limit after each.
     void Record(const char* bytes, qint64 count, qint64 arrivedMs);
+    // A peer connected: the next line recorded starts a stream of its own, whatever the line below it
+    // left unfinished.
+    void StartConnection() { m_connectionStarts = true; }
 
     // Writes every line; false, with the reason, when the file could not be written.
     bool Save(const QString& name, QString* reason);
@@ -40,4 +43,7 @@ private:
     LocalClock m_clock;
     QString m_formatText;
     QString m_lastFileName;
+    // The next line recorded is the first of its connection; so is the first on top of loaded lines,
+    // whose bytes came from elsewhere.
+    bool m_connectionStarts = true;
 };

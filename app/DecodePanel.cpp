@@ -97,7 +97,8 @@ void DecodePanel::Select(int row) {
 }
 
 LineMessages DecodePanel::MessagesOf(int row) const {
-    return LineMessages([this](int r) { return modCommon::ByteText(m_list.Line(r)); }, m_list.Count(), row);
+    return LineMessages([this](int r) { return modCommon::ByteText(m_list.Line(r)); }, m_list.Count(), row,
+                        [this](int r) { return m_list.StartsConnection(r); });
 }
 
 // Steps are worked out again from the line at each press: lines that arrived since the selection

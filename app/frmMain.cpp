@@ -81,6 +81,10 @@ void frmMain::BuildWindow() {
     connect(&m_link, &LinkSession::BytesArrived, this, [this](const QByteArray& bytes, qint64 arrivedMs) {
         RecordArrival(bytes.constData(), bytes.size(), arrivedMs);
     });
+    connect(&m_link, &LinkSession::StateChanged, this, [this](LinkSession::State state) {
+        if (state == LinkSession::State::Connected)
+            m_capture.StartConnection();
+    });
     connect(&m_link, &LinkSession::ListenAgainFailed, this, &frmMain::WarnListenFailed);
 
     for (int i = 0; i < 3; ++i)

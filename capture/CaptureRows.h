@@ -16,6 +16,10 @@ public:
     virtual std::int64_t Trimmed() const = 0;
     // Whether some lines still wait for their marks (a loaded file is marked after it is shown).
     virtual bool MarksPending() const = 0;
+    // Whether the line is the first of its connection the list holds, so its bytes never continue the
+    // line below: the first line a connection brought, or the first recorded on top of lines from
+    // elsewhere (a file, a journal). Lines loaded from a file carry no connection.
+    virtual bool StartsConnection(int /*row*/) const { return false; }
 
     // A line's position counted from the oldest line the list held since it was last replaced: it
     // never changes while the line is in the list.

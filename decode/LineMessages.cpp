@@ -25,13 +25,21 @@ std::string StillMissing(std::uint64_t shortBy) {
 
 } // namespace
 
-LineMessages::LineMessages(const ByteTextAt& byteTextAt, int lineCount, int row)
-    : m_byteTextAt(byteTextAt), m_row(row), m_tokens(TokensOf(row)) {
-    // The oldest line looked at is taken to start on a message; every newer one starts where the
-    // message its older neighbour ends in would end.
+LineMessages::LineMessages(const ByteTextAt& byteTextAt, int lineCount, int row,
+                           const StartsConnectionAt& startsConnectionAt)
+    : m_byteTextAt(byteTextAt), m_startsConnectionAt(startsConnectionAt), m_row(row),
+      m_tokens(TokensOf(row)) {
+    // The oldest line looked at, and the first line of a connection, is taken to start on a message;
+    // every other one starts where the message its older neighbour ends in would end.
+    int oldest = std::min(lineCount - 1, row + kMaxLines);
+    for (int r = row; r < oldest; ++r)
+        if (StartsConnection(r)) {
+            oldest = r;
+            break;
+        }
     std::uint64_t pending = 0;
     std::vector<MessageSpan> spans;
-    for (int r = std::min(lineCount - 1, row + kMaxLines); r > row; --r) {
+    for (int r = oldest; r > row; --r) {
         const MessageTokens tokens = TokensOf(r);
         if (pending >= tokens.size()) {
             pending -= tokens.size();
@@ -60,7 +68,7 @@ LineMessages::LineMessages(const ByteTextAt& byteTextAt, int lineCount, int row)
         m_steps.push_back({Kind::FinishedHere});
     for (std::size_t i = m_carry > 0 ? 0 : 1; i < m_spans.size(); ++i)
         m_steps.push_back({Kind::Alone, i});
-    if (!m_spans.empty() && m_spans.back().shortBy() > 0 && row > 0)
+    if (!m_spans.empty() && m_spans.back().shortBy() > 0 && row > 0 && !StartsConnection(row - 1))
         m_steps.push_back({Kind::JoinedNewer, m_spans.size() - 1});
 }
 
@@ -77,7 +85,8 @@ LineMessages::Joined LineMessages::Join(int row, std::size_t first, std::uint64_
                              tokens.begin() + static_cast<std::ptrdiff_t>(from + n));
     };
     take(row == m_row ? m_tokens : TokensOf(row), first);
-    for (int r = row - 1; r >= 0 && joined.tokens.size() < length && joined.lines < kMaxLines; --r) {
+    for (int r = row - 1;
+         r >= 0 && joined.tokens.size() < length && joined.lines < kMaxLines && !StartsConnection(r); --r) {
         take(r == m_row ? m_tokens : TokensOf(r), 0);
         ++joined.lines;
     }

@@ -15,16 +15,22 @@
 // Step 0 is always the whole line, decoded as a plain selection decodes it. Then, in order: the
 // message the line finishes, joined with the line(s) below; each further message of the line alone;
 // and the line's last message, when it is cut short, joined with the newer line(s) above.
+//
+// Framing never crosses the start of a connection: the first line a connection brought starts on a
+// message whatever the line below left unfinished, and nothing is joined across it.
 class LineMessages {
 public:
     // The byte text of a row of the list (row 0 the newest line).
     using ByteTextAt = std::function<std::string_view(int row)>;
+    // Whether a connection starts at a row; empty for lines that carry no connection (a loaded file).
+    using StartsConnectionAt = std::function<bool(int row)>;
 
     // Messages and their rests are followed across at most this many lines: no message is longer
     // than 259 bytes, and looking further back would only guess from older and older reads.
     static constexpr int kMaxLines = 8;
 
-    LineMessages(const ByteTextAt& byteTextAt, int lineCount, int row);
+    LineMessages(const ByteTextAt& byteTextAt, int lineCount, int row,
+                 const StartsConnectionAt& startsConnectionAt = {});
 
     int StepCount() const { return static_cast<int>(m_steps.size()); }
 
@@ -53,9 +59,11 @@ private:
     // The message that starts at token first of row, taken on into the newer lines until it is whole.
     Joined Join(int row, std::size_t first, std::uint64_t length) const;
     MessageTokens TokensOf(int row) const;
+    bool StartsConnection(int row) const { return m_startsConnectionAt && m_startsConnectionAt(row); }
     std::string MessageLabel(std::size_t span) const;
 
     ByteTextAt m_byteTextAt;
+    StartsConnectionAt m_startsConnectionAt;
     int m_row;
     MessageTokens m_tokens;
     std::uint64_t m_pending = 0; // bytes owed to that message when this line starts

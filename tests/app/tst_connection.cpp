@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -238,6 +239,7 @@ private slots:
         for (int i = 1; i < 4999; ++i)
             RecordHex(*window, QByteArray::number(i % 256, 16).rightJustified(2, '0'));
         QCOMPARE(window->CaptureList().Count(), 4999);
+        QCOMPARE(window->CaptureList().ConnectionRows(), std::vector<int>{4998}); // the first line recorded
         ClickRow(*window, 4998);
         QVERIFY(FindButton(*window, "btnDetailFloors")->isVisible());
         const DecodeTable decoded = window->Table();
@@ -246,18 +248,56 @@ private slots:
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         RecordHex(*window, "AA");
         QCOMPARE(window->CaptureList().Count(), 5000);
+        QCOMPARE(window->CaptureList().ConnectionRows(), std::vector<int>{4999});
         QCOMPARE(CaptureView(*window)->SelectedRow(), 4999);
         RecordHex(*window, "BB");
         QCOMPARE(window->CaptureList().Count(), 5000);
         QCOMPARE(BytesOf(0), QStringLiteral("BB"));
         QCOMPARE(BytesOf(4999), QStringLiteral("01")); // the oldest, the 0x20 line, is gone
         QCOMPARE(CaptureView(*window)->SelectedRow(), -1);
+        QVERIFY(window->CaptureList().ConnectionRows().empty());
         QCOMPARE(window->Table(), decoded);
         FindButton(*window, "btnDetailFloors")->click();
         QVERIFY(!window->FloorsWindow() || !window->FloorsWindow()->isVisible());
         prompts.answer = true;
         FindButton(*window, "btnClearCapture")->click();
         QCOMPARE(window->CaptureList().rowCount(), 0);
+    }
+
+    // A peer that left mid-message, then the next peer's first read, a whole 0x10: that line starts on a
+    // message of its own and nothing is joined across the two connections; the same lines saved and
+    // loaded carry no connection and read as one stream.
+    void aNewConnectionStartsANewStream() {
+        const QByteArray whole = QByteArray::fromHex("0c410000103030303330313531300000");
+        for (const QByteArray& bytes : {whole.left(7), whole}) {
+            Press(0);
+            QTcpSocket client;
+            QVERIFY(ConnectClient(client));
+            client.write(bytes);
+            client.disconnectFromHost();
+            QTRY_COMPARE(window->ConnectState(), 0);
+        }
+        QCOMPARE(BytesOf(1), QStringLiteral("0C 41 00 00 10 30 30"));
+        const auto message = [this] { return FindLabel(*window, "lblMessage")->text(); };
+        ClickRow(*window, 0);
+        QCOMPARE(message(), QStringLiteral("message 1 of 1"));
+        QVERIFY(!FindButton(*window, "btnNextMessage")->isEnabled());
+        QCOMPARE(window->CaptureList().Mark(0), LineMark(LineKind::Valid, LineCommand::C10));
+        QTRY_COMPARE(FindLabel(*window, "lblCounters")->text(),
+                     QStringLiteral("2 lines, 0 invalid; 0x10: 2, 0x11: 0, 0x20: 0, other: 0"));
+        QCOMPARE(window->CaptureList().ConnectionRows(), (std::vector<int>{0, 1}));
+        ClickRow(*window, 1);
+        QCOMPARE(message(), QStringLiteral("message 1 of 1, 9 bytes missing"));
+        QVERIFY(!FindButton(*window, "btnNextMessage")->isEnabled());
+
+        QTemporaryDir dir;
+        prompts.fileName = dir.filePath(QStringLiteral("two.txt"));
+        FindButton(*window, "btnSaveCapture")->click();
+        FindButton(*window, "btnLoadCapture")->click();
+        ClickRow(*window, 0);
+        QCOMPARE(message(), QStringLiteral("starts with the last 9 bytes of a message from the line below"));
+        FindButton(*window, "btnNextMessage")->click();
+        QCOMPARE(message(), QStringLiteral("the message from the line below, joined with this line"));
     }
 
     // A controller retrying in a loop over a weekend: the history keeps its latest entries and counts the

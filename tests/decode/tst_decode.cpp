@@ -406,7 +406,8 @@ private slots:
         }
     }
 
-    // The steps of a line through its messages, and across lines; lines newest first, "|" between.
+    // The steps of a line through its messages, and across lines; lines newest first, "|" between, "*"
+    // before a line that a new connection brought.
     void lineMessages_data() {
         QTest::addColumn<QString>("lines");
         QTest::addColumn<int>("row");
@@ -446,15 +447,34 @@ private slots:
             QString("message 1 of 1, 11 bytes missing: %1\n"
                     "message 1 of 1, joined with the next line, still 8 bytes missing: %2")
                 .arg(b.mid(0, 5).join(' '), b.mid(0, 8).join(' ')));
+        // A peer left after 7 bytes of a message; the next one's first read is a whole message.
+        const QString left = "|" + b.mid(0, 7).join(' ');
+        Row("a file joins what a connection would not", m10 + left, 0,
+            QString("starts with the last 9 bytes of a message from the line below: %1\n"
+                    "the message from the line below, joined with this line: %2\n"
+                    "message 1 of 1, 45 bytes missing: %3")
+                .arg(m10, b.mid(0, 7).join(' ') + " " + b.mid(0, 9).join(' '), b.mid(9).join(' ')));
+        Row("a new connection starts on a message", "*" + m10 + left, 0, QString("message 1 of 1: " + m10));
+        Row("a left peer's part is never joined with it", "*" + m10 + left, 1,
+            QString("message 1 of 1, 9 bytes missing: " + b.mid(0, 7).join(' ')));
+        // The older connection's unfinished message reaches no further than its own last line.
+        Row("the rest within the new connection", b.mid(9).join(' ') + "|*" + b.mid(0, 9).join(' ') + left, 0,
+            QString("the whole line is the last 7 bytes of a message from the line below: %1\n"
+                    "the message from the line below, joined with this line: %2")
+                .arg(b.mid(9).join(' '), m10));
     }
     void lineMessages() {
         QFETCH(QString, lines);
         QFETCH(int, row);
         std::vector<std::string> texts;
-        for (const QString& line : lines.split('|'))
-            texts.push_back(line.toStdString());
+        std::vector<bool> starts;
+        for (const QString& line : lines.split('|')) {
+            starts.push_back(line.startsWith('*'));
+            texts.push_back(line.mid(starts.back() ? 1 : 0).toStdString());
+        }
         const LineMessages messages([&](int r) { return std::string_view(texts[std::size_t(r)]); },
-                                    int(texts.size()), row);
+                                    int(texts.size()), row,
+                                    [&](int r) { return bool(starts[std::size_t(r)]); });
         QStringList steps;
         for (int i = 0; i < messages.StepCount(); ++i) {
             const LineMessages::Step step = messages.Take(i);
