@@ -5,6 +5,7 @@
 #include "app/LinkPanel.h"
 #include "app/ListControls.h"
 #include "app/MainLayout.h"
+#include "app/WindowRecord.h"
 #include "common/AppVersion.h"
 #include "views/ControlName.h"
 #include "views/Present.h"
@@ -27,6 +28,10 @@ const QString kSaveFailed = QStringLiteral("Unable to save the file.");
 const QString kLoadFailed = QStringLiteral("Unable to load the file.");
 const QString kRestoreQuestion = QStringLiteral("Restore the lines of the last recording?");
 const QString kGeometryKey = QStringLiteral("frmMain/geometry");
+const QString kReportFailed = QStringLiteral("Unable to write the report.");
+const QString kReportTitle = QStringLiteral("Title of the report (the site or the test):");
+const QString kReportFileKey = QStringLiteral("report/file");
+const QString kReportTitleKey = QStringLiteral("report/title");
 
 } // namespace
 
@@ -95,7 +100,8 @@ void frmMain::BuildWindow() {
         void (frmMain::*click)();
     } buttons[] = {{"btnSaveCapture", &frmMain::btnSaveCapture_Click},
                    {"btnLoadCapture", &frmMain::btnLoadCapture_Click},
-                   {"btnClearCapture", &frmMain::btnClearCapture_Click}};
+                   {"btnClearCapture", &frmMain::btnClearCapture_Click},
+                   {"btnReport", &frmMain::btnReport_Click}};
     for (const auto& button : buttons)
         connect(findChild<QPushButton*>(QString::fromLatin1(button.name)), &QPushButton::clicked, this,
                 button.click);
@@ -223,6 +229,23 @@ void frmMain::btnClearCapture_Click() {
         return;
     m_capture.Clear();
     InitDetailView();
+}
+
+void frmMain::btnReport_Click() {
+    QSettings settings;
+    const QString name = m_prompts->ChooseReportFile(this, settings.value(kReportFileKey).toString());
+    if (name.isEmpty())
+        return;
+    const std::optional<QString> title =
+        m_prompts->AskText(this, kReportTitle, settings.value(kReportTitleKey).toString());
+    if (!title)
+        return;
+    settings.setValue(kReportFileKey, name);
+    settings.setValue(kReportTitleKey, *title);
+    QString reason;
+    if (!WindowRecord::Write(name, {m_capture.List(), m_link.History(), m_capture.FormatText(), *title},
+                             &reason))
+        m_prompts->Warn(this, kReportFailed, reason);
 }
 
 QString frmMain::UnsavedText() const {
