@@ -54,8 +54,9 @@ constexpr Control kControls[] = {
     {"btnAction_0", Kind::Button, -1, "Start", 9120, 4920, 1215, 375},
     {"btnAction_1", Kind::Button, -1, "Stop", 9120, 5400, 1215, 375},
     {"btnAction_2", Kind::Button, -1, "Exit", 9120, 6120, 1215, 375},
-    // Under the list, at the left: the plan, with room beside it for a second button of the same size.
+    // Under the list, at the left: the plan.
     {"btnPlan", Kind::Button, -1, "Plan...", 240, 6525, 1095, 330},
+    {"btnReport", Kind::Button, -1, "Report...", 1440, 6525, 1095, 330},
     {"Label1", Kind::Label, -1, "T-ARC Emulator \xC2\xA9 the T-ARC Emulator developers", 2640, 6600, 4860,
      195},
 };

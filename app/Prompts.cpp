@@ -1,6 +1,7 @@
 #include "app/Prompts.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 bool Prompts::Ask(QWidget* parent, const QString& text, const QString& details) {
@@ -16,14 +17,15 @@ void Prompts::Warn(QWidget* parent, const QString& text, const QString& details)
     box.exec();
 }
 
-QString Prompts::ChooseFile(QWidget* parent, bool save, const QString& lastName) {
-    static const QStringList filters = {QStringLiteral("All Files (*.*)"),
-                                        QStringLiteral("CSV Files (*.csv)"),
-                                        QStringLiteral("TEXT Files (*.txt)")};
+namespace {
+
+QString RunFileDialog(QWidget* parent, bool save, const QString& lastName, const QStringList& filters,
+                      int selected, const QString& defaultSuffix = {}) {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.at(2));
+    dialog.selectNameFilter(filters.at(selected));
+    dialog.setDefaultSuffix(defaultSuffix);
     if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -36,4 +38,29 @@ QString Prompts::ChooseFile(QWidget* parent, bool save, const QString& lastName)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString Prompts::ChooseFile(QWidget* parent, bool save, const QString& lastName) {
+    static const QStringList filters = {QStringLiteral("All Files (*.*)"),
+                                        QStringLiteral("CSV Files (*.csv)"),
+                                        QStringLiteral("TEXT Files (*.txt)")};
+    return RunFileDialog(parent, save, lastName, filters, 2);
+}
+
+QString Prompts::ChooseReportFile(QWidget* parent, const QString& lastName) {
+    static const QStringList filters = {QStringLiteral("HTML Files (*.html)"),
+                                        QStringLiteral("PDF Files (*.pdf)")};
+    return RunFileDialog(parent, true, lastName, filters, 0, QStringLiteral("html"));
+}
+
+std::optional<QString> Prompts::AskText(QWidget* parent, const QString& label, const QString& last) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(kAppTitle);
+    dialog.setLabelText(label);
+    dialog.setTextValue(last);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }

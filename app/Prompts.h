@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -17,6 +20,10 @@ public:
     virtual void Warn(QWidget* parent, const QString& text, const QString& details = {});
     // The open or save dialog with the capture filters, offering lastName; empty when cancelled.
     virtual QString ChooseFile(QWidget* parent, bool save, const QString& lastName);
+    // The save dialog for a report, HTML or PDF by the name's extension; empty when cancelled.
+    virtual QString ChooseReportFile(QWidget* parent, const QString& lastName);
+    // One line of text, offering last; nullopt when cancelled.
+    virtual std::optional<QString> AskText(QWidget* parent, const QString& label, const QString& last);
 };
 
 inline const QString kAppTitle = QStringLiteral("T-ARC Emulator");

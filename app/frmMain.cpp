@@ -6,6 +6,7 @@
 #include "app/ListControls.h"
 #include "app/MainLayout.h"
 #include "app/PlanPanel.h"
+#include "app/WindowRecord.h"
 #include "common/AppVersion.h"
 #include "views/ControlName.h"
 #include "views/Present.h"
@@ -29,6 +30,10 @@ const QString kLoadFailed = QStringLiteral("Unable to load the file.");
 const QString kPlanFailed = QStringLiteral("Unable to load the plan.");
 const QString kRestoreQuestion = QStringLiteral("Restore the lines of the last recording?");
 const QString kGeometryKey = QStringLiteral("frmMain/geometry");
+const QString kReportFailed = QStringLiteral("Unable to write the report.");
+const QString kReportTitle = QStringLiteral("Title of the report (the site or the test):");
+const QString kReportFileKey = QStringLiteral("report/file");
+const QString kReportTitleKey = QStringLiteral("report/title");
 
 } // namespace
 
@@ -99,7 +104,8 @@ void frmMain::BuildWindow() {
     } buttons[] = {{"btnSaveCapture", &frmMain::btnSaveCapture_Click},
                    {"btnLoadCapture", &frmMain::btnLoadCapture_Click},
                    {"btnClearCapture", &frmMain::btnClearCapture_Click},
-                   {"btnPlan", &frmMain::btnPlan_Click}};
+                   {"btnPlan", &frmMain::btnPlan_Click},
+                   {"btnReport", &frmMain::btnReport_Click}};
     for (const auto& button : buttons)
         connect(findChild<QPushButton*>(QString::fromLatin1(button.name)), &QPushButton::clicked, this,
                 button.click);
@@ -234,6 +240,23 @@ void frmMain::btnPlan_Click() {
     QString reason;
     if (!name.isEmpty() && !m_planPanel->Load(name, &reason))
         m_prompts->Warn(this, kPlanFailed, reason);
+}
+
+void frmMain::btnReport_Click() {
+    QSettings settings;
+    const QString name = m_prompts->ChooseReportFile(this, settings.value(kReportFileKey).toString());
+    if (name.isEmpty())
+        return;
+    const std::optional<QString> title =
+        m_prompts->AskText(this, kReportTitle, settings.value(kReportTitleKey).toString());
+    if (!title)
+        return;
+    settings.setValue(kReportFileKey, name);
+    settings.setValue(kReportTitleKey, *title);
+    QString reason;
+    if (!WindowRecord::Write(name, {m_capture.List(), m_link.History(), m_capture.FormatText(), *title},
+                             &reason))
+        m_prompts->Warn(this, kReportFailed, reason);
 }
 
 QString frmMain::UnsavedText() const {

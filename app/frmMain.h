@@ -82,6 +82,8 @@ private:
     void btnLoadCapture_Click();
     void btnClearCapture_Click();
     void btnPlan_Click();
+    // The commissioning record of the whole list and the link history, as HTML or PDF.
+    void btnReport_Click();
 
     Prompts m_defaultPrompts;
     Prompts* m_prompts = &m_defaultPrompts;

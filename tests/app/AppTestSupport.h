@@ -47,6 +47,9 @@ struct FakePrompts : Prompts {
         offered << lastName;
         return fileName;
     }
+    QString ChooseReportFile(QWidget*, const QString&) override { return fileName; }
+    std::optional<QString> AskText(QWidget*, const QString&, const QString&) override { return text; }
+    std::optional<QString> text;
 };
 
 template <typename T> T* Find(const QWidget& window, const QString& name) {

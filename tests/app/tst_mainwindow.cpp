@@ -1,9 +1,11 @@
 // The main window's decode table, detail windows and capture buttons as the operator uses them.
 #include "AppTestSupport.h"
+#include "app/WindowRecord.h"
 
 #include "common/modCommon.h"
 #include "link/CaptureFileIO.h"
 #include "link/PacketCapture.h"
+#include "report/CommissioningRecord.h"
 #include "support/CaptureBuilder.h"
 #include "views/frmAccesibleFloors.h"
 #include "views/frmDumpList.h"
@@ -754,6 +756,36 @@ private slots:
         QCOMPARE(prompts.warned, QStringList{"Unable to save the file."});
         QCOMPARE(prompts.details, QStringList{QString(details).replace("%1", dir.filePath("none"))});
         QCOMPARE(window->CaptureList().Count(), 3000);
+    }
+
+    // The record of the whole list, not only the lines a filter shows, as HTML or PDF by the file's
+    // extension; a failure says why.
+    void reportOfTheWholeList() {
+        Record({"0C 41 00 00 10 30 30 30 31 30 30 31 31 30 00 00",
+                "0C 42 00 00 10 30 30 30 31 30 30 31 31 30 00 00", "04 41 00 00 11 00 00 00"});
+        Find<QComboBox>(*window, "cboShow")->setCurrentIndex(1); // invalid lines only
+        CommissioningRecord record;
+        WindowRecord::Fill(record, {window->CaptureList(), window->History(), window->FormatText(), "Site"});
+        QCOMPARE(record.lines(), 3u);
+        QCOMPARE(record.invalidMessages(), 1u);
+        QCOMPARE(record.rules().Of(RecordRules::Index(FieldRules::Rule::Version)).broken, 1u);
+        QCOMPARE(record.rules().Of(RecordRules::Index(FieldRules::Rule::Reserve11)).exercised, 1u);
+
+        prompts.text = QStringLiteral("Site <A>");
+        for (const QString name : {"record.html", "record.pdf"}) {
+            prompts.fileName = dir.filePath(name);
+            Button("btnReport")->click();
+            QFile file(prompts.fileName);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            QVERIFY(name.endsWith("pdf") ? bytes.startsWith("%PDF-") : bytes.contains("Site &lt;A&gt;"));
+        }
+        QVERIFY(prompts.warned.isEmpty());
+        prompts.fileName = dir.filePath("none/record.html");
+        Button("btnReport")->click();
+        QCOMPARE(prompts.warned, QStringList{"Unable to write the report."});
+        QCOMPARE(prompts.details.last(),
+                 QStringLiteral("The folder %1 does not exist.").arg(dir.filePath("none")));
     }
 
     void clearAsksOnlyWhenThereIsSomething() {

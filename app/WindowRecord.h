@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class CaptureListModel;
+class CommissioningRecord;
+class LinkHistory;
+
+// The window's commissioning record: every line of the list (not only those a filter shows), oldest
+// first, each connection's lines a stream of their own, and the link history.
+namespace WindowRecord {
+
+struct Sources {
+    const CaptureListModel& list;
+    const LinkHistory& history;
+    QString formatText; // the date order of the lines
+    QString title;
+};
+
+void Fill(CommissioningRecord& record, const Sources& sources);
+
+// Written as PDF when the name ends in ".pdf", as HTML otherwise; on failure the file that was there
+// is left as it was, and reason says why.
+bool Write(const QString& name, const Sources& sources, QString* reason);
+
+} // namespace WindowRecord
