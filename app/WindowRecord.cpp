@@ -1,7 +1,6 @@
 #include "app/WindowRecord.h"
 
 #include "app/CaptureListModel.h"
-#include "common/AppVersion.h"
 #include "link/CaptureFileIO.h"
 #include "link/LinkHistory.h"
 #include "print/RecordPdf.h"
@@ -9,7 +8,6 @@
 #include "report/LineTime.h"
 #include "report/RecordWriters.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 
 namespace {
@@ -32,14 +30,6 @@ std::string_view KindWords(LinkEvent::Kind kind) {
         return "resumed";
     }
     return {};
-}
-
-QString Made() {
-    return QStringLiteral("Made %1 by tarc-emulator %2.%3.%4 from the window's list")
-        .arg(QDateTime::currentDateTime().toString(Qt::ISODate))
-        .arg(AppVersion::Major)
-        .arg(AppVersion::Minor)
-        .arg(AppVersion::Revision);
 }
 
 } // namespace
@@ -71,7 +61,7 @@ void Fill(CommissioningRecord& record, const Sources& sources) {
 bool Write(const QString& name, const Sources& sources, QString* reason) {
     CommissioningRecord record;
     Fill(record, sources);
-    const QString made = Made();
+    const QString made = MadeByline(QStringLiteral("the window's list"));
     if (QFileInfo(name).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
         const QByteArray pdf = RecordPdf(record, made);
         return SaveWholeFile(name, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),

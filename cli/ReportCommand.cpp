@@ -3,14 +3,11 @@
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/ReportRun.h"
-#include "common/AppVersion.h"
 #include "common/WriteAll.h"
 #include "link/CaptureFileIO.h"
 #include "link/LocalClock.h"
 #include "print/RecordPdf.h"
 #include "report/RecordWriters.h"
-
-#include <QDateTime>
 
 #include <cstring>
 #include <functional>
@@ -99,12 +96,7 @@ int RunReportCommand(const QStringList& arguments) {
     std::string sources;
     for (const std::string& file : inputs.files)
         sources += (sources.empty() ? "" : ", ") + (file == "-" ? std::string("standard input") : file);
-    const QString made = QStringLiteral("Made %1 by tarc-emulator %2.%3.%4 from %5")
-                             .arg(QDateTime::currentDateTime().toString(Qt::ISODate))
-                             .arg(AppVersion::Major)
-                             .arg(AppVersion::Minor)
-                             .arg(AppVersion::Revision)
-                             .arg(QString::fromStdString(sources));
+    const QString made = MadeByline(QString::fromStdString(sources));
     const auto bytes = [](const std::string& text) { return QByteArray::fromStdString(text); };
     HtmlOptions html;
     html.made = made.toStdString();

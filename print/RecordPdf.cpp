@@ -1,10 +1,12 @@
 #include "print/RecordPdf.h"
 
+#include "common/AppVersion.h"
 #include "report/RecordWriters.h"
 #include "report/TimelineChart.h"
 
 #include <QBuffer>
 #include <QColor>
+#include <QDateTime>
 #include <QFont>
 #include <QImage>
 #include <QPageLayout>
@@ -29,6 +31,15 @@ QColor Colour(std::string_view hex) {
 }
 
 } // namespace
+
+QString MadeByline(const QString& sources) {
+    return QStringLiteral("Made %1 by tarc-emulator %2.%3.%4 from %5")
+        .arg(QDateTime::currentDateTime().toString(Qt::ISODate))
+        .arg(AppVersion::Major)
+        .arg(AppVersion::Minor)
+        .arg(AppVersion::Revision)
+        .arg(sources);
+}
 
 QImage PaintTimeline(const CommissioningRecord& record, int width, int height) {
     const ChartLayout chart = LayOutTimeline(record.timeline(), width, height);
