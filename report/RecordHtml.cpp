@@ -69,8 +69,12 @@ void AppendResult(std::string& out, const CommissioningRecord& record) {
     else
         text = "\u2714 Every exercised rule held.";
     if (totals.notExercised > 0)
-        text += " " + std::to_string(totals.notExercised) +
-                " rules were not exercised: there is no evidence for them, and they are not counted as held.";
+        text +=
+            totals.notExercised == 1
+                ? " 1 rule was not exercised: there is no evidence for it, and it is not counted as held."
+                : " " + std::to_string(totals.notExercised) +
+                      " rules were not exercised: there is no evidence for them, and they are not counted as "
+                      "held.";
     out += "<p class=\"result " +
            std::string(totals.broken > 0  ? "broken"
                        : totals.held == 0 ? "idle"
@@ -92,7 +96,7 @@ void AppendRules(std::string& out, const RuleTally& rules) {
     out += "<h2>Rule by rule</h2>\n";
     out +=
         std::string(kTable) +
-        "<tr><th width=\"21%\">Rule</th><th width=\"39%\">What it asks</th><th width=\"12%\">Exercised</th>"
+        "<tr><th width=\"21%\">Rule</th><th width=\"37%\">What it asks</th><th width=\"14%\">Exercised</th>"
         "<th width=\"11%\">Broken</th><th width=\"17%\">Verdict</th></tr>\n";
     bool first = true;
     RecordRules::Kind kind{};
