@@ -26,14 +26,21 @@ void Cell(std::string& out, std::string_view text, std::string_view cls = {}) {
     out += "</td>";
 }
 
+// "2 matching messages of 3 asked, the first at 10:15:30"
+std::string MessagesText(const Expectation& expectation, const PlanOutcome& outcome) {
+    std::string text =
+        std::to_string(outcome.count) + (outcome.count == 1 ? " matching message" : " matching messages");
+    if (expectation.count > 1)
+        text += " of " + std::to_string(expectation.count) + " asked";
+    if (outcome.state == StateText(PlanState::SeenInvalid))
+        text += ", each breaking a rule elsewhere";
+    return outcome.first.empty() ? text : text + ", the first at " + outcome.first;
+}
+
 // Why an unmet expectation failed, in one line.
-std::string FailureText(const PlanOutcome& outcome) {
-    if (outcome.count == 0)
-        return outcome.state + ": no message matched";
-    const std::string messages = outcome.count == 1 ? " matching message" : " matching messages";
-    return outcome.state + ": " + outcome.countText + messages +
-           (outcome.state == StateText(PlanState::SeenInvalid) ? ", each breaking a rule elsewhere" : "") +
-           (outcome.first.empty() ? "" : ", the first at " + outcome.first);
+std::string FailureText(const Expectation& expectation, const PlanOutcome& outcome) {
+    return outcome.state + ": " +
+           (outcome.count == 0 ? "no message matched" : MessagesText(expectation, outcome));
 }
 
 } // namespace
@@ -100,13 +107,12 @@ void AppendPlanJunit(std::string& out, const RecordPlan& plan) {
         out += ">\n";
         if (outcome.met) {
             out += "      <system-out>";
-            AppendMarkup(out, "seen: " + outcome.countText + (outcome.count == 1 ? " message" : " messages") +
-                                  (outcome.first.empty() ? "" : ", the first at " + outcome.first));
+            AppendMarkup(out, "met: " + MessagesText(expectation, outcome));
             out += "</system-out>\n";
         } else {
             out += "      <failure";
             AppendAttribute(out, "type", outcome.state);
-            AppendAttribute(out, "message", FailureText(outcome));
+            AppendAttribute(out, "message", FailureText(expectation, outcome));
             out += "/>\n";
         }
         out += "    </testcase>\n";
@@ -123,6 +129,6 @@ void AppendPlanSummary(std::string& out, const RecordPlan& plan) {
             continue;
         out += "  ";
         AppendTerminalText(out, plan.At(i).name);
-        out += ": " + FailureText(outcome) + "\n";
+        out += ": " + FailureText(plan.At(i), outcome) + "\n";
     }
 }
