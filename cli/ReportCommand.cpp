@@ -35,7 +35,8 @@ capture, is a stream of its own. The input is read as a stream: memory does not 
 
   --html FILE     one self-contained HTML page (inline SVG, no scripts; prints on A4)
   --pdf FILE      the same as a PDF on A4
-  --junit FILE    JUnit XML for CI: one test case per rule, failed when broken, skipped when not exercised
+  --junit FILE    JUnit XML for CI: one test case per rule, failed when broken, skipped when not exercised,
+                  and one per expectation of the plan, failed unless met
   --json FILE     the record as one JSON object
   --plan FILE     checks the lines against a test plan too (one expectation a line, as the window's
                   "Plan..." reads it); a plan that does not parse is refused with its line and reason,
