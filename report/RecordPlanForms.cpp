@@ -129,6 +129,8 @@ void AppendPlanSummary(std::string& out, const RecordPlan& plan) {
             continue;
         out += "  ";
         AppendTerminalText(out, plan.At(i).name);
-        out += ": " + FailureText(plan.At(i), outcome) + "\n";
+        out += ": ";
+        AppendTerminalText(out, FailureText(plan.At(i), outcome)); // the time comes from the input
+        out += '\n';
     }
 }
