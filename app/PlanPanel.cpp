@@ -54,6 +54,10 @@ bool PlanPanel::Load(const QString& path, QString* reason) {
     return true;
 }
 
+std::vector<Expectation> PlanPanel::Expectations() const {
+    return m_matcher ? m_matcher->Expectations() : std::vector<Expectation>();
+}
+
 void PlanPanel::OnArrival() {
     if (!m_matcher)
         return;

@@ -13,6 +13,7 @@
 class CaptureListModel;
 class CaptureListView;
 class PlanMatcher;
+struct Expectation;
 class QWidget;
 class frmChecklist;
 
@@ -31,6 +32,8 @@ public:
     bool Load(const QString& path, QString* reason);
     const QString& LastFileName() const { return m_lastFileName; }
     const PlanMatcher* Matcher() const { return m_matcher.get(); }
+    // The loaded plan's expectations; none when no plan is loaded.
+    std::vector<Expectation> Expectations() const;
     frmChecklist* Window() const { return m_window.get(); }
     bool Evaluating() const { return m_sliceTimer.isActive(); }
 

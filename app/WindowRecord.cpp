@@ -41,6 +41,7 @@ void Fill(CommissioningRecord& record, const Sources& sources) {
     const LinkHistory& history = sources.history;
     record.setTitle(sources.title.toStdString());
     record.setDateOrder(DateOrderOf(sources.formatText.toStdString()));
+    record.SetPlan(sources.plan);
     // Rows count from the newest line; the record reads them as they arrived, and names each by its row
     // as the list shows it.
     for (int row = list.Count() - 1; row >= 0; --row) {

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "report/TestPlan.h"
+
 #include <QString>
+
+#include <vector>
 
 class CaptureListModel;
 class CommissioningRecord;
 class LinkHistory;
 
 // The window's commissioning record: every line of the list (not only those a filter shows), oldest
-// first, each connection's lines a stream of their own, and the link history.
+// first, each connection's lines a stream of their own, the link history and the loaded test plan.
 namespace WindowRecord {
 
 struct Sources {
@@ -15,6 +19,7 @@ struct Sources {
     const LinkHistory& history;
     QString formatText; // the date order of the lines
     QString title;
+    std::vector<Expectation> plan; // the loaded test plan's expectations; none when no plan is loaded
 };
 
 void Fill(CommissioningRecord& record, const Sources& sources);

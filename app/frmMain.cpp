@@ -254,8 +254,10 @@ void frmMain::btnReport_Click() {
     settings.setValue(kReportFileKey, name);
     settings.setValue(kReportTitleKey, *title);
     QString reason;
-    if (!WindowRecord::Write(name, {m_capture.List(), m_link.History(), m_capture.FormatText(), *title},
-                             &reason))
+    if (!WindowRecord::Write(
+            name,
+            {m_capture.List(), m_link.History(), m_capture.FormatText(), *title, m_planPanel->Expectations()},
+            &reason))
         m_prompts->Warn(this, kReportFailed, reason);
 }
 

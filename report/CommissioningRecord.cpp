@@ -27,6 +27,7 @@ void CommissioningRecord::Break(std::size_t rule, const MessageOrigin& origin, s
 
 void CommissioningRecord::AddLine(const RecordLine& line) {
     ++m_lines;
+    m_plan.AddLine(line.line, line.number);
     const CaptureLineParts parts = SplitCaptureLine(line.line);
     MessageOrigin lineTime;
     lineTime.date = parts.date;

@@ -5,6 +5,7 @@
 #include "report/LineTime.h"
 #include "report/LinkPart.h"
 #include "report/MessageStream.h"
+#include "report/RecordPlan.h"
 #include "report/RuleTally.h"
 #include "report/Timeline.h"
 
@@ -24,6 +25,8 @@ public:
     const std::string& title() const { return m_title; }
     // The order of the lines' dates, from FormatText.
     void setDateOrder(DateOrder order) { m_lineTime.setOrder(order); }
+    // The test plan the lines are checked against as well; set it before the first line.
+    void SetPlan(std::vector<Expectation> expectations) { m_plan.Set(std::move(expectations)); }
 
     void AddLine(const RecordLine& line);
     // Ends the current stream: a message left open is cut short.
@@ -44,11 +47,13 @@ public:
     const Coverage& coverage() const { return m_coverage; }
     const LinkPart& link() const { return m_link; }
     const Timeline& timeline() const { return m_timeline; }
+    const RecordPlan& plan() const { return m_plan; }
     std::uint64_t lines() const { return m_lines; }
     std::uint64_t messages() const { return m_messages; }
     std::uint64_t invalidMessages() const { return m_invalidMessages; }
-    // No rule broken (rules not exercised do not count either way).
-    bool passed() const { return m_rules.totals().broken == 0; }
+    // No rule broken (rules not exercised do not count either way) and, with a plan, every expectation
+    // met.
+    bool passed() const { return m_rules.totals().broken == 0 && m_plan.AllMet(); }
 
 private:
     void Framed(const MessageTokens& tokens, const MessageOrigin& origin) override;
@@ -65,6 +70,7 @@ private:
     Coverage m_coverage;
     LinkPart m_link;
     Timeline m_timeline;
+    RecordPlan m_plan;
     std::uint64_t m_lines = 0;
     std::uint64_t m_messages = 0;
     std::uint64_t m_invalidMessages = 0;

@@ -44,3 +44,11 @@ std::string Markup(std::string_view text) {
     AppendMarkup(out, text);
     return out;
 }
+
+void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendMarkup(out, value);
+    out += '"';
+}

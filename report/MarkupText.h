@@ -9,3 +9,5 @@
 // input held.
 void AppendMarkup(std::string& out, std::string_view text);
 std::string Markup(std::string_view text);
+// ` name="value"`, the value as above.
+void AppendAttribute(std::string& out, std::string_view name, std::string_view value);

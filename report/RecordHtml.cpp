@@ -1,4 +1,5 @@
 #include "report/MarkupText.h"
+#include "report/RecordPlanForms.h"
 #include "report/RecordWriters.h"
 #include "report/TimelineSvg.h"
 
@@ -75,10 +76,14 @@ void AppendResult(std::string& out, const CommissioningRecord& record) {
                 : " " + std::to_string(totals.notExercised) +
                       " rules were not exercised: there is no evidence for them, and they are not counted as "
                       "held.";
+    const RecordPlan& plan = record.plan();
+    if (!plan.AllMet())
+        text += " \u2718 The test plan is not met: " + std::to_string(plan.MetCount()) + " of " +
+                std::to_string(plan.Size()) + " expectations.";
     out += "<p class=\"result " +
-           std::string(totals.broken > 0  ? "broken"
-                       : totals.held == 0 ? "idle"
-                                          : "held") +
+           std::string(totals.broken > 0 || !plan.AllMet() ? "broken"
+                       : totals.held == 0                  ? "idle"
+                                                           : "held") +
            "\">";
     Text(out, text);
     out += "</p>\n";
@@ -314,6 +319,7 @@ std::string RecordHtml(const CommissioningRecord& record, const HtmlOptions& opt
         out += "</p>\n";
     }
     AppendResult(out, record);
+    AppendPlanHtml(out, record.plan());
     AppendRules(out, record.rules());
     AppendExamples(out, record.rules());
     AppendCoverage(out, record.coverage());

@@ -1,4 +1,5 @@
 #include "report/JsonText.h"
+#include "report/RecordPlanForms.h"
 #include "report/RecordWriters.h"
 #include "report/TimelineChart.h"
 
@@ -187,6 +188,7 @@ std::string RecordJson(const CommissioningRecord& record) {
     AppendJsonNumber(out, "rules_held", totals.held);
     AppendJsonNumber(out, "rules_broken", totals.broken);
     AppendJsonNumber(out, "rules_not_exercised", totals.notExercised);
+    AppendPlanJson(out, record.plan());
     AppendRules(out, record.rules());
     AppendCoverage(out, record.coverage());
     AppendLink(out, record.link());

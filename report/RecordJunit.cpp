@@ -1,4 +1,5 @@
 #include "report/MarkupText.h"
+#include "report/RecordPlanForms.h"
 #include "report/RecordWriters.h"
 
 namespace {
@@ -12,21 +13,14 @@ std::string ExampleText(const RuleExample& example) {
     return text + "  " + example.place + ": " + example.reason;
 }
 
-void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
-    out += ' ';
-    out += name;
-    out += "=\"";
-    AppendMarkup(out, value);
-    out += '"';
-}
-
 } // namespace
 
 std::string RecordJunit(const CommissioningRecord& record) {
     const RuleTally::Totals totals = record.rules().totals();
     const std::string suiteName = record.title().empty() ? "commissioning record" : record.title();
-    const std::string tests = std::to_string(RecordRules::kCount);
-    const std::string failures = std::to_string(totals.broken);
+    const RecordPlan& plan = record.plan();
+    const std::string tests = std::to_string(RecordRules::kCount + plan.Size());
+    const std::string failures = std::to_string(totals.broken + (plan.Size() - plan.MetCount()));
     const std::string skipped = std::to_string(totals.notExercised);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     // The counts on both levels: CI systems read one or the other.
@@ -87,6 +81,7 @@ std::string RecordJunit(const CommissioningRecord& record) {
         }
         }
     }
+    AppendPlanJunit(out, plan);
     out += "  </testsuite>\n</testsuites>\n";
     return out;
 }

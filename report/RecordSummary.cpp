@@ -1,6 +1,7 @@
 #include "report/RecordWriters.h"
 
 #include "common/TerminalText.h"
+#include "report/RecordPlanForms.h"
 
 std::string_view ResultWord(const CommissioningRecord& record) {
     const RuleTally::Totals totals = record.rules().totals();
@@ -35,8 +36,10 @@ std::string RecordSummary(const CommissioningRecord& record) {
         out += "broken:\n" + broken;
     if (!idle.empty())
         out += "not exercised: " + idle + "\n";
+    AppendPlanSummary(out, record.plan());
     out += "result: ";
     out += ResultWord(record);
-    out += totals.broken == 0 && totals.notExercised > 0 ? " where exercised\n" : "\n";
+    out += totals.broken == 0 && totals.notExercised > 0 ? " where exercised" : "";
+    out += record.plan().AllMet() ? "\n" : "; plan not met\n";
     return out;
 }

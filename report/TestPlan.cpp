@@ -62,7 +62,8 @@ std::string ParseExpectation(std::string_view line, Expectation& expectation) {
     expectation.name = Trimmed(line.substr(0, colon));
     if (expectation.name.empty())
         return "no name before the colon";
-    const std::vector<std::string_view> words = Words(line.substr(colon + 1));
+    expectation.message = Trimmed(line.substr(colon + 1));
+    const std::vector<std::string_view> words = Words(expectation.message);
     std::size_t next = !words.empty() && words.front() == "--command" ? 1 : 0;
     if (next >= words.size())
         return "no command after the colon (10, 11 or 20)";

@@ -18,6 +18,7 @@
 // lines that start with "#" are notes.
 struct Expectation {
     std::string name;
+    std::string message;    // the words after the colon, as the plan writes them
     MessageFields fields;   // the values asked for; the fields not given keep their defaults
     std::uint8_t given = 0; // one bit per FieldWord the line sets
     int count = 1;          // matching messages needed

@@ -111,6 +111,19 @@ private slots:
         }
     }
 
+    // Report... writes the loaded plan with the record, evaluated over the whole list.
+    void reportSaysThePlan() {
+        for (const QByteArray& hex : {kBeat, kGate3BadDoor})
+            RecordHex(*window, hex);
+        prompts.fileName = dir.filePath("record.html");
+        prompts.text = QStringLiteral("Site");
+        FindButton(*window, "btnReport")->click();
+        const QByteArray html = test_files::ReadAll(prompts.fileName);
+        QVERIFY(html.contains("0 of 3 expectations of the plan met"));
+        for (const char* state : {"seen, fewer than asked</td>", "seen, invalid</td>", "not seen</td>"})
+            QVERIFY2(html.contains(state), state);
+    }
+
     void planThatDoesNotParse() {
         LoadPlan("Beat: 11\nVIP: 20 --door rear\n");
         QCOMPARE(prompts.warned, QStringList{"Unable to load the plan."});

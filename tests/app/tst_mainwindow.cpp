@@ -765,7 +765,8 @@ private slots:
                 "0C 42 00 00 10 30 30 30 31 30 30 31 31 30 00 00", "04 41 00 00 11 00 00 00"});
         Find<QComboBox>(*window, "cboShow")->setCurrentIndex(1); // invalid lines only
         CommissioningRecord record;
-        WindowRecord::Fill(record, {window->CaptureList(), window->History(), window->FormatText(), "Site"});
+        WindowRecord::Fill(record,
+                           {window->CaptureList(), window->History(), window->FormatText(), "Site", {}});
         QCOMPARE(record.lines(), 3u);
         QCOMPARE(record.invalidMessages(), 1u);
         QCOMPARE(record.rules().Of(RecordRules::Index(FieldRules::Rule::Version)).broken, 1u);

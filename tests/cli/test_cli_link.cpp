@@ -272,6 +272,10 @@ private slots:
         const CliRun decoded = RunCli({"decode", "--json", "--floors", path});
         QCOMPARE(decoded.status, 0);
         QCOMPARE(decoded.out.trimmed().split('\n').size(), sent.size());
+        // and report over the recording finds the plan met.
+        const CliRun reported = RunCli({"report", "--plan", planFile, path});
+        QVERIFY2(reported.out.contains("plan: 2 of 2 met\n"), reported.out.constData());
+        QCOMPARE(reported.status, 0);
     }
 
     // A second recorder of the same file is refused, naming the first, which goes on undisturbed.

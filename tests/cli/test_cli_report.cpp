@@ -39,17 +39,31 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("lines");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
+        QTest::addColumn<QByteArray>("plan"); // none when empty
         QTest::newRow("every exercised rule held")
-            << "file" << QList<QByteArray>{kValid10} << 0 << "result: held";
+            << "file" << QList<QByteArray>{kValid10} << 0 << "result: held" << QByteArray();
         // The message begun on the older line is finished by the newer one, which the file holds above it.
         QTest::newRow("a message across two lines")
             << "file" << QList<QByteArray>{kValid10.left(20), kValid10.mid(21)} << 0
-            << "1 messages, 0 invalid";
-        QTest::newRow("a reserve byte 01")
-            << "file" << QList<QByteArray>{"04 41 00 00 11 00 00 01"} << 1 << "0x11.reserve: 1 of 1 messages";
+            << "1 messages, 0 invalid" << QByteArray();
+        QTest::newRow("a reserve byte 01") << "file" << QList<QByteArray>{"04 41 00 00 11 00 00 01"} << 1
+                                           << "0x11.reserve: 1 of 1 messages" << QByteArray();
         QTest::newRow("a gap in a packet capture")
-            << "pcap with a gap" << QList<QByteArray>{} << 1 << "capture.gap";
-        QTest::newRow("no such file") << "missing" << QList<QByteArray>{} << 2 << "";
+            << "pcap with a gap" << QList<QByteArray>{} << 1 << "capture.gap" << QByteArray();
+        QTest::newRow("no such file") << "missing" << QList<QByteArray>{} << 2 << "" << QByteArray();
+        QTest::newRow("every expectation met")
+            << "file" << QList<QByteArray>{kValid10} << 0 << "plan: 1 of 1 met\nresult: held"
+            << QByteArray("# gate 12\nGate 12: 10 --gate 12 --door front\n");
+        QTest::newRow("every rule held, an expectation not seen")
+            << "file" << QList<QByteArray>{kValid10} << 1 << "plan: 1 of 2 met\n  Beat: not seen"
+            << QByteArray("Gate 12: 10 --gate 12\nBeat: 11\n");
+        QTest::newRow("met, seen invalid, not seen")
+            << "file" << QList<QByteArray>{kValid10, "04 41 00 00 11 00 00 01"} << 1
+            << "plan: 1 of 3 met\n  Beat: seen, invalid: 1 matching message, each breaking a rule elsewhere, "
+               "the first at 10:00:11\n  Gate 9: not seen"
+            << QByteArray("Gate 12: 10 --gate 12\nBeat: 11\nGate 9: 10 --gate 9\n");
+        QTest::newRow("a plan that does not parse: nothing written")
+            << "file" << QList<QByteArray>{kValid10} << 2 << "" << QByteArray("Beat: 11\nVIP: 20 --door 1\n");
     }
     void exitStatus() {
         QFETCH(QString, input);
@@ -68,10 +82,20 @@ private slots:
             }
             QVERIFY(WritePcap(path.toStdString(), DLT_EN10MB, segments));
         }
-        const CliRun run = RunCli({"report", "--json", dir.filePath("r.json"), path});
+        QFETCH(QByteArray, plan);
+        QStringList arguments = {"report", "--json", dir.filePath("r.json"), path};
+        if (!plan.isEmpty()) {
+            QVERIFY(WriteFile(dir.filePath("plan.txt"), plan));
+            arguments << "--plan" << dir.filePath("plan.txt");
+        }
+        const CliRun run = RunCli(arguments);
         QTEST(run.status, "status");
         QFETCH(QString, out);
         QVERIFY2(QString::fromUtf8(run.out).contains(out), run.out.constData());
+        if (run.status == 2 && !plan.isEmpty())
+            QVERIFY2(run.err.contains("plan " + dir.filePath("plan.txt").toUtf8() +
+                                      ": line 2: --door: a message of command 20 has no such field"),
+                     run.err.constData());
         QCOMPARE(QFile::exists(dir.filePath("r.json")), run.status != 2);
     }
 

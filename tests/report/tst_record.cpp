@@ -1,5 +1,6 @@
 // The commissioning record: what it counts rule by rule, and that its forms say the same.
 #include "report/RecordWriters.h"
+#include "report/TestPlan.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -134,11 +135,17 @@ private slots:
                  2u);
     }
 
-    // The same figures in HTML, JSON and JUnit; not exercised is skipped in JUnit and never held.
+    // The same figures in HTML, JSON and JUnit; not exercised is skipped in JUnit and never held, and
+    // an expectation of the plan is met only by enough valid messages.
     void formsAgree() {
         CommissioningRecord record;
         record.setTitle("Lift 3 <east>");
+        const TestPlan plan = ParseTestPlan("Gate 12: 10 --gate 12\nBeat: 11\nGate 9: 10 --gate 9\n"
+                                            "Twice at 12: 10 --gate 12 --count 2\n");
+        QVERIFY(plan.Ok());
+        record.SetPlan(plan.expectations);
         Feed(record, {kMessage10, "04 41 00 00 11 00 zz 01", "0C 41 00 00 10 30 30"});
+        QVERIFY(!record.passed());
 
         QXmlStreamReader xml(QByteArray::fromStdString(RecordJunit(record)));
         int cases = 0, failures = 0, skipped = 0;
@@ -157,16 +164,23 @@ private slots:
         QCOMPARE(suite.value("tests").toInt(), cases);
         QCOMPARE(suite.value("failures").toInt(), failures);
         QCOMPARE(suite.value("skipped").toInt(), skipped);
-        QCOMPARE(cases, int(RecordRules::kCount));
+        QCOMPARE(cases, int(RecordRules::kCount) + 4);
         const RuleTally::Totals totals = record.rules().totals();
-        QCOMPARE(failures, 3); // 0x11.reserve, bytes.hex, framing.whole
-        QCOMPARE(failures, int(totals.broken));
+        // 0x11.reserve, bytes.hex, framing.whole; Beat seen invalid, Gate 9 not seen, Twice seen once
+        QCOMPARE(failures, 6);
+        QCOMPARE(int(totals.broken), 3);
         QCOMPARE(skipped, int(totals.notExercised));
         QVERIFY(skipped > 0);
 
         const QJsonObject json =
             QJsonDocument::fromJson(QByteArray::fromStdString(RecordJson(record))).object();
-        QCOMPARE(json["rules_broken"].toInt(), failures);
+        QCOMPARE(json["rules_broken"].toInt(), 3);
+        QCOMPARE(json["plan_met"].toInt(), 1);
+        QStringList states;
+        for (const QJsonValue expectation : json["plan"].toArray())
+            states << expectation["state"].toString() + (expectation["met"].toBool() ? " (met)" : "");
+        const QStringList expected = {"seen (met)", "seen, invalid", "not seen", "seen, fewer than asked"};
+        QCOMPARE(states, expected);
         QCOMPARE(json["rules_not_exercised"].toInt(), skipped);
         QCOMPARE(json["rules_held"].toInt(), int(totals.held));
         QCOMPARE(json["messages"].toInt(), int(record.messages()));
@@ -181,12 +195,16 @@ private slots:
         QStringList figures;
         for (auto match = cell.globalMatch(html); match.hasNext() && figures.size() < 6;)
             figures << match.next().captured(1);
-        QCOMPARE(
-            figures,
-            (QStringList{"3", QString::number(record.messages()), QString::number(record.invalidMessages()),
-                         QString::number(totals.held), QString::number(failures), QString::number(skipped)}));
+        QCOMPARE(figures,
+                 (QStringList{"3", QString::number(record.messages()),
+                              QString::number(record.invalidMessages()), QString::number(totals.held),
+                              QString::number(totals.broken), QString::number(skipped)}));
         QVERIFY(html.contains("Lift 3 &lt;east&gt;"));
         QCOMPARE(html.count("not exercised</td>"), skipped);
+        for (const QString& state : expected.mid(1))
+            QVERIFY2(html.contains(QRegularExpression("class=\"broken\">\\S+ " + state + "</td>")),
+                     qPrintable(state));
+        QVERIFY(html.contains("1 of 4 expectations of the plan met"));
         QVERIFY(!html.contains("<script"));
     }
 
