@@ -19,7 +19,8 @@ bool ReverseLineReader::Load() {
         return false;
     }
     std::vector<char> buffer(size + m_held);
-    std::memcpy(buffer.data() + size, m_buffer.data(), m_held);
+    if (m_held > 0) // nothing held yet: the buffer may have no storage at all
+        std::memcpy(buffer.data() + size, m_buffer.data(), m_held);
     for (std::size_t done = 0; done < size;) {
         const ssize_t n =
             ::pread(m_fd, buffer.data() + done, size - done, m_pos - static_cast<off_t>(size - done));
