@@ -93,6 +93,21 @@ public:
     };
     SeqRange seq10, seq20;
 
+    // Every field kept, in the order the record lists them: visit(caption, key, field), where key is the
+    // field's JSON name and field a ValueCounts, a SeqRange or the floors' counts.
+    template <typename Visit> void VisitFields(Visit&& visit) const {
+        visit("0x10 gate number", "gates_0x10", gates10);
+        visit("0x10 destination floor", "floors_0x10", floors10);
+        visit("0x10 door opening", "doors_0x10", doors10);
+        visit("0x10 attribution", "attributions_0x10", attributions10);
+        visit("0x10 sequence numbers", "seq_0x10", seq10);
+        visit("0x20 gate number", "gates_0x20", gates20);
+        visit("0x20 attribution", "attributions_0x20", attributions20);
+        visit("0x20 floors accessible, front side", "front_floors_0x20", FrontFloors());
+        visit("0x20 floors accessible, rear side", "rear_floors_0x20", RearFloors());
+        visit("0x20 sequence numbers", "seq_0x20", seq20);
+    }
+
 private:
     void AddFloors(const MessageTokens& tokens);
     std::array<std::uint64_t, 256> Floors(std::uint8_t side) const;

@@ -157,7 +157,7 @@ void AppendExamples(std::string& out, const RuleTally& rules) {
     }
 }
 
-void AppendValueTable(std::string& out, std::string_view name, const ValueCounts& values) {
+void AppendFieldRow(std::string& out, std::string_view name, const ValueCounts& values) {
     out += "<tr>";
     Cell(out, name);
     // The most frequent values; a page of ten thousand gate numbers would hide the rest of the record.
@@ -175,7 +175,7 @@ void AppendValueTable(std::string& out, std::string_view name, const ValueCounts
     out += "</tr>\n";
 }
 
-void AppendFloorRow(std::string& out, std::string_view name, const std::array<std::uint64_t, 256>& counts) {
+void AppendFieldRow(std::string& out, std::string_view name, const std::array<std::uint64_t, 256>& counts) {
     std::string text;
     for (const FloorRun& run : FloorRuns(counts))
         text += (text.empty() ? "" : ", ") + std::to_string(run.first) +
@@ -187,7 +187,7 @@ void AppendFloorRow(std::string& out, std::string_view name, const std::array<st
     out += "</tr>\n";
 }
 
-void AppendSeqRow(std::string& out, std::string_view name, const Coverage::SeqRange& range) {
+void AppendFieldRow(std::string& out, std::string_view name, const Coverage::SeqRange& range) {
     out += "<tr>";
     Cell(out, name);
     Cell(out, range.count == 0 ? "none seen"
@@ -208,16 +208,9 @@ void AppendCoverage(std::string& out, const Coverage& coverage) {
         NumberCell(out, coverage.messages(command));
     out += "</tr></table>\n" + std::string(kTable) +
            "<tr><th>Field</th><th>Values seen \u00D7 messages</th></tr>\n";
-    AppendValueTable(out, "0x10 gate number", coverage.gates10);
-    AppendValueTable(out, "0x10 destination floor", coverage.floors10);
-    AppendValueTable(out, "0x10 door opening", coverage.doors10);
-    AppendValueTable(out, "0x10 attribution", coverage.attributions10);
-    AppendSeqRow(out, "0x10 sequence numbers", coverage.seq10);
-    AppendValueTable(out, "0x20 gate number", coverage.gates20);
-    AppendValueTable(out, "0x20 attribution", coverage.attributions20);
-    AppendFloorRow(out, "0x20 floors accessible, front side", coverage.FrontFloors());
-    AppendFloorRow(out, "0x20 floors accessible, rear side", coverage.RearFloors());
-    AppendSeqRow(out, "0x20 sequence numbers", coverage.seq20);
+    coverage.VisitFields([&out](std::string_view caption, std::string_view, const auto& field) {
+        AppendFieldRow(out, caption, field);
+    });
     out += "</table>\n";
 }
 

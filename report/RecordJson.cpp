@@ -5,7 +5,7 @@
 
 namespace {
 
-void AppendValues(std::string& out, std::string_view key, const ValueCounts& values) {
+void AppendField(std::string& out, std::string_view key, const ValueCounts& values) {
     AppendJsonKey(out, key);
     out += '{';
     for (const ValueCounts::Entry& entry : values.Sorted()) {
@@ -20,7 +20,7 @@ void AppendValues(std::string& out, std::string_view key, const ValueCounts& val
     out += '}';
 }
 
-void AppendFloors(std::string& out, std::string_view key, const std::array<std::uint64_t, 256>& counts) {
+void AppendField(std::string& out, std::string_view key, const std::array<std::uint64_t, 256>& counts) {
     AppendJsonKey(out, key);
     out += '{';
     for (std::size_t floor = 1; floor < counts.size(); ++floor)
@@ -29,7 +29,7 @@ void AppendFloors(std::string& out, std::string_view key, const std::array<std::
     out += '}';
 }
 
-void AppendSeq(std::string& out, std::string_view key, const Coverage::SeqRange& range) {
+void AppendField(std::string& out, std::string_view key, const Coverage::SeqRange& range) {
     AppendJsonKey(out, key);
     if (range.count == 0) {
         out += "null";
@@ -84,16 +84,8 @@ void AppendCoverage(std::string& out, const Coverage& coverage) {
     for (std::size_t command = 0; command < Coverage::kCommands; ++command)
         AppendJsonNumber(out, Coverage::CommandText(command), coverage.messages(command));
     out += '}';
-    AppendValues(out, "gates_0x10", coverage.gates10);
-    AppendValues(out, "floors_0x10", coverage.floors10);
-    AppendValues(out, "doors_0x10", coverage.doors10);
-    AppendValues(out, "attributions_0x10", coverage.attributions10);
-    AppendSeq(out, "seq_0x10", coverage.seq10);
-    AppendValues(out, "gates_0x20", coverage.gates20);
-    AppendValues(out, "attributions_0x20", coverage.attributions20);
-    AppendFloors(out, "front_floors_0x20", coverage.FrontFloors());
-    AppendFloors(out, "rear_floors_0x20", coverage.RearFloors());
-    AppendSeq(out, "seq_0x20", coverage.seq20);
+    coverage.VisitFields(
+        [&out](std::string_view, std::string_view key, const auto& field) { AppendField(out, key, field); });
     out += '}';
 }
 
