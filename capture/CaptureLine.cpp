@@ -48,22 +48,47 @@ char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count) {
 }
 
 void AppendCaptureBytes(std::string& out, const std::uint8_t* bytes, std::size_t count) {
-    const std::size_t start = out.size();
-    out.resize(start + 3 * count);
-    PutCaptureBytes(out.data() + start, bytes, count);
+    // Through a small buffer: growing the string first would clear every byte before it is written.
+    constexpr std::size_t kPiece = 128;
+    char piece[3 * kPiece];
+    for (std::size_t done = 0; done < count; done += kPiece) {
+        const std::size_t n = std::min(kPiece, count - done);
+        out.append(piece, PutCaptureBytes(piece, bytes + done, n));
+    }
 }
 
+namespace {
+
+constexpr auto kNowhere = std::string_view::npos;
+
+// Where c next stands in line from from on. The brackets of a line stand a few characters in, where a
+// plain loop beats a search call.
+std::size_t Find(std::string_view line, char c, std::size_t from) {
+    for (std::size_t i = from; i < line.size(); ++i)
+        if (line[i] == c)
+            return i;
+    return kNowhere;
+}
+
+} // namespace
+
 CaptureLineParts SplitCaptureLine(std::string_view line) {
+    // The first two "]" of the line, as modCommon::ByteText finds them.
+    const std::size_t first = Find(line, ']', 0);
+    const std::size_t second = first == kNowhere ? kNowhere : Find(line, ']', first + 1);
+    const std::size_t start = second == kNowhere ? 1 : second + 2;
     CaptureLineParts parts;
-    parts.byteText = modCommon::ByteText(line);
-    const auto open1 = line.find('[');
-    const auto close1 = open1 == std::string_view::npos ? open1 : line.find(']', open1 + 1);
-    if (close1 == std::string_view::npos)
+    parts.byteText = start >= line.size() ? std::string_view{} : line.substr(start);
+    // Each "[" closes at the first "]" after it, which is one of those two where it stands before them.
+    const std::size_t open1 = Find(line, '[', 0);
+    const std::size_t close1 = open1 == kNowhere ? kNowhere : open1 < first ? first : Find(line, ']', open1 + 1);
+    if (close1 == kNowhere)
         return parts;
     parts.date = line.substr(open1 + 1, close1 - open1 - 1);
-    const auto open2 = line.find('[', close1 + 1);
-    const auto close2 = open2 == std::string_view::npos ? open2 : line.find(']', open2 + 1);
-    if (close2 != std::string_view::npos)
+    const std::size_t open2 = Find(line, '[', close1 + 1);
+    const std::size_t close2 =
+        open2 == kNowhere ? kNowhere : close1 == first && open2 < second ? second : Find(line, ']', open2 + 1);
+    if (close2 != kNowhere)
         parts.time = line.substr(open2 + 1, close2 - open2 - 1);
     return parts;
 }

@@ -84,7 +84,7 @@ void Show(std::span<Label> labels) {
 void ShowBodyLayout(DecodeTable& table, const std::array<std::string_view, kDataRows>& types,
                     const std::array<std::string_view, kDataRows>& explanations) {
     table.lblGateNumber.visible = true;
-    table.lblGateNumber.caption = kDataRowNames[kGateRow];
+    SetCaption(table.lblGateNumber, kDataRowNames[kGateRow]);
     table.lblDestFloor.visible = true;
     table.lblAttr.visible = true;
     table.lblSeqNumber.visible = true;
@@ -93,8 +93,8 @@ void ShowBodyLayout(DecodeTable& table, const std::array<std::string_view, kData
     Show(table.lblDataExplanation);
     for (std::size_t r = 0; r < kDataRows; ++r) {
         if (!explanations[r].empty())
-            table.lblDataExplanation[r].caption = explanations[r];
-        table.lblDataTypeD[r].caption = types[r];
+            SetCaption(table.lblDataExplanation[r], explanations[r]);
+        SetCaption(table.lblDataTypeD[r], types[r]);
     }
 }
 
@@ -112,7 +112,7 @@ DecodeTable::DecodeTable() {
     for (std::size_t i = 0; i < lblHeader.size(); ++i)
         lblHeader[i].top = HeaderCellTop(HeaderCellRow(static_cast<int>(i)));
     for (std::size_t r = 0; r < kHeaderRows; ++r) {
-        lblDataTypeH[r].caption = kHeaderTypes[r];
+        SetCaption(lblDataTypeH[r], kHeaderTypes[r]);
         lblDataTypeH[r].top = HeaderNameTop(static_cast<int>(r) + 1);
         lblHeaderExplanation[r].top = HeaderCellTop(static_cast<int>(r) + 1);
     }
@@ -123,7 +123,7 @@ DecodeTable::DecodeTable() {
         const int row = static_cast<int>(r) + 1;
         names[r]->caption = kDataRowNames[r];
         names[r]->top = DataNameTop(row);
-        lblDataTypeD[r].caption = kTypes10[r];
+        SetCaption(lblDataTypeD[r], kTypes10[r]);
         lblDataTypeD[r].top = DataNameTop(row);
         lblDataExplanation[r].top = DataCellTop(row);
     }
@@ -219,8 +219,8 @@ void ShowHeaderLayout(DecodeTable& table) {
     Show(table.lblHeaderExplanation);
     Show(table.lblDataTypeH);
     for (std::size_t r = 0; r < kHeaderRows; ++r) {
-        table.lblHeaderExplanation[r].caption = kHeaderExplanations[r];
-        table.lblDataTypeH[r].caption = kHeaderTypes[r];
+        SetCaption(table.lblHeaderExplanation[r], kHeaderExplanations[r]);
+        SetCaption(table.lblDataTypeH[r], kHeaderTypes[r]);
     }
 }
 
@@ -232,23 +232,23 @@ void ShowCommandLayout(DecodeTable& table) {
 }
 
 void ShowUnknownCommandLayout(DecodeTable& table) {
-    table.lblDataExplanation[kCommandRow].caption = kUnknownCommand;
+    SetCaption(table.lblDataExplanation[kCommandRow], kUnknownCommand);
 }
 
 void ShowLayout11(DecodeTable& table) {
     table.lblGateNumber.visible = true;
-    table.lblGateNumber.caption = kReserveRowName11;
+    SetCaption(table.lblGateNumber, kReserveRowName11);
     ShowEmptyRed(std::span(table.lblData).subspan(DataCell::kReserve11, kReserve11.width));
     Show(std::span(table.lblDataExplanation).first(kExplanations11.size()));
     Show(std::span(table.lblDataTypeD).first(kTypes11.size()));
     for (std::size_t r = 0; r < kTypes11.size(); ++r) {
-        table.lblDataExplanation[r].caption = kExplanations11[r];
-        table.lblDataTypeD[r].caption = kTypes11[r];
+        SetCaption(table.lblDataExplanation[r], kExplanations11[r]);
+        SetCaption(table.lblDataTypeD[r], kTypes11[r]);
     }
 }
 
 void ShowLayout10(DecodeTable& table) {
-    table.lblDestFloor.caption = kDataRowNames[kFloorRow];
+    SetCaption(table.lblDestFloor, kDataRowNames[kFloorRow]);
     table.lblDoorOpen.visible = true;
     ShowEmptyRed(std::span(table.lblData).subspan(DataCell::kGate, kBodyCells10));
     ShowBodyLayout(table, kTypes10, kExplanations10);
@@ -257,7 +257,7 @@ void ShowLayout10(DecodeTable& table) {
 
 // The accessible floors take the band of rows 3 and 4, in place of destination floor and door opening.
 void ShowLayout20(DecodeTable& table) {
-    table.lblDestFloor.caption = kFloorsRowName;
+    SetCaption(table.lblDestFloor, kFloorsRowName);
     table.lblDestFloor.top = kFloorsNameTop;
     table.lblDoorOpen.visible = false;
     ShowEmptyRed(std::span(table.lblData).subspan(DataCell::kGate, kBodyCells20));
@@ -275,19 +275,19 @@ void InitDetailView(DecodeTable& table) {
     for (Label& explanation : table.lblHeaderExplanation)
         explanation.caption.clear();
     for (std::size_t r = 0; r < kHeaderRows; ++r)
-        table.lblDataTypeH[r].caption = kHeaderTypes[r];
+        SetCaption(table.lblDataTypeH[r], kHeaderTypes[r]);
     table.lblGateNumber.visible = true;
     table.lblDestFloor.visible = true;
-    table.lblDestFloor.caption = kDataRowNames[kFloorRow];
+    SetCaption(table.lblDestFloor, kDataRowNames[kFloorRow]);
     table.lblDoorOpen.visible = true;
     table.lblAttr.visible = true;
     table.lblSeqNumber.visible = true;
     table.lblReserve.visible = true;
     ShowEmptyNormal(std::span(table.lblData).first(kCells10));
     table.lblDataExplanation[kDoorRow].visible = true;
-    table.lblDataTypeD[kFloorRow].caption = kTypes10[kFloorRow];
+    SetCaption(table.lblDataTypeD[kFloorRow], kTypes10[kFloorRow]);
     table.lblDataTypeD[kDoorRow].visible = true;
-    table.lblDataTypeD[kDoorRow].caption = kTypes10[kDoorRow];
+    SetCaption(table.lblDataTypeD[kDoorRow], kTypes10[kDoorRow]);
     PlaceFloorRowOnOwnLine(table);
     for (Label& explanation : table.lblDataExplanation)
         explanation.caption.clear();

@@ -26,6 +26,13 @@ struct Label {
     bool operator==(const Label&) const = default;
 };
 
+// Sets a label's caption. The decoders set the same captions message after message, and a comparison
+// costs less than a copy.
+inline void SetCaption(Label& label, std::string_view text) {
+    if (label.caption != text)
+        label.caption = text;
+}
+
 // The message as the decoders see it: one text per byte, index 0 the first header byte. The views
 // point into the selected line, which outlives every decode.
 using MessageTokens = std::vector<std::string_view>;

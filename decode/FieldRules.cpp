@@ -32,7 +32,7 @@ inline void Judge(RuleVerdicts& verdicts, Rule rule, bool valid, std::size_t off
 
 void SetCell(Label& cell, std::string_view token, bool valid) {
     cell.red = !valid;
-    cell.caption = token;
+    SetCaption(cell, token);
 }
 
 // The value of a token as the character fields take it; empty when the message lacks the token or its

@@ -111,22 +111,26 @@ void BatchDecoder::Work() {
 void BatchDecoder::Submit() {
     if (m_batch->lines.empty())
         return;
-    std::shared_ptr<const Batch> batch = std::move(m_batch);
-    // The next batch is about as large: room for it at once rather than by doubling and copying.
-    m_batch = std::make_unique<Batch>();
-    m_batch->text.reserve(batch->text.capacity());
-    m_batch->lines.reserve(batch->lines.capacity());
-    const std::size_t count = batch->lines.size();
+    const Batch& batch = *m_batch;
+    m_batchesUnderWay.push_back(std::move(m_batch));
+    m_batch = SpareBatch();
+    if (m_batch->text.capacity() == 0) {
+        // The next batch is about as large: room for it at once rather than by doubling and copying.
+        m_batch->text.reserve(batch.text.capacity());
+        m_batch->lines.reserve(batch.lines.capacity());
+    }
+    const std::size_t count = batch.lines.size();
     if (m_threads.empty()) {
         std::promise<Result> result;
-        m_underWay.push_back(result.get_future());
-        result.set_value(DecodeRange(*m_ownDecoder, *batch, 0, count, SpareOutput()));
+        m_underWay.push_back({result.get_future(), true});
+        result.set_value(DecodeRange(*m_ownDecoder, batch, 0, count, SpareOutput()));
         HandOnOldest();
         return;
     }
     for (std::size_t first = 0; first < count; first += kTaskLines) {
-        Task task{batch, first, std::min(count, first + kTaskLines), SpareOutput(), {}};
-        m_underWay.push_back(task.result.get_future());
+        const std::size_t last = std::min(count, first + kTaskLines);
+        Task task{&batch, first, last, SpareOutput(), {}};
+        m_underWay.push_back({task.result.get_future(), last == count});
         {
             const std::lock_guard lock(m_mutex);
             m_tasks.push_back(std::move(task));
@@ -138,11 +142,28 @@ void BatchDecoder::Submit() {
 }
 
 void BatchDecoder::HandOnOldest() {
-    Result result = m_underWay.front().get();
+    UnderWay oldest = std::move(m_underWay.front());
     m_underWay.pop_front();
+    Result result = oldest.result.get();
     m_allValid = m_allValid && result.valid;
     m_sink(result.output);
     m_spareOutputs.push_back(std::move(result.output));
+    // Every task of the batch has given its result, so no worker reads it any more.
+    if (oldest.lastOfBatch) {
+        m_spareBatches.push_back(std::move(m_batchesUnderWay.front()));
+        m_batchesUnderWay.pop_front();
+    }
+}
+
+std::unique_ptr<BatchDecoder::Batch> BatchDecoder::SpareBatch() {
+    if (m_spareBatches.empty())
+        return std::make_unique<Batch>();
+    std::unique_ptr<Batch> batch = std::move(m_spareBatches.back());
+    m_spareBatches.pop_back();
+    batch->connections.clear();
+    batch->text.clear();
+    batch->lines.clear();
+    return batch;
 }
 
 std::string BatchDecoder::SpareOutput() {

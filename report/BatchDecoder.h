@@ -53,11 +53,15 @@ private:
     // A run of lines of one batch, taken by whichever worker is free: on a machine shared with other
     // work, a core that falls behind holds up only its own small share.
     struct Task {
-        std::shared_ptr<const Batch> batch;
+        const Batch* batch = nullptr;
         std::size_t first = 0;
         std::size_t last = 0;
         std::string output;
         std::promise<Result> result;
+    };
+    struct UnderWay {
+        std::future<Result> result;
+        bool lastOfBatch = false; // its batch is read to the end once this is handed on
     };
     std::string& NewLine(std::string_view source, std::size_t number, std::string_view connection);
     static Result DecodeRange(LineDecoder& decoder, const Batch& batch, std::size_t first, std::size_t last,
@@ -65,12 +69,16 @@ private:
     void Work();
     void HandOnOldest();
     std::string SpareOutput();
+    std::unique_ptr<Batch> SpareBatch();
 
     DecodeOptions m_options;
     Sink m_sink;
     std::unique_ptr<Batch> m_batch;
-    std::deque<std::future<Result>> m_underWay; // in input order
-    std::vector<std::string> m_spareOutputs;    // written out already; their memory is used again
+    std::deque<std::unique_ptr<Batch>> m_batchesUnderWay; // in input order
+    std::deque<UnderWay> m_underWay;                      // in input order
+    // Batches read and outputs written out already: their memory, touched once, is used again.
+    std::vector<std::unique_ptr<Batch>> m_spareBatches;
+    std::vector<std::string> m_spareOutputs;
     bool m_allValid = true;
 
     std::unique_ptr<LineDecoder> m_ownDecoder; // without workers

@@ -143,6 +143,15 @@ private slots:
         QTest::newRow("one bracket pair")
             << QByteArray("[2024/05/17] 0C") << QByteArrayList{"2024/05/17", "", "2024/05/17] 0C"};
         QTest::newRow("no brackets") << QByteArray("0C 41") << QByteArrayList{"", "", "C 41"};
+        // Brackets out of their usual order: the byte text follows the first two "]" of the line, and
+        // each "[" closes at the first "]" after it.
+        QTest::newRow("] before [") << QByteArray("]x[a] [b] 0C") << QByteArrayList{"a", "b", "[b] 0C"};
+        QTest::newRow("] between the pairs")
+            << QByteArray("[a] c] [b] 0C") << QByteArrayList{"a", "b", "[b] 0C"};
+        QTest::newRow("]] after the date") << QByteArray("[a]] [b] 0C") << QByteArrayList{"a", "b", "[b] 0C"};
+        QTest::newRow("[ inside the date") << QByteArray("[a [b]] c") << QByteArrayList{"a [b", "", "c"};
+        QTest::newRow("] before the first pair")
+            << QByteArray("x] [t] [u] 0C") << QByteArrayList{"t", "u", "[u] 0C"};
     }
     void splitCaptureLine() {
         QFETCH(QByteArray, line);
