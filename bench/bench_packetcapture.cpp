@@ -68,8 +68,16 @@ void PrintChild(const char* what, const ChildRows& rows) {
                 what, time.min, time.median, peak.min, peak.median, rows.failed ? "  (a run FAILED)" : "");
 }
 
-// decode and, when there, tshark on one capture, interleaved; true when decode's peak met the target.
-bool MeasureChildren(const std::string& path, int packets, bool tshark) {
+constexpr double kLeastTsharkRatio = 75;
+constexpr double kMostPeakShare = 0.1; // of tshark's
+
+struct Verdicts {
+    bool peak = true;   // decode's peak within kMostPeakMb
+    bool versus = true; // against tshark, where it ran: kLeastTsharkRatio and kMostPeakShare
+};
+
+// decode and, when there, tshark on one capture, interleaved.
+Verdicts MeasureChildren(const std::string& path, int packets, bool tshark) {
     ChildRows decode, dump;
     for (int run = 0; run < kRuns; ++run) {
         decode.Add(RunChild({TARC_EMULATOR, "decode", path}));
@@ -79,9 +87,11 @@ bool MeasureChildren(const std::string& path, int packets, bool tshark) {
     std::printf(" %d packets, %.1f MB:\n", packets,
                 static_cast<double>(std::filesystem::file_size(path)) / 1e6);
     PrintChild("tarc-emulator decode", decode);
+    Verdicts verdicts;
+    verdicts.peak = !decode.failed && Of(decode.peakMb).median <= kMostPeakMb;
     if (!tshark) {
         std::printf("  %-30s skipped: tshark is not on PATH\n", "tshark -T fields -e tcp.payload");
-        return !decode.failed && Of(decode.peakMb).median <= kMostPeakMb;
+        return verdicts;
     }
     PrintChild("tshark -T fields -e tcp.payload", dump);
     const MinMedian ours = Of(decode.seconds), theirs = Of(dump.seconds);
@@ -89,7 +99,13 @@ bool MeasureChildren(const std::string& path, int packets, bool tshark) {
     std::printf("  tshark / decode: wall min %.1fx median %.1fx, peak resident min %.1fx median %.1fx\n",
                 theirs.min / ours.min, theirs.median / ours.median, theirPeak.min / ourPeak.min,
                 theirPeak.median / ourPeak.median);
-    return !decode.failed && ourPeak.median <= kMostPeakMb;
+    verdicts.versus = !decode.failed && !dump.failed && theirs.min / ours.min >= kLeastTsharkRatio &&
+                      theirs.median / ours.median >= kLeastTsharkRatio &&
+                      ourPeak.median <= kMostPeakShare * theirPeak.median;
+    std::printf("  target: decode at least %.0fx faster than tshark (min and median) with at most a tenth of "
+                "its peak: %s\n",
+                kLeastTsharkRatio, verdicts.versus ? "met" : "NOT met");
+    return verdicts;
 }
 
 void Print(const char* what, const Figures& figures, const Figures& baseline) {
@@ -115,8 +131,9 @@ int main(int argc, char** argv) {
     std::printf("bench_packetcapture: the command in a child process, output to /dev/null, %d runs each; "
                 "this process resident %.1f MB when it forks (the floor of every peak below)\n",
                 kRuns, static_cast<double>(StatusKb("VmRSS")) / 1024);
-    const bool peakMet =
-        MeasureChildren(path, kPackets, tshark) && MeasureChildren(morePath, kMorePackets, tshark);
+    const Verdicts one = MeasureChildren(path, kPackets, tshark);
+    const Verdicts more = MeasureChildren(morePath, kMorePackets, tshark);
+    const bool peakMet = one.peak && more.peak;
     std::filesystem::remove(morePath);
     std::printf("  target: decode's peak resident at most %.0f MB at both sizes: %s\n", kMostPeakMb,
                 peakMet ? "met" : "NOT met");

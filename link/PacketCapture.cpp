@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <stdio_ext.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
@@ -322,6 +323,9 @@ PacketStreamResult ReadPacketStream(const std::string& path, std::uint16_t port,
     // pcap_close closes the stream before the buffer goes.
     const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBuffer);
     std::setvbuf(file, buffer.get(), _IOFBF, kReadBuffer);
+    // The stream is this thread's alone: libpcap reads it twice a packet, and where other threads run
+    // (decode's workers) each read would otherwise take and release the stream's lock.
+    __fsetlocking(file, FSETLOCKING_BYCALLER);
     return ReadPacketStream(file, port, sink);
 }
 
