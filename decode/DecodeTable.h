@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,11 +27,20 @@ struct Label {
     bool operator==(const Label&) const = default;
 };
 
-// Sets a label's caption. The decoders set the same captions message after message, and a comparison
-// costs less than a copy.
+// Sets a label's caption. The decoders set captions of the same size message after message (a cell's
+// two digits, a layout's texts), and those are written over in place rather than assigned.
 inline void SetCaption(Label& label, std::string_view text) {
-    if (label.caption != text)
-        label.caption = text;
+    std::string& caption = label.caption;
+    if (caption.size() != text.size()) {
+        caption = text;
+        return;
+    }
+    if (text.size() == 2) {
+        caption[0] = text[0];
+        caption[1] = text[1];
+    } else if (!text.empty()) {
+        std::memcpy(caption.data(), text.data(), text.size());
+    }
 }
 
 // The message as the decoders see it: one text per byte, index 0 the first header byte. The views

@@ -10,6 +10,7 @@ struct BatchDecoder::Batch {
         std::size_t offset; // its end is where the next one starts
         std::size_t number;
         std::size_t connection; // in connections; a record when kRecord
+        std::size_t prefix;     // of a line made of bytes (AddBytes), the size of its prefix; else kRecord
     };
     static constexpr std::size_t kRecord = ~std::size_t{0};
     std::vector<Line> lines;
@@ -52,7 +53,7 @@ std::string& BatchDecoder::NewLine(std::string_view source, std::size_t number, 
     std::vector<std::string>& connections = m_batch->connections;
     if (connections.empty() || connections.back() != connection)
         connections.emplace_back(connection);
-    m_batch->lines.push_back({m_batch->text.size(), number, connections.size() - 1});
+    m_batch->lines.push_back({m_batch->text.size(), number, connections.size() - 1, Batch::kRecord});
     return m_batch->text;
 }
 
@@ -64,12 +65,13 @@ void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_
 void BatchDecoder::AddBytes(std::string_view source, std::size_t number, std::string_view prefix,
                             const std::uint8_t* bytes, std::size_t count, std::string_view connection) {
     std::string& text = NewLine(source, number, connection);
+    m_batch->lines.back().prefix = prefix.size();
     text += prefix;
     AppendCaptureBytes(text, bytes, count);
 }
 
 void BatchDecoder::AddRecord(std::string_view text) {
-    m_batch->lines.push_back({m_batch->text.size(), 0, Batch::kRecord});
+    m_batch->lines.push_back({m_batch->text.size(), 0, Batch::kRecord, Batch::kRecord});
     m_batch->text += text;
 }
 
@@ -83,12 +85,16 @@ BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch
     for (std::size_t i = first; i < last; ++i) {
         const Batch::Line& line = batch.lines[i];
         const std::string_view text = batch.Text(i);
-        if (line.connection == Batch::kRecord)
+        if (line.connection == Batch::kRecord) {
             result.output += text;
-        else
-            result.valid = decoder.Decode(batch.source, line.number, text, result.output,
-                                          batch.connections[line.connection]) &&
-                           result.valid;
+            continue;
+        }
+        const std::string_view connection = batch.connections[line.connection];
+        const bool valid =
+            line.prefix == Batch::kRecord
+                ? decoder.Decode(batch.source, line.number, text, result.output, connection)
+                : decoder.DecodeMade(batch.source, line.number, text, line.prefix, result.output, connection);
+        result.valid = valid && result.valid;
     }
     return result;
 }

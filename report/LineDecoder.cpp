@@ -20,8 +20,23 @@ bool LineDecoder::Decode(std::string_view source, std::size_t number, std::strin
                          std::string_view connection) {
     const CaptureLineParts parts = SplitCaptureLine(line);
     modCommon::SplitFields(parts.byteText, m_tokens);
+    return DecodeTokens({source, number, connection, parts.date, parts.time}, out);
+}
+
+bool LineDecoder::DecodeMade(std::string_view source, std::size_t number, std::string_view line,
+                             std::size_t prefixSize, std::string& out, std::string_view connection) {
+    const CaptureLineParts parts = SplitCaptureLine(line.substr(0, prefixSize));
+    // Each byte is a blank and two digits after the prefix.
+    const std::size_t count = (line.size() - prefixSize) / 3;
+    m_tokens.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        m_tokens[i] = line.substr(prefixSize + 1 + 3 * i, 2);
+    return DecodeTokens({source, number, connection, parts.date, parts.time}, out);
+}
+
+bool LineDecoder::DecodeTokens(const LineHeader& header, std::string& out) {
     FrameMessages(m_tokens, m_spans);
-    const LineInfo info{{source, number, connection, parts.date, parts.time}, m_tokens.size(), &m_spans};
+    const LineInfo info{header, m_tokens.size(), &m_spans};
 
     const std::size_t start = out.size();
     m_report->BeginLine(out, info);

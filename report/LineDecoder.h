@@ -26,8 +26,15 @@ public:
     // Returns false when a message of the line has an invalid or missing field.
     bool Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out,
                 std::string_view connection = {});
+    // The same for a line made of a prefix and bytes (MakeCaptureLine): the bytes' tokens stand at known
+    // places, and nothing needs searching.
+    bool DecodeMade(std::string_view source, std::size_t number, std::string_view line, std::size_t prefixSize,
+                    std::string& out, std::string_view connection = {});
 
 private:
+    // The line's tokens are in m_tokens.
+    bool DecodeTokens(const LineHeader& header, std::string& out);
+
     DecodeOptions m_options;
     std::unique_ptr<Report> m_report;
     DecodeTable m_table;
