@@ -1,4 +1,5 @@
 // The reports as the window copies them and the headless commands print them.
+#include "capture/CaptureLine.h"
 #include "report/JsonText.h"
 #include "report/LineDecoder.h"
 
@@ -63,6 +64,33 @@ private slots:
                     decoder.Decode("-", 2, second, after);
                     QCOMPARE(QString::fromStdString(after), QString::fromStdString(alone));
                 }
+            }
+        }
+    }
+
+    // A packet capture's message line is decoded from its known layout, without searching: the report
+    // must be the one its text gives, whatever the table showed before.
+    void madeLineReportsAsItsText() {
+        const std::vector<std::vector<std::uint8_t>> messages = {
+            {},
+            {0x04},
+            {0x04, 0x41, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00},
+            {0x0C, 0x41, 0x00, 0x00, 0x10, '0', '0', '0', '3', '0', '1', '5', '1', '0', 0x00, 0x00},
+            {0x0C, 0x42, 0x01, 0x00, 0x10, 'x', '0', '0', '0', '9', '9', '9', '7', '5', 0x00, 0x01, 0x04},
+            std::vector<std::uint8_t>(300, 0x4C),
+        };
+        const std::string prefix = MakeCapturePrefix("11/22/2012", "10:15:30");
+        for (const bool json : {false, true}) {
+            DecodeOptions options;
+            options.json = json;
+            options.floors = true;
+            LineDecoder byText(options), made(options);
+            for (const auto& bytes : messages) {
+                const std::string line = MakeCaptureLine(prefix, bytes.data(), bytes.size());
+                std::string expected, got;
+                const bool expectedValid = byText.Decode("f.pcap", 3, line, expected, "a > b");
+                QCOMPARE(made.DecodeMade("f.pcap", 3, line, prefix.size(), got, "a > b"), expectedValid);
+                QCOMPARE(QString::fromStdString(got), QString::fromStdString(expected));
             }
         }
     }
