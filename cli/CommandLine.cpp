@@ -49,3 +49,16 @@ std::optional<quint16> ParsePort(std::string_view command, const QString& text) 
     }
     return static_cast<quint16>(*port);
 }
+
+bool ReadInputArguments(const QCommandLineParser& parser, const QCommandLineOption& portOption,
+                        std::string_view command, std::uint16_t& port, std::vector<std::string>& files) {
+    if (parser.isSet(portOption)) {
+        const auto given = ParsePort(command, parser.value(portOption));
+        if (!given)
+            return false;
+        port = *given;
+    }
+    for (const QString& file : parser.positionalArguments())
+        files.push_back(file.toStdString());
+    return true;
+}

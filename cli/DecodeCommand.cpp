@@ -92,14 +92,8 @@ int RunDecodeCommand(const QStringList& arguments) {
         }
         inputs.hexLines.push_back(MakeCaptureLine(MakeCapturePrefix({}, {}), bytes->data(), bytes->size()));
     }
-    if (parser.isSet(portOption)) {
-        const auto port = ParsePort(kCommand, parser.value(portOption));
-        if (!port)
-            return kExitUsage;
-        inputs.port = *port;
-    }
-    for (const QString& file : parser.positionalArguments())
-        inputs.files.push_back(file.toStdString());
+    if (!ReadInputArguments(parser, portOption, kCommand, inputs.port, inputs.files))
+        return kExitUsage;
     if (inputs.files.empty() && inputs.hexLines.empty())
         inputs.files.push_back("-");
 

@@ -82,14 +82,8 @@ int RunReportCommand(const QStringList& arguments) {
         return *stop;
 
     ReportInputs inputs;
-    if (parser.isSet(portOption)) {
-        const auto port = ParsePort(kCommand, parser.value(portOption));
-        if (!port)
-            return kExitUsage;
-        inputs.port = *port;
-    }
-    for (const QString& file : parser.positionalArguments())
-        inputs.files.push_back(file.toStdString());
+    if (!ReadInputArguments(parser, portOption, kCommand, inputs.port, inputs.files))
+        return kExitUsage;
     if (inputs.files.empty())
         inputs.files.push_back("-");
     inputs.systemDateOrder = DateOrderOf(CurrentFormatText().toStdString());
