@@ -10,9 +10,10 @@ struct BatchDecoder::Batch {
         std::size_t offset; // its end is where the next one starts
         std::size_t number;
         std::size_t connection; // in connections; a record when kRecord
-        std::size_t prefix;     // of a line made of bytes (AddBytes), the size of its prefix; else kRecord
+        std::size_t prefix;     // of a line made of bytes (AddBytes), the size of its prefix; else kText
     };
     static constexpr std::size_t kRecord = ~std::size_t{0};
+    static constexpr std::size_t kText = ~std::size_t{0};
     std::vector<Line> lines;
 
     std::string_view Text(std::size_t i) const {
@@ -53,7 +54,7 @@ std::string& BatchDecoder::NewLine(std::string_view source, std::size_t number, 
     std::vector<std::string>& connections = m_batch->connections;
     if (connections.empty() || connections.back() != connection)
         connections.emplace_back(connection);
-    m_batch->lines.push_back({m_batch->text.size(), number, connections.size() - 1, Batch::kRecord});
+    m_batch->lines.push_back({m_batch->text.size(), number, connections.size() - 1, Batch::kText});
     return m_batch->text;
 }
 
@@ -71,7 +72,7 @@ void BatchDecoder::AddBytes(std::string_view source, std::size_t number, std::st
 }
 
 void BatchDecoder::AddRecord(std::string_view text) {
-    m_batch->lines.push_back({m_batch->text.size(), 0, Batch::kRecord, Batch::kRecord});
+    m_batch->lines.push_back({m_batch->text.size(), 0, Batch::kRecord, Batch::kText});
     m_batch->text += text;
 }
 
@@ -91,7 +92,7 @@ BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch
         }
         const std::string_view connection = batch.connections[line.connection];
         const bool valid =
-            line.prefix == Batch::kRecord
+            line.prefix == Batch::kText
                 ? decoder.Decode(batch.source, line.number, text, result.output, connection)
                 : decoder.DecodeMade(batch.source, line.number, text, line.prefix, result.output, connection);
         result.valid = valid && result.valid;
