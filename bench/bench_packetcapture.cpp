@@ -138,6 +138,19 @@ int main(int argc, char** argv) {
     std::printf("  target: decode's peak resident at most %.0f MB at both sizes: %s\n", kMostPeakMb,
                 peakMet ? "met" : "NOT met");
 
+    // The window's Load once for its memory, while this process is still small: the peak while it runs
+    // against what the list keeps afterwards, both above what the process held before.
+    const long before = StatusKb("VmRSS");
+    const bool peakReset = ResetPeakRss();
+    long peak = 0, kept = 0;
+    std::size_t measuredLines = 0;
+    {
+        const LoadedCaptureFile loaded = LoadPacketCaptureFile(QString::fromStdString(path));
+        peak = StatusKb("VmHWM");
+        kept = StatusKb("VmRSS");
+        measuredLines = loaded.parsed.lines.size();
+    }
+
     const int devNull = ::open("/dev/null", O_WRONLY);
     std::uint64_t checksum = 0;
     const DecodeInputs inputs{{path}, {}, kDefaultLinkPort};
@@ -175,12 +188,6 @@ int main(int argc, char** argv) {
             [&] { loadedLines = LoadPacketCaptureFile(QString::fromStdString(path)).parsed.lines.size(); }));
     }
     ::close(devNull);
-    // The window's Load once more, for its memory: the peak while it runs, and what the list keeps.
-    const long before = StatusKb("VmRSS");
-    const bool peakReset = ResetPeakRss();
-    const LoadedCaptureFile loaded = LoadPacketCaptureFile(QString::fromStdString(path));
-    const long peak = StatusKb("VmHWM");
-    const long kept = StatusKb("VmRSS");
 
     std::printf(
         "bench_packetcapture: %d packets (pcap, Ethernet), %u worker threads, %d runs each (checksum %llu)\n",
@@ -190,15 +197,19 @@ int main(int argc, char** argv) {
     Print("decode, text, every core", decodeAll, libpcap);
     Print("decode, text, one thread", decodeOne, libpcap);
     Print("window Load (lines, newest first)", load, libpcap);
-    std::printf(
-        "  window Load gave %zu lines; resident %.1f MB before, peak %.1f MB%s, %.1f MB while the list "
-        "holds them\n",
-        loaded.parsed.lines.size(), static_cast<double>(before) / 1024, static_cast<double>(peak) / 1024,
-        peakReset ? "" : " (peak not reset: of the whole run)", static_cast<double>(kept) / 1024);
-    if (loaded.parsed.lines.size() != loadedLines) {
+    const double listMb = static_cast<double>(kept - before) / 1024;
+    const double loadPeakMb = static_cast<double>(peak - before) / 1024;
+    std::printf("  window Load gave %zu lines; resident %.1f MB before, peak %.1f MB%s, %.1f MB while the list "
+                "holds them: the Load's peak is %.2fx what the list holds\n",
+                measuredLines, static_cast<double>(before) / 1024, static_cast<double>(peak) / 1024,
+                peakReset ? "" : " (peak not reset: of the whole run)", static_cast<double>(kept) / 1024,
+                loadPeakMb / listMb);
+    if (measuredLines != loadedLines) {
         std::printf("  error: the timed Loads gave %zu lines\n", loadedLines);
         return 1;
     }
+    std::printf("  target: the window Load's peak at most about 1.3x what the list holds: %s\n",
+                peakReset && loadPeakMb <= 1.3 * listMb ? "met" : "NOT met");
     const bool met = reader.Median() <= 2.5 * libpcap.Median();
     std::printf("  target: reading and reassembly within 2.5x libpcap alone: %s\n", met ? "met" : "NOT met");
     return 0;
