@@ -27,12 +27,14 @@ struct Label {
     bool operator==(const Label&) const = default;
 };
 
-// Sets a label's caption. The decoders set captions of the same size message after message (a cell's
-// two digits, a layout's texts), and those are written over in place rather than assigned.
+// Sets a label's caption (text never points into it). The decoders set captions of the same size
+// message after message (a cell's two digits, a layout's texts), and those are written over in place;
+// a cell cleared for the next message is filled by an append, which costs less than an assignment.
 inline void SetCaption(Label& label, std::string_view text) {
     std::string& caption = label.caption;
     if (caption.size() != text.size()) {
-        caption = text;
+        caption.clear();
+        caption.append(text);
         return;
     }
     if (text.size() == 2) {
