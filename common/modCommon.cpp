@@ -1,20 +1,32 @@
 #include "common/modCommon.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <limits>
 
 namespace modCommon {
 
 namespace {
 
+// The value of every character as a hexadecimal digit, -1 for one that is not.
+constexpr std::array<std::int8_t, 256> kDigits = [] {
+    std::array<std::int8_t, 256> digits{};
+    for (std::size_t c = 0; c < digits.size(); ++c) {
+        if (c >= '0' && c <= '9')
+            digits[c] = static_cast<std::int8_t>(c - '0');
+        else if (c >= 'A' && c <= 'F')
+            digits[c] = static_cast<std::int8_t>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f')
+            digits[c] = static_cast<std::int8_t>(c - 'a' + 10);
+        else
+            digits[c] = -1;
+    }
+    return digits;
+}();
+
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return kDigits[static_cast<unsigned char>(c)];
 }
 
 } // namespace
@@ -75,6 +87,13 @@ template <typename Value, typename Fold> Value FoldHexDigits(std::string_view to
 } // namespace
 
 std::uint32_t HexValue(std::string_view token) {
+    // The usual token: two digits.
+    if (token.size() == 2) {
+        const int high = HexDigit(token[0]);
+        const int low = HexDigit(token[1]);
+        if (high >= 0 && low >= 0)
+            return static_cast<std::uint32_t>(high << 4 | low);
+    }
     return FoldHexDigits<std::uint32_t>(token, [](std::uint32_t& value, int digit) {
         constexpr std::uint32_t max = std::numeric_limits<std::uint32_t>::max();
         if (value > (max >> 4)) {

@@ -30,7 +30,7 @@ bool LineDecoder::DecodeMade(std::string_view source, std::size_t number, std::s
     const std::size_t count = (line.size() - prefixSize) / 3;
     m_tokens.resize(count);
     for (std::size_t i = 0; i < count; ++i)
-        m_tokens[i] = line.substr(prefixSize + 1 + 3 * i, 2);
+        m_tokens[i] = std::string_view(line.data() + prefixSize + 1 + 3 * i, 2);
     return DecodeTokens({source, number, connection, parts.date, parts.time}, out);
 }
 

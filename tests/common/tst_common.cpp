@@ -51,6 +51,11 @@ private slots:
         QTest::newRow("nine digits saturate") << "100000000" << max << quint8(0);
         QTest::newRow("low byte beyond saturation") << "123456789AB" << max << quint8(0xAB);
         QTest::newRow("leading zeros") << "000000000041" << 0x41u << quint8(0x41);
+        // Two characters, the usual token, in every combination of digit and other.
+        QTest::newRow("two digits") << "Ff" << 0xFFu << quint8(0xFF);
+        QTest::newRow("two, the second no digit") << "9G" << 9u << quint8(9);
+        QTest::newRow("two, the first no digit") << "G9" << 0u << quint8(0);
+        QTest::newRow("two, a blank first") << " 1" << 0u << quint8(0);
     }
     void hexValue() {
         QFETCH(QString, token);
