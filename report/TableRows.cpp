@@ -8,6 +8,12 @@ std::string_view ShownText(const Label& label) {
     return label.visible ? std::string_view(label.caption) : std::string_view();
 }
 
+bool PlainCell(const Label& cell) {
+    const std::string& text = cell.caption;
+    const auto printable = [](char c) { return c > ' ' && c < 0x7F; };
+    return !cell.red && text.size() == 2 && printable(text[0]) && printable(text[1]);
+}
+
 } // namespace
 
 TableReader::TableReader(const DecodeTable& table) {
@@ -40,6 +46,8 @@ TableReader::TableReader(const DecodeTable& table) {
 void TableReader::Read(TableRows& rows) const {
     rows.count = 0;
     rows.valid = true;
+    rows.plain = true;
+    std::uint64_t sizes = 0;
     for (int r = 0; r < kHeaderRows + kDataRows; ++r) {
         const RowLabels& labels = m_rows[static_cast<std::size_t>(r)];
         if (labels.name && !labels.name->visible)
@@ -57,7 +65,12 @@ void TableReader::Read(TableRows& rows) const {
                 continue;
             row.cells[static_cast<std::size_t>(row.cellCount++)] = TableCell{cell};
             row.valid = row.valid && !cell->red;
+            rows.plain = rows.plain && PlainCell(*cell);
         }
         rows.valid = rows.valid && row.valid;
+        sizes =
+            sizes * 0x100000001B3 + (row.name.size() << 24 | row.type.size() << 16 |
+                                     row.explanation.size() << 4 | static_cast<std::size_t>(row.cellCount));
     }
+    rows.sizes = sizes;
 }

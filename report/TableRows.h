@@ -3,6 +3,7 @@
 #include "decode/DecodeTable.h"
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 // The decode table as a reader of the window sees it, row by row: the three header rows, then every
@@ -34,6 +35,12 @@ struct TableRows {
     std::array<TableRow, kHeaderRows + kDataRows> rows{};
     int count = 0;
     bool valid = true;
+    // Every shown cell holds two printable, non-blank characters and is not red, as nearly every cell
+    // of a valid message does.
+    bool plain = true;
+    // The sizes of the rows' names, types and explanations and their cell counts, folded into one
+    // number: two reads of one layout give the same, and most reads of different layouts do not.
+    std::uint64_t sizes = 0;
 };
 
 // Reads one table again and again: where each row's labels and cells are is worked out once.

@@ -1,7 +1,7 @@
 #include "report/TextReport.h"
 
-#include "decode/MessageFormat.h"
 #include "common/AppendNumber.h"
+#include "decode/MessageFormat.h"
 #include "report/Cursor.h"
 
 #include <algorithm>
@@ -153,6 +153,16 @@ void TextReport::AddMessage(std::string& out, const LineInfo& line, const Messag
     }
     const std::string_view indent = several ? "    " : "  ";
     const TableRows& rows = *message.rows;
+    if (!m_kept.Append(out, indent, rows))
+        AppendRows(out, indent, rows, rows.plain);
+    if (message.floors)
+        AppendFloors(out, *message.floors, m_colour);
+}
+
+void TextReport::AppendRows(std::string& out, std::string_view indent, const TableRows& rows, bool plain) {
+    // The text before the rows ends in a line break, so trimming a row never reaches before start.
+    const std::size_t start = out.size();
+    m_cellAt.clear();
     std::size_t room = 0;
     for (int r = 0; r < rows.count; ++r) {
         const TableRow& row = rows.rows[static_cast<std::size_t>(r)];
@@ -176,6 +186,8 @@ void TextReport::AddMessage(std::string& out, const LineInfo& line, const Messag
             const char* cells = cursor.here();
             for (int c = 0; c < row.cellCount; ++c) {
                 const TableCell& cell = row.cells[static_cast<std::size_t>(c)];
+                if (plain)
+                    m_cellAt.push_back(static_cast<std::uint32_t>(cursor.here() - out.data() - start));
                 colourBytes += PutCell(cursor, cell.text(), cell.red(), m_colour);
             }
             cursor.PadFrom(cells, kCellsWidth + colourBytes);
@@ -184,8 +196,8 @@ void TextReport::AddMessage(std::string& out, const LineInfo& line, const Messag
             cursor.Put('\n');
         }
     }
-    if (message.floors)
-        AppendFloors(out, *message.floors, m_colour);
+    if (plain)
+        m_kept.Keep(indent, rows, std::string_view(out).substr(start), m_cellAt);
 }
 
 void TextReport::EndLine(std::string& out, const LineInfo&, bool) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "report/KeptRows.h"
 #include "report/Report.h"
+
+#include <cstdint>
+#include <vector>
 
 // The decode table as aligned text, one row a line. A red cell carries a "!" after its text and a
 // missing byte shows as "--!", so the marks survive a pipe, a file or a printer; with colour the red
@@ -14,5 +18,10 @@ public:
     void EndLine(std::string& out, const LineInfo& line, bool valid) override;
 
 private:
+    // Writes the rows out; plain rows (TableRows::plain) are kept for the messages of their layout.
+    void AppendRows(std::string& out, std::string_view indent, const TableRows& rows, bool plain);
+
     bool m_colour;
+    KeptRows m_kept;
+    std::vector<std::uint32_t> m_cellAt; // where each cell of the rows being written stands
 };

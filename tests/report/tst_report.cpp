@@ -2,6 +2,7 @@
 #include "capture/CaptureLine.h"
 #include "report/JsonText.h"
 #include "report/LineDecoder.h"
+#include "report/TextReport.h"
 
 #include <QTest>
 
@@ -36,7 +37,9 @@ private slots:
 
     // Batches are decoded on several threads, each with its own table, so a line's report must not depend on
     // what the table showed before. The decoders change shared labels (the 0x11 row name, the 0x20 layout of
-    // rows 3 and 4), which makes every order of the layouts worth checking.
+    // rows 3 and 4), which makes every order of the layouts worth checking. The text report keeps the rows
+    // of each layout it wrote for the next message of that layout, so the list also holds messages of one
+    // layout with other digits, with a red cell, with a one-digit token, and two to a line.
     void reportIndependentOfEarlierLines() {
         std::string line20 = "[11/22/2012] [10:15:34] 4C 41 00 00 20 30 30 30 31";
         for (int i = 0; i < 64; ++i)
@@ -49,6 +52,11 @@ private slots:
             "[11/22/2012] [10:15:35] 04 41 00 00 12",
             "[11/22/2012] [10:15:37]",
             "[11/22/2012] [10:15:38] 04 41 00 00 11 00 00 00 4C 41 00 00 20 30 30",
+            "[11/22/2012] [10:15:39] 0C 41 00 00 10 39 38 37 36 32 35 35 33 32 FF 00",
+            "[11/22/2012] [10:15:40] 0C 41 00 00 10 30 30 30 33 30 31 35 31 30 00 01",
+            "[11/22/2012] [10:15:41] 0C 41 0 00 10 30 30 30 33 30 31 35 31 30 00 00",
+            "[11/22/2012] [10:15:42] 0C 41 00 00 10 30 30 30 34 30 31 36 32 31 05 00 "
+            "0C 41 00 00 10 30 30 30 35 30 31 37 33 32 06 00",
         };
         for (const bool json : {false, true}) {
             DecodeOptions options;
@@ -66,6 +74,68 @@ private slots:
                 }
             }
         }
+    }
+
+    // The text report writes a message of a layout it has written before from the rows it kept, its
+    // cells written over. Any text of the table that differs, even in place at the same size, must be
+    // written out anew, as must a cell that is not two plain characters.
+    void keptRowsFollowTheTable_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("a data row's name") << "lblGateNumber"
+                                           << "Gate numbeR";
+        QTest::newRow("a data row's type") << "lblDataTypeD"
+                                           << "CHAR(9)";
+        QTest::newRow("a data row's explanation") << "lblDataExplanation"
+                                                  << "0x11 (fixed)";
+        QTest::newRow("a header row's type") << "lblDataTypeH"
+                                             << "BYTE(9)";
+        QTest::newRow("a header row's explanation") << "lblHeaderExplanation"
+                                                    << "\"B\" (fixed)";
+        QTest::newRow("a cell, other digits") << "lblData"
+                                              << "39";
+        QTest::newRow("a cell of three characters") << "lblData"
+                                                    << "309";
+        QTest::newRow("a cell of one character") << "lblData"
+                                                 << "9";
+        QTest::newRow("a cell with a blank") << "lblData"
+                                             << "3 ";
+        QTest::newRow("a cell with a control character") << "lblData"
+                                                         << "3\x1b";
+    }
+
+    void keptRowsFollowTheTable() {
+        QFETCH(QString, label);
+        QFETCH(QString, caption);
+        DecodeTable table;
+        table.withWords = false;
+        DecodeMessage(table, SplitMessage("0C 41 00 00 10 30 30 30 33 30 31 35 31 30 00 00"));
+        Label& changed = label == "lblGateNumber"          ? table.lblGateNumber
+                         : label == "lblDataTypeD"         ? table.lblDataTypeD[1]
+                         : label == "lblDataExplanation"   ? table.lblDataExplanation[0]
+                         : label == "lblDataTypeH"         ? table.lblDataTypeH[1]
+                         : label == "lblHeaderExplanation" ? table.lblHeaderExplanation[1]
+                                                           : table.lblData[2];
+        const std::vector<MessageSpan> spans = {{0, 16, 16}};
+        LineInfo line;
+        line.source = "-";
+        line.spans = &spans;
+        const TableReader reader(table);
+        TableRows rows;
+        MessageReport message;
+        message.span = &spans[0];
+        message.rows = &rows;
+        TextReport kept(false);
+        std::string before;
+        reader.Read(rows);
+        kept.AddMessage(before, line, message);
+        changed.caption = caption.toStdString();
+        reader.Read(rows);
+        std::string written, fresh;
+        kept.AddMessage(written, line, message);
+        TextReport(false).AddMessage(fresh, line, message);
+        QVERIFY(fresh != before);
+        QCOMPARE(QString::fromStdString(written), QString::fromStdString(fresh));
     }
 
     // A packet capture's message line is decoded from its known layout, without searching: the report
