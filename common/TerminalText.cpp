@@ -60,8 +60,24 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
 }
 
 char* PutTerminalText(char* out, std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        // File names, times and connections are long runs of plain ASCII: eight bytes at a time.
+    // File names, times and connections are long runs of plain ASCII: eight bytes at a time, and the
+    // last few in one word that overlaps the one before. Everything before i went out as it came, so
+    // that word lands where its bytes belong.
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i + kWord <= n && AllPlainAscii(text.data() + i)) {
+        std::memcpy(out, text.data() + i, kWord);
+        out += kWord;
+        i += kWord;
+    }
+    if (i == n)
+        return out;
+    if (n >= kWord && i + kWord > n && AllPlainAscii(text.data() + n - kWord)) {
+        std::memcpy(out - (i + kWord - n), text.data() + n - kWord, kWord);
+        return out + (n - i);
+    }
+    // Past a byte that is not plain ASCII: byte by byte, still eight at a time where they are plain.
+    while (i < n) {
         if (i + kWord <= text.size() && AllPlainAscii(text.data() + i)) {
             std::memcpy(out, text.data() + i, kWord);
             out += kWord;

@@ -85,6 +85,15 @@ private slots:
             << QByteArray("~ ~ ~ ~ ~ ~ ~ ~?       ?\xc3\xa9xyzxyz");
         QTest::newRow("long: raw C1 and Latin-1 in the second word")
             << QByteArray("captures\x9b\xff[2Jlog") << QByteArray("captures?\xff[2Jlog");
+        // The last few bytes of plain text go in one word that overlaps the one before.
+        QTest::newRow("long: a plain tail") << QByteArray("captures.pcap") << QByteArray("captures.pcap");
+        QTest::newRow("long: ESC in the tail") << QByteArray("captures\x1bx") << QByteArray("captures?x");
+        QTest::newRow("long: ESC first, the rest one plain word") << QByteArray("\x1b"
+                                                                                "abcdefgh")
+                                                                  << QByteArray("?abcdefgh");
+        QTest::newRow("long: C1 in UTF-8 first, two bytes shown as one") << QByteArray("\xc2\x9b"
+                                                                                       "captures.pcap")
+                                                                         << QByteArray("?captures.pcap");
     }
     void terminalText() {
         QFETCH(QByteArray, text);
