@@ -24,7 +24,7 @@ public:
     }
     void Message(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
                  std::size_t count) override {
-        m_decoder.AddBytes(header.source, header.number, prefix, bytes, count, header.connection);
+        m_decoder.AddBytes(header, prefix, bytes, count);
         if (++m_batched % kBatchMessages == 0)
             m_decoder.Submit();
     }

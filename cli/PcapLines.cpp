@@ -73,13 +73,13 @@ private:
 
     // The place and time of a record: its packet's, in the connection's words.
     LineHeader Header(const Connection& connection, std::uint64_t packet, std::int64_t timeNs) {
-        const CaptureLineParts parts = SplitCaptureLine(m_clock.PrefixAtNs(timeNs));
+        const CaptureLineParts& parts = m_clock.PartsAtNs(timeNs);
         return {m_path, packet, connection.text, parts.date, parts.time};
     }
 
     void AddMessage(const Connection& connection, const StreamFramer::Message& message) {
+        const CaptureLineParts& parts = m_clock.PartsAtNs(message.timeNs);
         const std::string& prefix = m_clock.PrefixAtNs(message.timeNs);
-        const CaptureLineParts parts = SplitCaptureLine(prefix);
         m_sink.Message({m_path, message.packet, connection.text, parts.date, parts.time}, prefix,
                        message.bytes, message.count);
     }

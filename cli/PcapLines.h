@@ -19,7 +19,7 @@ public:
     // The header's texts are valid during the call only.
     virtual void Opened(const LineHeader& header) = 0;
     // A message: its capture line is prefix ("[date] [time]") and the bytes in hex, made by whoever
-    // needs it.
+    // needs it. The header's date and time are views into prefix, as SplitCaptureLine reads it.
     virtual void Message(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
                          std::size_t count) = 0;
     virtual void Gap(const LineHeader& header, const GapRecord& gap) = 0;

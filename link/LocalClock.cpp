@@ -17,6 +17,7 @@ const std::string& LocalClock::PrefixAt(std::time_t second) {
         const QLocale locale = QLocale::system();
         m_prefix = MakeCapturePrefix(locale.toString(local.date(), m_dateFormat).toStdString(),
                                      locale.toString(local.time(), m_timeFormat).toStdString());
+        m_parts = SplitCaptureLine(m_prefix);
         m_second = second;
     }
     return m_prefix;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/CaptureLine.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -24,12 +26,18 @@ public:
     const std::string& PrefixAtNs(std::int64_t timeNs) {
         return PrefixAt(static_cast<std::time_t>(timeNs / kNsPerSecond));
     }
+    // The date and time of that prefix as SplitCaptureLine reads them, views into the prefix.
+    const CaptureLineParts& PartsAtNs(std::int64_t timeNs) {
+        PrefixAtNs(timeNs);
+        return m_parts;
+    }
 
 private:
     QString m_dateFormat;
     QString m_timeFormat;
     std::time_t m_second = -1;
     std::string m_prefix;
+    CaptureLineParts m_parts;
 };
 
 // The system's time format with seconds, its time-zone letters removed.

@@ -11,6 +11,11 @@ struct BatchDecoder::Batch {
         std::size_t number;
         std::size_t connection; // in connections; a record when kRecord
         std::size_t prefix;     // of a line made of bytes (AddBytes), the size of its prefix; else kText
+        // Of a line made of bytes, where its date and time stand in it.
+        std::uint32_t dateAt = 0;
+        std::uint32_t dateSize = 0;
+        std::uint32_t timeAt = 0;
+        std::uint32_t timeSize = 0;
     };
     static constexpr std::size_t kRecord = ~std::size_t{0};
     static constexpr std::size_t kText = ~std::size_t{0};
@@ -28,6 +33,14 @@ constexpr std::size_t kTaskLines = 512;
 // Tasks under way per worker: enough to keep every core busy while the oldest is written out.
 constexpr std::size_t kTasksPerWorker = 8;
 constexpr std::size_t kReportBytesPerLine = 1024;
+
+// Whether part is a non-empty view into whole (its place there then means something).
+bool Within(std::string_view whole, std::string_view part) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(whole.data());
+    const auto at = reinterpret_cast<std::uintptr_t>(part.data());
+    return !part.empty() && at >= begin && at - begin <= whole.size() &&
+           part.size() <= whole.size() - (at - begin);
+}
 } // namespace
 
 BatchDecoder::BatchDecoder(const DecodeOptions& options, unsigned workers, Sink sink)
@@ -63,10 +76,18 @@ void BatchDecoder::Add(std::string_view source, std::size_t number, std::string_
     NewLine(source, number, connection) += line;
 }
 
-void BatchDecoder::AddBytes(std::string_view source, std::size_t number, std::string_view prefix,
-                            const std::uint8_t* bytes, std::size_t count, std::string_view connection) {
-    std::string& text = NewLine(source, number, connection);
-    m_batch->lines.back().prefix = prefix.size();
+void BatchDecoder::AddBytes(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
+                            std::size_t count) {
+    std::string& text = NewLine(header.source, header.number, header.connection);
+    Batch::Line& line = m_batch->lines.back();
+    line.prefix = prefix.size();
+    CaptureLineParts parts{header.date, header.time, {}};
+    if (!Within(prefix, parts.date) || !Within(prefix, parts.time))
+        parts = SplitCaptureLine(prefix);
+    line.dateAt = static_cast<std::uint32_t>(parts.date.data() - prefix.data());
+    line.dateSize = static_cast<std::uint32_t>(parts.date.size());
+    line.timeAt = static_cast<std::uint32_t>(parts.time.data() - prefix.data());
+    line.timeSize = static_cast<std::uint32_t>(parts.time.size());
     text += prefix;
     AppendCaptureBytes(text, bytes, count);
 }
@@ -91,10 +112,12 @@ BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch
             continue;
         }
         const std::string_view connection = batch.connections[line.connection];
-        const bool valid =
-            line.prefix == Batch::kText
-                ? decoder.Decode(batch.source, line.number, text, result.output, connection)
-                : decoder.DecodeMade(batch.source, line.number, text, line.prefix, result.output, connection);
+        const bool valid = line.prefix == Batch::kText
+                               ? decoder.Decode(batch.source, line.number, text, result.output, connection)
+                               : decoder.DecodeMade({batch.source, line.number, connection,
+                                                     text.substr(line.dateAt, line.dateSize),
+                                                     text.substr(line.timeAt, line.timeSize)},
+                                                    text, line.prefix, result.output);
         result.valid = valid && result.valid;
     }
     return result;

@@ -32,9 +32,10 @@ public:
     void Add(std::string_view source, std::size_t number, std::string_view line,
              std::string_view connection = {});
     // The same for a message's bytes: its capture line, the prefix and the bytes in hex, is made in the
-    // batch itself.
-    void AddBytes(std::string_view source, std::size_t number, std::string_view prefix,
-                  const std::uint8_t* bytes, std::size_t count, std::string_view connection);
+    // batch itself. The header's date and time are best views into prefix, as SplitCaptureLine reads it:
+    // then the prefix is not read again.
+    void AddBytes(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
+                  std::size_t count);
     // A record written as it is, in its place among the lines' reports.
     void AddRecord(std::string_view text);
     // Starts decoding the current batch; waits for the oldest batches when too many are under way.

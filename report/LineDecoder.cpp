@@ -23,15 +23,14 @@ bool LineDecoder::Decode(std::string_view source, std::size_t number, std::strin
     return DecodeTokens({source, number, connection, parts.date, parts.time}, out);
 }
 
-bool LineDecoder::DecodeMade(std::string_view source, std::size_t number, std::string_view line,
-                             std::size_t prefixSize, std::string& out, std::string_view connection) {
-    const CaptureLineParts parts = SplitCaptureLine(line.substr(0, prefixSize));
+bool LineDecoder::DecodeMade(const LineHeader& header, std::string_view line, std::size_t prefixSize,
+                             std::string& out) {
     // Each byte is a blank and two digits after the prefix.
     const std::size_t count = (line.size() - prefixSize) / 3;
     m_tokens.resize(count);
     for (std::size_t i = 0; i < count; ++i)
         m_tokens[i] = std::string_view(line.data() + prefixSize + 1 + 3 * i, 2);
-    return DecodeTokens({source, number, connection, parts.date, parts.time}, out);
+    return DecodeTokens(header, out);
 }
 
 bool LineDecoder::DecodeTokens(const LineHeader& header, std::string& out) {

@@ -27,9 +27,10 @@ public:
     bool Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out,
                 std::string_view connection = {});
     // The same for a line made of a prefix and bytes (MakeCaptureLine): the bytes' tokens stand at known
-    // places, and nothing needs searching.
-    bool DecodeMade(std::string_view source, std::size_t number, std::string_view line, std::size_t prefixSize,
-                    std::string& out, std::string_view connection = {});
+    // places, and nothing needs searching. The header's date and time are the prefix's, as
+    // SplitCaptureLine reads it.
+    bool DecodeMade(const LineHeader& header, std::string_view line, std::size_t prefixSize,
+                    std::string& out);
 
 private:
     // The line's tokens are in m_tokens.

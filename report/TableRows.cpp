@@ -44,33 +44,38 @@ TableReader::TableReader(const DecodeTable& table) {
 }
 
 void TableReader::Read(TableRows& rows) const {
-    rows.count = 0;
-    rows.valid = true;
-    rows.plain = true;
+    // Kept in locals, not in rows, while the labels are read: the compiler cannot tell that writing rows
+    // leaves the labels unchanged.
+    int count = 0;
+    bool valid = true;
+    bool plain = true;
     std::uint64_t sizes = 0;
-    for (int r = 0; r < kHeaderRows + kDataRows; ++r) {
-        const RowLabels& labels = m_rows[static_cast<std::size_t>(r)];
+    for (const RowLabels& labels : m_rows) {
         if (labels.name && !labels.name->visible)
             continue;
-        TableRow& row = rows.rows[static_cast<std::size_t>(rows.count++)];
+        TableRow& row = rows.rows[static_cast<std::size_t>(count++)];
         row.name = labels.name ? std::string_view(labels.name->caption) : labels.fixedName;
         row.type = ShownText(*labels.type);
         row.explanation = ShownText(*labels.explanation);
         row.dataRow = labels.name != nullptr;
-        row.cellCount = 0;
-        row.valid = true;
+        int cellCount = 0;
+        bool rowValid = true;
         for (int c = 0; c < labels.cellCount; ++c) {
             const Label* cell = labels.cells[static_cast<std::size_t>(c)];
             if (!cell || !cell->visible)
                 continue;
-            row.cells[static_cast<std::size_t>(row.cellCount++)] = TableCell{cell};
-            row.valid = row.valid && !cell->red;
-            rows.plain = rows.plain && PlainCell(*cell);
+            row.cells[static_cast<std::size_t>(cellCount++)] = TableCell{cell};
+            rowValid = rowValid && !cell->red;
+            plain = plain && PlainCell(*cell);
         }
-        rows.valid = rows.valid && row.valid;
-        sizes =
-            sizes * 0x100000001B3 + (row.name.size() << 24 | row.type.size() << 16 |
-                                     row.explanation.size() << 4 | static_cast<std::size_t>(row.cellCount));
+        row.cellCount = cellCount;
+        row.valid = rowValid;
+        valid = valid && rowValid;
+        sizes = sizes * 0x100000001B3 + (row.name.size() << 24 | row.type.size() << 16 |
+                                         row.explanation.size() << 4 | static_cast<std::size_t>(cellCount));
     }
+    rows.count = count;
+    rows.valid = valid;
+    rows.plain = plain;
     rows.sizes = sizes;
 }

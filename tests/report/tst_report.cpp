@@ -1,5 +1,6 @@
 // The reports as the window copies them and the headless commands print them.
 #include "capture/CaptureLine.h"
+#include "report/BatchDecoder.h"
 #include "report/JsonText.h"
 #include "report/LineDecoder.h"
 #include "report/TextReport.h"
@@ -138,6 +139,36 @@ private slots:
         QCOMPARE(QString::fromStdString(written), QString::fromStdString(fresh));
     }
 
+    // A message handed over as bytes is reported as its capture line would be, on the calling thread and
+    // on workers, whether the header's date and time are views into the prefix or texts of their own.
+    void bytesReportAsTheirLine() {
+        const std::vector<std::uint8_t> bytes = {0x0C, 0x41, 0x00, 0x00, 0x10, '0', '0',  '0',
+                                                 '3',  '0',  '1',  '5',  '1',  '0', 0x00, 0x01};
+        const std::string prefix = MakeCapturePrefix("11/22/2012", "10:15:30");
+        const CaptureLineParts parts = SplitCaptureLine(prefix);
+        const std::string date = "11/22/2012";
+        const std::string time = "10:15:30";
+        std::string line;
+        LineDecoder(DecodeOptions())
+            .Decode("f.pcap", 7, MakeCaptureLine(prefix, bytes.data(), bytes.size()), line, "a > b");
+        for (const unsigned workers : {0U, 2U}) {
+            std::string got;
+            bool valid = true;
+            {
+                BatchDecoder decoder(DecodeOptions(), workers,
+                                     [&got](const std::string& text) { got += text; });
+                for (const LineHeader& header :
+                     {LineHeader{"f.pcap", 7, "a > b", parts.date, parts.time},
+                      LineHeader{"f.pcap", 7, "a > b", date, time}, LineHeader{"f.pcap", 7, "a > b", {}, {}}})
+                    decoder.AddBytes(header, prefix, bytes.data(), bytes.size());
+                decoder.Drain();
+                valid = decoder.allValid();
+            }
+            QCOMPARE(QString::fromStdString(got), QString::fromStdString(line + line + line));
+            QVERIFY(!valid);
+        }
+    }
+
     // A packet capture's message line is decoded from its known layout, without searching: the report
     // must be the one its text gives, whatever the table showed before.
     void madeLineReportsAsItsText() {
@@ -159,7 +190,10 @@ private slots:
                 const std::string line = MakeCaptureLine(prefix, bytes.data(), bytes.size());
                 std::string expected, got;
                 const bool expectedValid = byText.Decode("f.pcap", 3, line, expected, "a > b");
-                QCOMPARE(made.DecodeMade("f.pcap", 3, line, prefix.size(), got, "a > b"), expectedValid);
+                const CaptureLineParts parts = SplitCaptureLine(prefix);
+                QCOMPARE(
+                    made.DecodeMade({"f.pcap", 3, "a > b", parts.date, parts.time}, line, prefix.size(), got),
+                    expectedValid);
                 QCOMPARE(QString::fromStdString(got), QString::fromStdString(expected));
             }
         }
