@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ShortCopy.h"
 #include "decode/MessageFormat.h"
 
 #include <array>
@@ -28,21 +29,16 @@ struct Label {
 };
 
 // Sets a label's caption (text never points into it). The decoders set captions of the same size
-// message after message (a cell's two digits, a layout's texts), and those are written over in place;
-// a cell cleared for the next message is filled by an append, which costs less than an assignment.
+// message after message (a layout's texts), and those are written over in place; a cell cleared for
+// the next message is filled by an append, which costs less than an assignment.
 inline void SetCaption(Label& label, std::string_view text) {
     std::string& caption = label.caption;
-    if (caption.size() != text.size()) {
-        caption.clear();
-        caption.append(text);
+    if (caption.size() == text.size()) {
+        CopyShort(caption.data(), text.data(), text.size());
         return;
     }
-    if (text.size() == 2) {
-        caption[0] = text[0];
-        caption[1] = text[1];
-    } else if (!text.empty()) {
-        std::memcpy(caption.data(), text.data(), text.size());
-    }
+    caption.clear();
+    caption.append(text);
 }
 
 // The message as the decoders see it: one text per byte, index 0 the first header byte. The views

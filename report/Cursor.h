@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ShortCopy.h"
 #include "common/TerminalText.h"
 
 #include <algorithm>
@@ -23,22 +24,8 @@ public:
     Cursor& operator=(const Cursor&) = delete;
 
     void Put(std::string_view text) {
-        const std::size_t n = text.size();
-        const char* from = text.data();
-        // Pieces are a few bytes to a few dozen: fixed-size moves the compiler inlines, overlapping at
-        // the end, beat a call to memcpy for each.
-        if (n >= 8) {
-            for (std::size_t i = 0; i + 8 < n; i += 8)
-                std::memcpy(m_p + i, from + i, 8);
-            std::memcpy(m_p + n - 8, from + n - 8, 8);
-        } else if (n >= 4) {
-            std::memcpy(m_p, from, 4);
-            std::memcpy(m_p + n - 4, from + n - 4, 4);
-        } else {
-            for (std::size_t i = 0; i < n; ++i)
-                m_p[i] = from[i];
-        }
-        m_p += n;
+        CopyShort(m_p, text.data(), text.size());
+        m_p += text.size();
     }
     void Put(char c) { *m_p++ = c; }
     // Text that comes from a capture line or a file name: a control character (an escape sequence in
