@@ -62,7 +62,7 @@ bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, const Digit
     bool allDigits = true;
     std::size_t firstOther = 0; // the first byte that is no digit, when one is
     std::size_t shown = 0;
-    std::string text; // the field as characters, a printable stand-in for any other byte
+    std::string text; // with the words: the field as characters, a printable stand-in for any other byte
     for (; shown < width; ++shown) {
         const auto value = CharValue(tokens, firstToken + shown);
         if (!value)
@@ -74,7 +74,8 @@ bool ShowDigitField(DecodeTable& table, const MessageTokens& tokens, const Digit
             allDigits = false;
             firstOther = shown;
         }
-        text.push_back(*value >= 0x20 && *value < 0x7F ? static_cast<char>(*value) : '?');
+        if (table.withWords)
+            text.push_back(*value >= 0x20 && *value < 0x7F ? static_cast<char>(*value) : '?');
         SetCell(cells[shown], tokens[firstToken + shown], digit);
     }
     if (shown > 0)
