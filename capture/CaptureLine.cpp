@@ -28,23 +28,25 @@ std::string MakeCaptureLine(std::string_view prefix, const std::uint8_t* bytes, 
 
 namespace {
 
-// The two digits of every byte value: one look-up a byte instead of two.
-constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+// A blank and the two digits of every byte value, and the next byte's blank: one look-up and one
+// four-byte store a byte, the fourth byte written over by the next.
+constexpr std::array<std::array<char, 4>, 256> kSpacedPairs = [] {
     constexpr char kDigits[] = "0123456789ABCDEF";
-    std::array<std::array<char, 2>, 256> pairs{};
+    std::array<std::array<char, 4>, 256> pairs{};
     for (std::size_t b = 0; b < pairs.size(); ++b)
-        pairs[b] = {kDigits[b >> 4], kDigits[b & 0x0F]};
+        pairs[b] = {' ', kDigits[b >> 4], kDigits[b & 0x0F], ' '};
     return pairs;
 }();
 
 } // namespace
 
 char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i, out += 3) {
-        out[0] = ' ';
-        std::memcpy(out + 1, kHexPairs[bytes[i]].data(), 2);
-    }
-    return out;
+    if (count == 0)
+        return out;
+    for (std::size_t i = 0; i + 1 < count; ++i, out += 3)
+        std::memcpy(out, kSpacedPairs[bytes[i]].data(), 4);
+    std::memcpy(out, kSpacedPairs[bytes[count - 1]].data(), 3); // the last: nothing written past it
+    return out + 3;
 }
 
 void AppendCaptureBytes(std::string& out, const std::uint8_t* bytes, std::size_t count) {
@@ -81,13 +83,16 @@ CaptureLineParts SplitCaptureLine(std::string_view line) {
     parts.byteText = start >= line.size() ? std::string_view{} : line.substr(start);
     // Each "[" closes at the first "]" after it, which is one of those two where it stands before them.
     const std::size_t open1 = Find(line, '[', 0);
-    const std::size_t close1 = open1 == kNowhere ? kNowhere : open1 < first ? first : Find(line, ']', open1 + 1);
+    const std::size_t close1 = open1 == kNowhere ? kNowhere
+                               : open1 < first   ? first
+                                                 : Find(line, ']', open1 + 1);
     if (close1 == kNowhere)
         return parts;
     parts.date = line.substr(open1 + 1, close1 - open1 - 1);
     const std::size_t open2 = Find(line, '[', close1 + 1);
-    const std::size_t close2 =
-        open2 == kNowhere ? kNowhere : close1 == first && open2 < second ? second : Find(line, ']', open2 + 1);
+    const std::size_t close2 = open2 == kNowhere                   ? kNowhere
+                               : close1 == first && open2 < second ? second
+                                                                   : Find(line, ']', open2 + 1);
     if (close2 != kNowhere)
         parts.time = line.substr(open2 + 1, close2 - open2 - 1);
     return parts;
