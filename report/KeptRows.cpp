@@ -1,41 +1,6 @@
 #include "report/KeptRows.h"
 
-#include <cstring>
-
-namespace {
-
-template <typename Word> Word Load(const char* p) {
-    Word word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-// Names, types and explanations are a few bytes to a few dozen: compared a word at a time, overlapping
-// at the end, without a call to memcmp for each.
-[[gnu::always_inline]] inline bool Same(std::string_view text, const std::string& kept) {
-    const std::size_t n = text.size();
-    if (n != kept.size())
-        return false;
-    const char* a = text.data();
-    const char* b = kept.data();
-    if (n >= 8) {
-        std::uint64_t differ = Load<std::uint64_t>(a + n - 8) ^ Load<std::uint64_t>(b + n - 8);
-        for (std::size_t i = 0; i + 8 < n; i += 8)
-            differ |= Load<std::uint64_t>(a + i) ^ Load<std::uint64_t>(b + i);
-        return differ == 0;
-    }
-    if (n >= 4) {
-        return ((Load<std::uint32_t>(a) ^ Load<std::uint32_t>(b)) |
-                (Load<std::uint32_t>(a + n - 4) ^ Load<std::uint32_t>(b + n - 4))) == 0;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (a[i] != b[i])
-            return false;
-    }
-    return true;
-}
-
-} // namespace
+#include "common/ShortCopy.h"
 
 bool KeptRows::Layout::ReadsAs(std::string_view rowIndent, const TableRows& shown) const {
     if (static_cast<std::size_t>(shown.count) != rows.size() || rowIndent != indent)
@@ -43,8 +8,8 @@ bool KeptRows::Layout::ReadsAs(std::string_view rowIndent, const TableRows& show
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const TableRow& row = shown.rows[r];
         const RowTexts& kept = rows[r];
-        if (row.cellCount != kept.cellCount || !Same(row.name, kept.name) || !Same(row.type, kept.type) ||
-            !Same(row.explanation, kept.explanation))
+        if (row.cellCount != kept.cellCount || !SameShort(row.name, kept.name) ||
+            !SameShort(row.type, kept.type) || !SameShort(row.explanation, kept.explanation))
             return false;
     }
     return true;

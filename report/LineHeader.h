@@ -20,6 +20,25 @@ struct LineHeader {
 // connection only when there is one.
 void AppendTextHeader(std::string& out, const LineHeader& header);
 
+// The same for a run of records, most of which share their source and, a second at a time, their date,
+// time and connection: the text before the number and the text after it are kept, made safe, for the
+// next record that has the same.
+class TextHeaders {
+public:
+    void Append(std::string& out, const LineHeader& header);
+
+private:
+    bool m_any = false;
+    // As last given.
+    std::string m_source;
+    std::string m_date;
+    std::string m_time;
+    std::string m_connection;
+    // As written for them.
+    std::string m_beforeNumber;
+    std::string m_afterNumber;
+};
+
 // `{"source":…,"line":…,"connection":…,"date":…,"time":…`, "connection" only when there is one; the
 // object is left open for the record's own keys.
 void AppendJsonHeader(std::string& out, const LineHeader& header);

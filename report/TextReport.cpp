@@ -133,7 +133,7 @@ void AppendFraming(std::string& out, const LineInfo& line) {
 } // namespace
 
 void TextReport::BeginLine(std::string& out, const LineInfo& line) {
-    AppendTextHeader(out, line);
+    m_headers.Append(out, line);
     AppendFraming(out, line);
     out += '\n';
 }

@@ -22,6 +22,7 @@ private:
     void AppendRows(std::string& out, std::string_view indent, const TableRows& rows, bool plain);
 
     bool m_colour;
+    TextHeaders m_headers;
     KeptRows m_kept;
     std::vector<std::uint32_t> m_cellAt; // where each cell of the rows being written stands
 };

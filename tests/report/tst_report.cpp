@@ -139,6 +139,35 @@ private slots:
         QCOMPARE(QString::fromStdString(written), QString::fromStdString(fresh));
     }
 
+    // The text report keeps the header's text before and after the number for the records that share
+    // it: each record's header must still be its own, whichever of its parts changed, even at the same size.
+    void textHeadersFollowEveryPart() {
+        const std::vector<LineHeader> headers = {
+            {"f.pcap", 1, "10.0.0.1:50000 > 10.0.0.2:60173", "11/22/2012", "10:15:30"},
+            {"f.pcap", 2, "10.0.0.1:50000 > 10.0.0.2:60173", "11/22/2012", "10:15:30"},
+            {"f.pcap", 10, "10.0.0.1:50000 > 10.0.0.2:60173", "11/22/2012", "10:15:31"},
+            {"f.pcap", 11, "10.0.0.1:50001 > 10.0.0.2:60173", "11/22/2012", "10:15:31"},
+            {"f.pcap", 12, "10.0.0.1:50001 > 10.0.0.2:60173", "11/23/2012", "10:15:31"},
+            {"g.pcap", 12, "10.0.0.1:50001 > 10.0.0.2:60173", "11/23/2012", "10:15:31"},
+            {"g\x1b[2J", 12, "10.0.0.1:50001 > 10.0.0.2:60173", "11/23/2012", "10:15:31"},
+            {"g.pcap", 13, "", "11/23/2012", "10:15:31"},
+            {"g.pcap", 14, "", "", ""},
+            {"", 15, "", "", ""},
+            {"f.pcap", 16, "10.0.0.1:50000 > 10.0.0.2:60173", "11/22/2012", "10:15:30"},
+        };
+        TextHeaders kept;
+        for (const LineHeader& header : headers) {
+            std::string written, alone;
+            kept.Append(written, header);
+            AppendTextHeader(alone, header);
+            QCOMPARE(QString::fromStdString(written), QString::fromStdString(alone));
+        }
+        std::string first;
+        AppendTextHeader(first, headers.front());
+        QCOMPARE(QString::fromStdString(first),
+                 QString("f.pcap:1  [11/22/2012] [10:15:30]  10.0.0.1:50000 > 10.0.0.2:60173  "));
+    }
+
     // A message handed over as bytes is reported as its capture line would be, on the calling thread and
     // on workers, whether the header's date and time are views into the prefix or texts of their own.
     void bytesReportAsTheirLine() {
