@@ -38,7 +38,10 @@ inline void SetCaption(Label& label, std::string_view text) {
         return;
     }
     caption.clear();
-    caption.append(text);
+    if (text.size() == 2)
+        caption.append(text.data(), 2); // a size the compiler sees: no call to memcpy
+    else
+        caption.append(text);
 }
 
 // The message as the decoders see it: one text per byte, index 0 the first header byte. The views

@@ -1,6 +1,7 @@
 #include "report/BatchDecoder.h"
 
 #include "capture/CaptureLine.h"
+#include "common/ShortCopy.h"
 
 struct BatchDecoder::Batch {
     std::string source;
@@ -62,10 +63,10 @@ BatchDecoder::~BatchDecoder() {
 }
 
 std::string& BatchDecoder::NewLine(std::string_view source, std::size_t number, std::string_view connection) {
-    if (m_batch->source != source)
+    if (!SameShort(m_batch->source, source))
         m_batch->source = source;
     std::vector<std::string>& connections = m_batch->connections;
-    if (connections.empty() || connections.back() != connection)
+    if (connections.empty() || !SameShort(connections.back(), connection))
         connections.emplace_back(connection);
     m_batch->lines.push_back({m_batch->text.size(), number, connections.size() - 1, Batch::kText});
     return m_batch->text;

@@ -28,8 +28,11 @@ bool LineDecoder::DecodeMade(const LineHeader& header, std::string_view line, st
     // Each byte is a blank and two digits after the prefix.
     const std::size_t count = (line.size() - prefixSize) / 3;
     m_tokens.resize(count);
-    for (std::size_t i = 0; i < count; ++i)
-        m_tokens[i] = std::string_view(line.data() + prefixSize + 1 + 3 * i, 2);
+    const char* digits = line.data() + prefixSize + 1;
+    for (std::string_view& token : m_tokens) {
+        token = std::string_view(digits, 2);
+        digits += 3;
+    }
     return DecodeTokens(header, out);
 }
 
