@@ -53,7 +53,8 @@ void ResetCells(std::span<Label> cells, bool visible, bool red) {
     for (Label& cell : cells) {
         cell.visible = visible;
         cell.caption.clear();
-        cell.note.clear();
+        if (!cell.note.empty()) // the headless reports never write one
+            cell.note.clear();
         cell.red = red;
     }
 }

@@ -28,13 +28,15 @@ struct Label {
     bool operator==(const Label&) const = default;
 };
 
-// Sets a label's caption (text never points into it). The decoders set captions of the same size
-// message after message (a layout's texts), and those are written over in place; a cell cleared for
-// the next message is filled by an append, which costs less than an assignment.
+// Sets a label's caption (text never points into it). The decoders set the same layout texts message
+// after message: a caption of the same size is compared first and written over in place only where it
+// differs. A cell cleared for the next message is filled by an append, which costs less than an
+// assignment.
 inline void SetCaption(Label& label, std::string_view text) {
     std::string& caption = label.caption;
     if (caption.size() == text.size()) {
-        CopyShort(caption.data(), text.data(), text.size());
+        if (!SameShort(caption, text))
+            CopyShort(caption.data(), text.data(), text.size());
         return;
     }
     caption.clear();
