@@ -32,7 +32,7 @@ struct Label {
 // after message: a caption of the same size is compared first and written over in place only where it
 // differs. A cell cleared for the next message is filled by an append, which costs less than an
 // assignment.
-inline void SetCaption(Label& label, std::string_view text) {
+[[gnu::always_inline]] inline void SetCaption(Label& label, std::string_view text) {
     std::string& caption = label.caption;
     if (caption.size() == text.size()) {
         if (!SameShort(caption, text))
