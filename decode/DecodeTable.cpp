@@ -52,7 +52,7 @@ static_assert(kGate20.offset == DataCell::kBase + DataCell::kGate &&
 void ResetCells(std::span<Label> cells, bool visible, bool red) {
     for (Label& cell : cells) {
         cell.visible = visible;
-        cell.caption.clear();
+        ClearCaption(cell);
         if (!cell.note.empty()) // the headless reports never write one
             cell.note.clear();
         cell.red = red;
@@ -85,7 +85,7 @@ void Show(std::span<Label> labels) {
 void ShowBodyLayout(DecodeTable& table, const std::array<std::string_view, kDataRows>& types,
                     const std::array<std::string_view, kDataRows>& explanations) {
     table.lblGateNumber.visible = true;
-    SetCaption(table.lblGateNumber, kDataRowNames[kGateRow]);
+    SetFixedCaption(table.lblGateNumber, kDataRowNames[kGateRow]);
     table.lblDestFloor.visible = true;
     table.lblAttr.visible = true;
     table.lblSeqNumber.visible = true;
@@ -94,8 +94,8 @@ void ShowBodyLayout(DecodeTable& table, const std::array<std::string_view, kData
     Show(table.lblDataExplanation);
     for (std::size_t r = 0; r < kDataRows; ++r) {
         if (!explanations[r].empty())
-            SetCaption(table.lblDataExplanation[r], explanations[r]);
-        SetCaption(table.lblDataTypeD[r], types[r]);
+            SetFixedCaption(table.lblDataExplanation[r], explanations[r]);
+        SetFixedCaption(table.lblDataTypeD[r], types[r]);
     }
 }
 
@@ -113,7 +113,7 @@ DecodeTable::DecodeTable() {
     for (std::size_t i = 0; i < lblHeader.size(); ++i)
         lblHeader[i].top = HeaderCellTop(HeaderCellRow(static_cast<int>(i)));
     for (std::size_t r = 0; r < kHeaderRows; ++r) {
-        SetCaption(lblDataTypeH[r], kHeaderTypes[r]);
+        SetFixedCaption(lblDataTypeH[r], kHeaderTypes[r]);
         lblDataTypeH[r].top = HeaderNameTop(static_cast<int>(r) + 1);
         lblHeaderExplanation[r].top = HeaderCellTop(static_cast<int>(r) + 1);
     }
@@ -122,9 +122,9 @@ DecodeTable::DecodeTable() {
     const auto names = DataNameLabels(*this);
     for (std::size_t r = 0; r < kDataRows; ++r) {
         const int row = static_cast<int>(r) + 1;
-        names[r]->caption = kDataRowNames[r];
+        SetFixedCaption(*names[r], kDataRowNames[r]);
         names[r]->top = DataNameTop(row);
-        SetCaption(lblDataTypeD[r], kTypes10[r]);
+        SetFixedCaption(lblDataTypeD[r], kTypes10[r]);
         lblDataTypeD[r].top = DataNameTop(row);
         lblDataExplanation[r].top = DataCellTop(row);
     }
@@ -220,8 +220,8 @@ void ShowHeaderLayout(DecodeTable& table) {
     Show(table.lblHeaderExplanation);
     Show(table.lblDataTypeH);
     for (std::size_t r = 0; r < kHeaderRows; ++r) {
-        SetCaption(table.lblHeaderExplanation[r], kHeaderExplanations[r]);
-        SetCaption(table.lblDataTypeH[r], kHeaderTypes[r]);
+        SetFixedCaption(table.lblHeaderExplanation[r], kHeaderExplanations[r]);
+        SetFixedCaption(table.lblDataTypeH[r], kHeaderTypes[r]);
     }
 }
 
@@ -233,23 +233,23 @@ void ShowCommandLayout(DecodeTable& table) {
 }
 
 void ShowUnknownCommandLayout(DecodeTable& table) {
-    SetCaption(table.lblDataExplanation[kCommandRow], kUnknownCommand);
+    SetFixedCaption(table.lblDataExplanation[kCommandRow], kUnknownCommand);
 }
 
 void ShowLayout11(DecodeTable& table) {
     table.lblGateNumber.visible = true;
-    SetCaption(table.lblGateNumber, kReserveRowName11);
+    SetFixedCaption(table.lblGateNumber, kReserveRowName11);
     ShowEmptyRed(std::span(table.lblData).subspan(DataCell::kReserve11, kReserve11.width));
     Show(std::span(table.lblDataExplanation).first(kExplanations11.size()));
     Show(std::span(table.lblDataTypeD).first(kTypes11.size()));
     for (std::size_t r = 0; r < kTypes11.size(); ++r) {
-        SetCaption(table.lblDataExplanation[r], kExplanations11[r]);
-        SetCaption(table.lblDataTypeD[r], kTypes11[r]);
+        SetFixedCaption(table.lblDataExplanation[r], kExplanations11[r]);
+        SetFixedCaption(table.lblDataTypeD[r], kTypes11[r]);
     }
 }
 
 void ShowLayout10(DecodeTable& table) {
-    SetCaption(table.lblDestFloor, kDataRowNames[kFloorRow]);
+    SetFixedCaption(table.lblDestFloor, kDataRowNames[kFloorRow]);
     table.lblDoorOpen.visible = true;
     ShowEmptyRed(std::span(table.lblData).subspan(DataCell::kGate, kBodyCells10));
     ShowBodyLayout(table, kTypes10, kExplanations10);
@@ -258,7 +258,7 @@ void ShowLayout10(DecodeTable& table) {
 
 // The accessible floors take the band of rows 3 and 4, in place of destination floor and door opening.
 void ShowLayout20(DecodeTable& table) {
-    SetCaption(table.lblDestFloor, kFloorsRowName);
+    SetFixedCaption(table.lblDestFloor, kFloorsRowName);
     table.lblDestFloor.top = kFloorsNameTop;
     table.lblDoorOpen.visible = false;
     ShowEmptyRed(std::span(table.lblData).subspan(DataCell::kGate, kBodyCells20));
@@ -274,24 +274,24 @@ void ShowLayout20(DecodeTable& table) {
 void InitDetailView(DecodeTable& table) {
     ShowEmptyNormal(table.lblHeader);
     for (Label& explanation : table.lblHeaderExplanation)
-        explanation.caption.clear();
+        ClearCaption(explanation);
     for (std::size_t r = 0; r < kHeaderRows; ++r)
-        SetCaption(table.lblDataTypeH[r], kHeaderTypes[r]);
+        SetFixedCaption(table.lblDataTypeH[r], kHeaderTypes[r]);
     table.lblGateNumber.visible = true;
     table.lblDestFloor.visible = true;
-    SetCaption(table.lblDestFloor, kDataRowNames[kFloorRow]);
+    SetFixedCaption(table.lblDestFloor, kDataRowNames[kFloorRow]);
     table.lblDoorOpen.visible = true;
     table.lblAttr.visible = true;
     table.lblSeqNumber.visible = true;
     table.lblReserve.visible = true;
     ShowEmptyNormal(std::span(table.lblData).first(kCells10));
     table.lblDataExplanation[kDoorRow].visible = true;
-    SetCaption(table.lblDataTypeD[kFloorRow], kTypes10[kFloorRow]);
+    SetFixedCaption(table.lblDataTypeD[kFloorRow], kTypes10[kFloorRow]);
     table.lblDataTypeD[kDoorRow].visible = true;
-    SetCaption(table.lblDataTypeD[kDoorRow], kTypes10[kDoorRow]);
+    SetFixedCaption(table.lblDataTypeD[kDoorRow], kTypes10[kDoorRow]);
     PlaceFloorRowOnOwnLine(table);
     for (Label& explanation : table.lblDataExplanation)
-        explanation.caption.clear();
+        ClearCaption(explanation);
     for (Label& cell : std::span(table.lblData).subspan(kCells10)) {
         cell.visible = false;
         cell.note.clear();

@@ -24,8 +24,17 @@ struct Label {
     // A value cell's field and value in words and, when red, why: the cell's tooltip and accessible
     // description, so that red is never the only cue.
     std::string note;
+    // The caption's text as one number, so that a reader tells captions apart without comparing them:
+    // where the fixed text it was set to stands and its size (SetFixedCaption), 0 when cleared
+    // (ClearCaption), kOwnText after any other write. Whoever writes the caption directly sets it too.
+    std::uint64_t textKey = 0;
+    static constexpr std::uint64_t kOwnText = ~std::uint64_t{0};
 
-    bool operator==(const Label&) const = default;
+    // What the label shows: how its caption was set does not count.
+    bool operator==(const Label& other) const {
+        return caption == other.caption && visible == other.visible && red == other.red && top == other.top &&
+               note == other.note;
+    }
 };
 
 // Sets a label's caption (text never points into it). The decoders set the same layout texts message
@@ -33,6 +42,7 @@ struct Label {
 // differs. A cell cleared for the next message is filled by an append, which costs less than an
 // assignment.
 [[gnu::always_inline]] inline void SetCaption(Label& label, std::string_view text) {
+    label.textKey = Label::kOwnText;
     std::string& caption = label.caption;
     if (caption.size() == text.size()) {
         if (!SameShort(caption, text))
@@ -44,6 +54,31 @@ struct Label {
         caption.append(text.data(), 2); // a size the compiler sees: no call to memcpy
     else
         caption.append(text);
+}
+
+// Sets a label to one of the format's fixed texts, which stay where they are and unchanged for the whole
+// run: the label keeps where the text stands, so the same text set again costs one comparison, and a
+// reader tells two captions apart by that pointer alone (TableReader::ReadShape).
+// Sets a label to one of the format's fixed texts, which stay where they are and unchanged for the whole
+// run: the label keeps where the text stands and its size, so the same text set again costs one
+// comparison, and a reader tells two captions apart by that number alone (TableReader::ReadShape).
+[[gnu::always_inline]] inline void SetFixedCaption(Label& label, std::string_view text) {
+    constexpr int kSizeShift = 48; // above every address a program is given
+    const std::uint64_t key = reinterpret_cast<std::uintptr_t>(text.data()) | std::uint64_t{text.size()}
+                                                                                  << kSizeShift;
+    if (label.textKey == key) [[likely]]
+        return;
+    SetCaption(label, text);
+    // A text the number cannot tell, too long or too high, counts as the label's own.
+    const bool told = reinterpret_cast<std::uintptr_t>(text.data()) >> kSizeShift == 0 &&
+                      text.size() >> (64 - kSizeShift) == 0;
+    label.textKey = told ? key : Label::kOwnText;
+}
+
+// Empties a label's caption.
+inline void ClearCaption(Label& label) {
+    label.caption.clear();
+    label.textKey = 0;
 }
 
 // The message as the decoders see it: one text per byte, index 0 the first header byte. The views

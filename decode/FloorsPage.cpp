@@ -64,7 +64,7 @@ FloorsPage ShowFloors(const FloorData& data, int top) {
         if (floor == kNoSuchFloor)
             page.lblNo[i].visible = false;
         else
-            page.lblNo[i].caption = FloorName(floor);
+            SetCaption(page.lblNo[i], FloorName(floor));
     }
     for (int j = 0; j < kFloorsPageRows; ++j) {
         const int r = top + j;
@@ -72,7 +72,7 @@ FloorsPage ShowFloors(const FloorData& data, int top) {
         const std::uint8_t value = present ? modCommon::HexLowByte(data.FloorHex[r]) : 0;
         for (int k = 0; k < kColumns; ++k) {
             Label& cell = page.lblAccesibleFloor[kColumns * j + k];
-            cell.caption = present ? FloorBits(value, k) : std::string();
+            SetCaption(cell, present ? FloorBits(value, k) : std::string());
             cell.red = !present;
             const int floor = kColumns * r + k + 1;
             cell.note = "floor " + std::to_string(floor) + ": ";

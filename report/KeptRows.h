@@ -9,37 +9,29 @@
 #include <vector>
 
 // The text rows of the last few layouts a report wrote, kept for the messages that follow: the
-// messages of one layout differ only in their cells' digits, so a message whose rows read as a kept
-// layout's (same names, types, explanations and cell counts) is the kept text with its digits written
-// over. Only rows whose every shown cell holds two printable, non-blank characters and is not red are
-// kept or served: such a cell is always written as its two characters and two blanks, so the copy is
-// byte for byte what writing the rows out gives. Anything else is written out as usual.
+// messages of one layout differ only in their cells' characters, so a message of a kept layout's shape
+// (TableShape: same names, types, explanations and cells standing) is the kept text with its cells'
+// characters written over. Only plain rows have a shape, and each of their cells is always written as
+// its two characters and two blanks, so the copy is byte for byte what writing the rows out gives.
 class KeptRows {
 public:
-    // Appends the text of plain rows (TableRows::plain) when a kept layout reads the same; false, with
-    // nothing written, when the rows are not plain or no kept layout reads as they do.
-    bool Append(std::string& out, std::string_view indent, const TableRows& rows);
-    // Keeps the text just written for plain rows, and where in it each cell's two characters stand
-    // (in row and column order), for the messages of the same layout.
-    void Keep(std::string_view indent, const TableRows& rows, std::string_view text,
+    // Appends the rows of a kept layout of the same shape and indent, with the shape's cells written in;
+    // false, with nothing written, when none is kept.
+    bool Append(std::string& out, std::string_view indent, const TableShape& shape);
+    // Keeps the text just written for rows of this shape, and where in it each cell's two characters
+    // stand (in the shape's order), for the messages of the same layout.
+    void Keep(std::string_view indent, const TableShape& shape, std::string_view text,
               const std::vector<std::uint32_t>& cellAt);
 
 private:
-    struct RowTexts {
-        std::string name;
-        std::string type;
-        std::string explanation;
-        int cellCount = 0;
-    };
     struct Layout {
         std::string indent;
-        std::vector<RowTexts> rows;
+        TableShape shape;
         std::string text;
         std::vector<std::uint32_t> cellAt;
-        std::uint64_t sizes = 0; // TableRows::sizes of the rows it was written for
-
-        bool ReadsAs(std::string_view indent, const TableRows& rows) const;
     };
+    const Layout* Find(std::string_view indent, const TableShape& shape) const;
+
     // A handful covers every layout of a capture: the layouts differ by command and by what the
     // command row says, and a cut-short or invalid message is never kept.
     static constexpr std::size_t kMostLayouts = 8;

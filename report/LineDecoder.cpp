@@ -12,6 +12,7 @@ LineDecoder::LineDecoder(const DecodeOptions& options) : m_options(options) {
         m_report = std::make_unique<JsonReport>();
     else
         m_report = std::make_unique<TextReport>(options.colour);
+    m_keepsRows = !options.json;
     m_table.withWords = false; // the reports print the table, never the notes and words
     InitDetailView(m_table);
 }
@@ -54,15 +55,24 @@ bool LineDecoder::DecodeTokens(const LineHeader& header, std::string& out) {
             tokens = &m_message;
         }
         DecodeMessage(m_table, *tokens);
-        m_reader.Read(m_rows);
 
-        MessageReport message{i, m_spans.empty() ? nullptr : &m_spans[i], &m_rows, nullptr, m_rows.valid};
+        MessageReport message;
+        message.index = i;
+        message.span = m_spans.empty() ? nullptr : &m_spans[i];
         if (m_options.floors && m_table.btnDetailFloorsVisible) {
             ReadFloors(*tokens, m_floors);
             message.floors = &m_floors;
-            message.valid = message.valid && m_floors.valid();
+            message.valid = m_floors.valid();
         }
-        m_report->AddMessage(out, info, message);
+        // Plain rows have no red cell; their report may need no reading of the rows at all.
+        if (m_keepsRows && m_reader.ReadShape(m_shape))
+            message.shape = &m_shape;
+        if (!message.shape || !m_report->AddKeptMessage(out, info, message)) {
+            m_reader.Read(m_rows);
+            message.rows = &m_rows;
+            message.valid = message.valid && m_rows.valid;
+            m_report->AddMessage(out, info, message);
+        }
         lineValid = lineValid && message.valid;
     }
     m_report->EndLine(out, info, lineValid);

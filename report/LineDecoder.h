@@ -41,6 +41,8 @@ private:
     DecodeTable m_table;
     TableReader m_reader{m_table};
     TableRows m_rows;
+    TableShape m_shape;
+    bool m_keepsRows = false; // the report keeps plain rows (Report::AddKeptMessage)
     FloorPages m_floors;
     MessageTokens m_tokens;  // the line's bytes
     MessageTokens m_message; // the bytes of a message after the first

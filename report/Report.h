@@ -23,6 +23,7 @@ struct MessageReport {
     const TableRows* rows = nullptr;
     const FloorPages* floors = nullptr; // set when the floors were asked for and the message has them
     bool valid = true;
+    const TableShape* shape = nullptr; // set when the rows are plain (TableReader::ReadShape)
 };
 
 class Report {
@@ -30,5 +31,9 @@ public:
     virtual ~Report() = default;
     virtual void BeginLine(std::string& out, const LineInfo& line) = 0;
     virtual void AddMessage(std::string& out, const LineInfo& line, const MessageReport& message) = 0;
+    // The same for plain rows, without their rows read (message.shape set, message.rows null), from
+    // what the report kept of an earlier message of that shape: false, with nothing written, when it
+    // kept none. Only the text report keeps any.
+    virtual bool AddKeptMessage(std::string&, const LineInfo&, const MessageReport&) { return false; }
     virtual void EndLine(std::string& out, const LineInfo& line, bool valid) = 0;
 };

@@ -41,6 +41,15 @@ TableReader::TableReader(const DecodeTable& table) {
     for (int i = 0; i < static_cast<int>(table.lblData.size()); ++i)
         place(kHeaderRows + DataCellRow(i) - 1, DataCellColumn(i),
               table.lblData[static_cast<std::size_t>(i)]);
+    std::size_t next = 0;
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        const RowLabels& row = m_rows[r];
+        m_texts[r] = {row.name, row.type, row.explanation};
+        for (int c = 0; c < row.cellCount; ++c) {
+            if (const Label* cell = row.cells[static_cast<std::size_t>(c)])
+                m_cells[next++] = {cell, std::uint64_t{2} << (TableShape::kRowBits * r + c)};
+        }
+    }
 }
 
 void TableReader::Read(TableRows& rows) const {
@@ -48,8 +57,6 @@ void TableReader::Read(TableRows& rows) const {
     // leaves the labels unchanged.
     int count = 0;
     bool valid = true;
-    bool plain = true;
-    std::uint64_t sizes = 0;
     for (const RowLabels& labels : m_rows) {
         if (labels.name && !labels.name->visible)
             continue;
@@ -66,16 +73,52 @@ void TableReader::Read(TableRows& rows) const {
                 continue;
             row.cells[static_cast<std::size_t>(cellCount++)] = TableCell{cell};
             rowValid = rowValid && !cell->red;
-            plain = plain && PlainCell(*cell);
         }
         row.cellCount = cellCount;
         row.valid = rowValid;
         valid = valid && rowValid;
-        sizes = sizes * 0x100000001B3 + (row.name.size() << 24 | row.type.size() << 16 |
-                                         row.explanation.size() << 4 | static_cast<std::size_t>(cellCount));
     }
     rows.count = count;
     rows.valid = valid;
-    rows.plain = plain;
-    rows.sizes = sizes;
+}
+
+bool TableReader::ReadShape(TableShape& shape) const {
+    // Branch-free: nearly every message reads to the end, and a branch a label would be mispredicted
+    // as the layouts change.
+    std::uint64_t rows = 0; // of each row, the bit that says it stands
+    std::uint64_t own = 0;  // set when a shown text is none of the fixed ones
+    std::uint64_t* word = shape.words.data();
+    for (std::size_t r = 0; r < m_texts.size(); ++r, word += 3) {
+        const auto& [name, type, explanation] = m_texts[r];
+        const bool shown = !name || name->visible; // a header row always stands, its name never changes
+        const std::uint64_t keep = shown ? ~std::uint64_t{0} : 0;
+        word[0] = name ? name->textKey & keep : 0;
+        word[1] = type->visible ? type->textKey & keep : 0;
+        word[2] = explanation->visible ? explanation->textKey & keep : 0;
+        own |= static_cast<std::uint64_t>(word[0] == Label::kOwnText) | (word[1] == Label::kOwnText) |
+               (word[2] == Label::kOwnText);
+        rows |= static_cast<std::uint64_t>(shown) << (TableShape::kRowBits * r);
+    }
+    std::uint64_t cells = 0;   // the cells that stand
+    std::uint64_t unplain = 0; // set when one of them is not plain
+    std::size_t cellCount = 0;
+    for (const ShapeCell& cell : m_cells) {
+        const Label& label = *cell.label;
+        shape.cells[cellCount] = &label;
+        cellCount += label.visible;
+        cells |= label.visible ? cell.bit : 0;
+        unplain |= static_cast<std::uint64_t>(label.visible && !PlainCell(label));
+    }
+    // A cell standing in a row that does not: the rows' text would leave it out.
+    constexpr std::uint64_t kRowCells = ((std::uint64_t{1} << kMaxRowCells) - 1) << 1;
+    constexpr std::uint64_t kRowsStanding = [] {
+        std::uint64_t all = 0;
+        for (std::size_t r = 0; r < kHeaderRows + kDataRows; ++r)
+            all |= std::uint64_t{1} << (TableShape::kRowBits * r);
+        return all;
+    }();
+    const std::uint64_t hiddenRowCells = (~rows & kRowsStanding) * kRowCells;
+    *word = rows | cells;
+    shape.cellCount = static_cast<int>(cellCount);
+    return (own | unplain | (cells & hiddenRowCells)) == 0;
 }

@@ -10,6 +10,8 @@
 // data row whose name is visible. Views point into the table and live as long as it stays unchanged.
 
 inline constexpr int kMaxRowCells = 5;
+inline constexpr std::size_t kHeaderCells = std::tuple_size_v<decltype(DecodeTable::lblHeader)>;
+inline constexpr std::size_t kDataCells = std::tuple_size_v<decltype(DecodeTable::lblData)>;
 
 // A shown value cell: the label itself, so that reading a row copies nothing of it.
 struct TableCell {
@@ -35,12 +37,23 @@ struct TableRows {
     std::array<TableRow, kHeaderRows + kDataRows> rows{};
     int count = 0;
     bool valid = true;
-    // Every shown cell holds two printable, non-blank characters and is not red, as nearly every cell
-    // of a valid message does.
-    bool plain = true;
-    // The sizes of the rows' names, types and explanations and their cell counts, folded into one
-    // number: two reads of one layout give the same, and most reads of different layouts do not.
-    std::uint64_t sizes = 0;
+};
+
+// The rows' layout as far as it shapes their text, for telling layouts apart without comparing texts:
+// each row's name, type and explanation by the fixed text it shows (SetFixedCaption), and which rows
+// and cells stand; then the shown cells in row and column order. Equal shapes are equal rows but for
+// the cells' characters.
+struct TableShape {
+    // Three texts a row, then one word of the rows and cells that stand.
+    static constexpr std::size_t kWords = 3 * (kHeaderRows + kDataRows) + 1;
+    // Of that word, the bits of a row: the row stands, then each of its cells.
+    static constexpr int kRowBits = 1 + kMaxRowCells;
+    static_assert(kRowBits * (kHeaderRows + kDataRows) <= 64);
+    std::array<std::uint64_t, kWords> words{};
+    std::array<const Label*, kHeaderCells + kDataCells> cells{};
+    int cellCount = 0;
+
+    bool SameLayout(const TableShape& other) const { return words == other.words; }
 };
 
 // Reads one table again and again: where each row's labels and cells are is worked out once.
@@ -48,6 +61,10 @@ class TableReader {
 public:
     explicit TableReader(const DecodeTable& table);
     void Read(TableRows& rows) const;
+    // Reads the shape of plain rows: every shown cell holds two printable, non-blank characters and is
+    // not red, as nearly every cell of a valid message does, and every shown text is a fixed one or
+    // empty. False, with the shape unfinished, for any other rows.
+    bool ReadShape(TableShape& shape) const;
 
 private:
     struct RowLabels {
@@ -59,4 +76,12 @@ private:
         int cellCount = 0;
     };
     std::array<RowLabels, kHeaderRows + kDataRows> m_rows;
+    // The same labels laid out for ReadShape: each row's name (null for a header row), type and
+    // explanation; the cells in one run, in row and column order.
+    std::array<std::array<const Label*, 3>, kHeaderRows + kDataRows> m_texts{};
+    struct ShapeCell {
+        const Label* label = nullptr;
+        std::uint64_t bit = 0; // the cell's in TableShape's word of cells that stand
+    };
+    std::array<ShapeCell, kHeaderCells + kDataCells> m_cells;
 };

@@ -138,28 +138,43 @@ void TextReport::BeginLine(std::string& out, const LineInfo& line) {
     out += '\n';
 }
 
+std::string_view TextReport::AppendHeading(std::string& out, const LineInfo& line,
+                                           const MessageReport& message) {
+    if (line.spans->size() <= 1)
+        return "  ";
+    out += "  message ";
+    AppendNumber(out, message.index + 1);
+    out += " of ";
+    AppendNumber(out, line.spans->size());
+    out += ", bytes ";
+    AppendNumber(out, message.span->first + 1);
+    out += " to ";
+    AppendNumber(out, message.span->first + message.span->count);
+    out += '\n';
+    return "    ";
+}
+
 void TextReport::AddMessage(std::string& out, const LineInfo& line, const MessageReport& message) {
-    const bool several = line.spans->size() > 1;
-    if (several) {
-        out += "  message ";
-        AppendNumber(out, message.index + 1);
-        out += " of ";
-        AppendNumber(out, line.spans->size());
-        out += ", bytes ";
-        AppendNumber(out, message.span->first + 1);
-        out += " to ";
-        AppendNumber(out, message.span->first + message.span->count);
-        out += '\n';
-    }
-    const std::string_view indent = several ? "    " : "  ";
-    const TableRows& rows = *message.rows;
-    if (!m_kept.Append(out, indent, rows))
-        AppendRows(out, indent, rows, rows.plain);
+    const std::string_view indent = AppendHeading(out, line, message);
+    AppendRows(out, indent, *message.rows, message.shape);
     if (message.floors)
         AppendFloors(out, *message.floors, m_colour);
 }
 
-void TextReport::AppendRows(std::string& out, std::string_view indent, const TableRows& rows, bool plain) {
+bool TextReport::AddKeptMessage(std::string& out, const LineInfo& line, const MessageReport& message) {
+    const std::size_t start = out.size();
+    const std::string_view indent = AppendHeading(out, line, message);
+    if (!m_kept.Append(out, indent, *message.shape)) {
+        out.resize(start);
+        return false;
+    }
+    if (message.floors)
+        AppendFloors(out, *message.floors, m_colour);
+    return true;
+}
+
+void TextReport::AppendRows(std::string& out, std::string_view indent, const TableRows& rows,
+                            const TableShape* shape) {
     // The text before the rows ends in a line break, so trimming a row never reaches before start.
     const std::size_t start = out.size();
     m_cellAt.clear();
@@ -186,7 +201,7 @@ void TextReport::AppendRows(std::string& out, std::string_view indent, const Tab
             const char* cells = cursor.here();
             for (int c = 0; c < row.cellCount; ++c) {
                 const TableCell& cell = row.cells[static_cast<std::size_t>(c)];
-                if (plain)
+                if (shape)
                     m_cellAt.push_back(static_cast<std::uint32_t>(cursor.here() - out.data() - start));
                 colourBytes += PutCell(cursor, cell.text(), cell.red(), m_colour);
             }
@@ -196,8 +211,8 @@ void TextReport::AppendRows(std::string& out, std::string_view indent, const Tab
             cursor.Put('\n');
         }
     }
-    if (plain)
-        m_kept.Keep(indent, rows, std::string_view(out).substr(start), m_cellAt);
+    if (shape)
+        m_kept.Keep(indent, *shape, std::string_view(out).substr(start), m_cellAt);
 }
 
 void TextReport::EndLine(std::string& out, const LineInfo&, bool) {

@@ -15,11 +15,16 @@ public:
 
     void BeginLine(std::string& out, const LineInfo& line) override;
     void AddMessage(std::string& out, const LineInfo& line, const MessageReport& message) override;
+    bool AddKeptMessage(std::string& out, const LineInfo& line, const MessageReport& message) override;
     void EndLine(std::string& out, const LineInfo& line, bool valid) override;
 
 private:
-    // Writes the rows out; plain rows (TableRows::plain) are kept for the messages of their layout.
-    void AppendRows(std::string& out, std::string_view indent, const TableRows& rows, bool plain);
+    // Writes the message's heading when its line holds several; returns the rows' indent.
+    static std::string_view AppendHeading(std::string& out, const LineInfo& line,
+                                          const MessageReport& message);
+    // Writes the rows out; rows of a shape are kept for the messages of their layout.
+    void AppendRows(std::string& out, std::string_view indent, const TableRows& rows,
+                    const TableShape* shape);
 
     bool m_colour;
     TextHeaders m_headers;

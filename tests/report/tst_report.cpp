@@ -1,5 +1,6 @@
 // The reports as the window copies them and the headless commands print them.
 #include "capture/CaptureLine.h"
+#include "decode/DecodeWords.h"
 #include "report/BatchDecoder.h"
 #include "report/JsonText.h"
 #include "report/LineDecoder.h"
@@ -78,40 +79,60 @@ private slots:
     }
 
     // The text report writes a message of a layout it has written before from the rows it kept, its
-    // cells written over. Any text of the table that differs, even in place at the same size, must be
-    // written out anew, as must a cell that is not two plain characters.
+    // cells written over. Any text of the table that differs, even in place at the same size or as
+    // another fixed text of the same size, must be written out anew, as must a cell that is not two
+    // plain characters. A fixed text of the same characters elsewhere is another layout: written anew,
+    // the same.
     void keptRowsFollowTheTable_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("fixed"); // an index into fixedTexts, or -1 for a caption of its own
+        QTest::addColumn<bool>("differs");
         QTest::newRow("a data row's name") << "lblGateNumber"
-                                           << "Gate numbeR";
+                                           << "Gate numbeR" << -1 << true;
         QTest::newRow("a data row's type") << "lblDataTypeD"
-                                           << "CHAR(9)";
+                                           << "CHAR(9)" << -1 << true;
         QTest::newRow("a data row's explanation") << "lblDataExplanation"
-                                                  << "0x11 (fixed)";
+                                                  << "0x11 (fixed)" << -1 << true;
         QTest::newRow("a header row's type") << "lblDataTypeH"
-                                             << "BYTE(9)";
+                                             << "BYTE(9)" << -1 << true;
         QTest::newRow("a header row's explanation") << "lblHeaderExplanation"
-                                                    << "\"B\" (fixed)";
+                                                    << "\"B\" (fixed)" << -1 << true;
+        QTest::newRow("another fixed explanation") << "lblDataExplanation"
+                                                   << "" << 0 << true;
+        QTest::newRow("another fixed name") << "lblGateNumber"
+                                            << "" << 1 << true;
+        QTest::newRow("the same characters, fixed elsewhere") << "lblDataExplanation"
+                                                              << "" << 2 << false;
+        QTest::newRow("the same text, set again") << "lblDataExplanation"
+                                                  << "" << 3 << false;
+        QTest::newRow("a row hidden, its cells standing") << "lblDestFloor"
+                                                          << "(hidden)" << -1 << true;
         QTest::newRow("a cell, other digits") << "lblData"
-                                              << "39";
+                                              << "39" << -1 << true;
         QTest::newRow("a cell of three characters") << "lblData"
-                                                    << "309";
+                                                    << "309" << -1 << true;
         QTest::newRow("a cell of one character") << "lblData"
-                                                 << "9";
+                                                 << "9" << -1 << true;
         QTest::newRow("a cell with a blank") << "lblData"
-                                             << "3 ";
+                                             << "3 " << -1 << true;
         QTest::newRow("a cell with a control character") << "lblData"
-                                                         << "3\x1b";
+                                                         << "3\x1b" << -1 << true;
     }
 
     void keptRowsFollowTheTable() {
         QFETCH(QString, label);
         QFETCH(QString, caption);
+        QFETCH(int, fixed);
+        QFETCH(bool, differs);
+        static constexpr char kSameCharacters[] = "0x10 (fixed)";
+        static constexpr std::array<std::string_view, 4> fixedTexts = {
+            DecodeWords::kExplanations11[0], "Gate numbeR", kSameCharacters, DecodeWords::kExplanations10[0]};
         DecodeTable table;
         table.withWords = false;
         DecodeMessage(table, SplitMessage("0C 41 00 00 10 30 30 30 33 30 31 35 31 30 00 00"));
         Label& changed = label == "lblGateNumber"          ? table.lblGateNumber
+                         : label == "lblDestFloor"         ? table.lblDestFloor
                          : label == "lblDataTypeD"         ? table.lblDataTypeD[1]
                          : label == "lblDataExplanation"   ? table.lblDataExplanation[0]
                          : label == "lblDataTypeH"         ? table.lblDataTypeH[1]
@@ -122,21 +143,42 @@ private slots:
         line.source = "-";
         line.spans = &spans;
         const TableReader reader(table);
-        TableRows rows;
-        MessageReport message;
-        message.span = &spans[0];
-        message.rows = &rows;
+        // As the decoder reports a message: from the kept rows when the report has them.
+        const auto report = [&](TextReport& text, std::string& out) {
+            TableShape shape;
+            TableRows rows;
+            MessageReport message;
+            message.span = &spans[0];
+            if (reader.ReadShape(shape))
+                message.shape = &shape;
+            if (message.shape && text.AddKeptMessage(out, line, message))
+                return;
+            reader.Read(rows);
+            message.rows = &rows;
+            text.AddMessage(out, line, message);
+        };
         TextReport kept(false);
         std::string before;
-        reader.Read(rows);
-        kept.AddMessage(before, line, message);
-        changed.caption = caption.toStdString();
-        reader.Read(rows);
+        report(kept, before);
+        if (caption == "(hidden)")
+            changed.visible = false;
+        else if (fixed < 0)
+            SetCaption(changed, caption.toStdString());
+        else
+            SetFixedCaption(changed, fixedTexts[static_cast<std::size_t>(fixed)]);
         std::string written, fresh;
-        kept.AddMessage(written, line, message);
-        TextReport(false).AddMessage(fresh, line, message);
-        QVERIFY(fresh != before);
+        report(kept, written);
+        TextReport unkept(false);
+        report(unkept, fresh);
+        QCOMPARE(fresh != before, differs);
         QCOMPARE(QString::fromStdString(written), QString::fromStdString(fresh));
+        // What it kept of the changed table, with the last cell's digits changed.
+        SetCaption(table.lblData[DataCell::kReserve], "7E");
+        std::string again, freshAgain;
+        report(kept, again);
+        TextReport unkeptAgain(false);
+        report(unkeptAgain, freshAgain);
+        QCOMPARE(QString::fromStdString(again), QString::fromStdString(freshAgain));
     }
 
     // The text report keeps the header's text before and after the number for the records that share
