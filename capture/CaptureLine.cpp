@@ -49,6 +49,11 @@ char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count) {
     return out + 3;
 }
 
+void PutByteTokens(std::string_view* out, const std::uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = std::string_view(kSpacedPairs[bytes[i]].data() + 1, 2);
+}
+
 void AppendCaptureBytes(std::string& out, const std::uint8_t* bytes, std::size_t count) {
     // Through a small buffer: growing the string first would clear every byte before it is written.
     constexpr std::size_t kPiece = 128;

@@ -37,6 +37,9 @@ void ForEachCaptureLine(std::string_view prefix, const std::uint8_t* bytes, std:
 // capture are made a million at a time.
 char* PutCaptureBytes(char* out, const std::uint8_t* bytes, std::size_t count);
 void AppendCaptureBytes(std::string& out, const std::uint8_t* bytes, std::size_t count);
+// The bytes' tokens as a capture line gives them (two digits each), without making the line: views
+// into a table that lives as long as the program.
+void PutByteTokens(std::string_view* out, const std::uint8_t* bytes, std::size_t count);
 
 // The parts of a capture line, for the headless commands. Date and time are the texts inside the
 // first two bracket pairs (empty when the line does not have them); byteText follows modCommon::ByteText.

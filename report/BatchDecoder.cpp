@@ -3,6 +3,8 @@
 #include "capture/CaptureLine.h"
 #include "common/ShortCopy.h"
 
+#include <span>
+
 struct BatchDecoder::Batch {
     std::string source;
     std::vector<std::string> connections; // of a packet capture's lines, each run of one connection once
@@ -11,7 +13,7 @@ struct BatchDecoder::Batch {
         std::size_t offset; // its end is where the next one starts
         std::size_t number;
         std::size_t connection; // in connections; a record when kRecord
-        std::size_t prefix;     // of a line made of bytes (AddBytes), the size of its prefix; else kText
+        std::size_t prefix; // of a message's bytes (AddBytes), the size of the prefix before them; else kText
         // Of a line made of bytes, where its date and time stand in it.
         std::uint32_t dateAt = 0;
         std::uint32_t dateSize = 0;
@@ -34,6 +36,10 @@ constexpr std::size_t kTaskLines = 512;
 // Tasks under way per worker: enough to keep every core busy while the oldest is written out.
 constexpr std::size_t kTasksPerWorker = 8;
 constexpr std::size_t kReportBytesPerLine = 1024;
+
+std::span<const std::uint8_t> Bytes(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
 
 // Whether part is a non-empty view into whole (its place there then means something).
 bool Within(std::string_view whole, std::string_view part) {
@@ -90,7 +96,7 @@ void BatchDecoder::AddBytes(const LineHeader& header, std::string_view prefix, c
     line.timeAt = static_cast<std::uint32_t>(parts.time.data() - prefix.data());
     line.timeSize = static_cast<std::uint32_t>(parts.time.size());
     text += prefix;
-    AppendCaptureBytes(text, bytes, count);
+    text.append(reinterpret_cast<const char*>(bytes), count);
 }
 
 void BatchDecoder::AddRecord(std::string_view text) {
@@ -115,10 +121,10 @@ BatchDecoder::Result BatchDecoder::DecodeRange(LineDecoder& decoder, const Batch
         const std::string_view connection = batch.connections[line.connection];
         const bool valid = line.prefix == Batch::kText
                                ? decoder.Decode(batch.source, line.number, text, result.output, connection)
-                               : decoder.DecodeMade({batch.source, line.number, connection,
-                                                     text.substr(line.dateAt, line.dateSize),
-                                                     text.substr(line.timeAt, line.timeSize)},
-                                                    text, line.prefix, result.output);
+                               : decoder.DecodeBytes({batch.source, line.number, connection,
+                                                      text.substr(line.dateAt, line.dateSize),
+                                                      text.substr(line.timeAt, line.timeSize)},
+                                                     Bytes(text.substr(line.prefix)), result.output);
         result.valid = valid && result.valid;
     }
     return result;

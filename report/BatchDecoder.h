@@ -31,9 +31,9 @@ public:
     // Copies the line into the current batch; the source must stay the same until Submit.
     void Add(std::string_view source, std::size_t number, std::string_view line,
              std::string_view connection = {});
-    // The same for a message's bytes: its capture line, the prefix and the bytes in hex, is made in the
-    // batch itself. The header's date and time are best views into prefix, as SplitCaptureLine reads it:
-    // then the prefix is not read again.
+    // The same for a message's bytes, reported as its capture line, the prefix and the bytes in hex,
+    // would be; the batch keeps the prefix and the bytes as they are. The header's date and time are
+    // best views into prefix, as SplitCaptureLine reads it: then the prefix is not read again.
     void AddBytes(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
                   std::size_t count);
     // A record written as it is, in its place among the lines' reports.

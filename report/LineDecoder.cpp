@@ -24,16 +24,10 @@ bool LineDecoder::Decode(std::string_view source, std::size_t number, std::strin
     return DecodeTokens({source, number, connection, parts.date, parts.time}, out);
 }
 
-bool LineDecoder::DecodeMade(const LineHeader& header, std::string_view line, std::size_t prefixSize,
-                             std::string& out) {
-    // Each byte is a blank and two digits after the prefix.
-    const std::size_t count = (line.size() - prefixSize) / 3;
-    m_tokens.resize(count);
-    const char* digits = line.data() + prefixSize + 1;
-    for (std::string_view& token : m_tokens) {
-        token = std::string_view(digits, 2);
-        digits += 3;
-    }
+bool LineDecoder::DecodeBytes(const LineHeader& header, std::span<const std::uint8_t> bytes,
+                              std::string& out) {
+    m_tokens.resize(bytes.size());
+    PutByteTokens(m_tokens.data(), bytes.data(), bytes.size());
     return DecodeTokens(header, out);
 }
 

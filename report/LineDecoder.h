@@ -6,7 +6,9 @@
 #include "report/Report.h"
 #include "report/TableRows.h"
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,11 +28,9 @@ public:
     // Returns false when a message of the line has an invalid or missing field.
     bool Decode(std::string_view source, std::size_t number, std::string_view line, std::string& out,
                 std::string_view connection = {});
-    // The same for a line made of a prefix and bytes (MakeCaptureLine): the bytes' tokens stand at known
-    // places, and nothing needs searching. The header's date and time are the prefix's, as
-    // SplitCaptureLine reads it.
-    bool DecodeMade(const LineHeader& header, std::string_view line, std::size_t prefixSize,
-                    std::string& out);
+    // The same for a message's bytes, reported as its capture line would be: the header's date and
+    // time are the line's prefix's, as SplitCaptureLine reads it.
+    bool DecodeBytes(const LineHeader& header, std::span<const std::uint8_t> bytes, std::string& out);
 
 private:
     // The line's tokens are in m_tokens.

@@ -240,9 +240,9 @@ private slots:
         }
     }
 
-    // A packet capture's message line is decoded from its known layout, without searching: the report
-    // must be the one its text gives, whatever the table showed before.
-    void madeLineReportsAsItsText() {
+    // A packet capture's message is decoded from its bytes, without making its line: the report must be
+    // the one its line gives, whatever the table showed before.
+    void bytesDecodeWithoutTheirLine() {
         const std::vector<std::vector<std::uint8_t>> messages = {
             {},
             {0x04},
@@ -258,13 +258,13 @@ private slots:
             options.floors = true;
             LineDecoder byText(options), made(options);
             for (const auto& bytes : messages) {
-                const std::string line = MakeCaptureLine(prefix, bytes.data(), bytes.size());
+                std::string line = prefix; // every byte, as a message's line holds them
+                AppendCaptureBytes(line, bytes.data(), bytes.size());
                 std::string expected, got;
                 const bool expectedValid = byText.Decode("f.pcap", 3, line, expected, "a > b");
                 const CaptureLineParts parts = SplitCaptureLine(prefix);
-                QCOMPARE(
-                    made.DecodeMade({"f.pcap", 3, "a > b", parts.date, parts.time}, line, prefix.size(), got),
-                    expectedValid);
+                QCOMPARE(made.DecodeBytes({"f.pcap", 3, "a > b", parts.date, parts.time}, bytes, got),
+                         expectedValid);
                 QCOMPARE(QString::fromStdString(got), QString::fromStdString(expected));
             }
         }
