@@ -5,8 +5,8 @@
 namespace {
 
 constexpr std::string_view kCommand = "decode";
-// Messages a batch: what a block read gives the capture-line reader, about.
-constexpr std::size_t kBatchMessages = 4096;
+// Messages a batch: a few tasks for the workers; the batches under way stay a small part of the peak.
+constexpr std::size_t kBatchMessages = 2048;
 
 // Every record goes through the decoder, so messages and records of all connections leave in the order
 // they were made, whichever worker decoded them.

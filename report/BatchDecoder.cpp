@@ -33,8 +33,9 @@ struct BatchDecoder::Batch {
 namespace {
 // Lines a task: large enough that handing over costs nothing, small enough to share a batch out evenly.
 constexpr std::size_t kTaskLines = 512;
-// Tasks under way per worker: enough to keep every core busy while the oldest is written out.
-constexpr std::size_t kTasksPerWorker = 8;
+// Tasks under way per worker: enough to keep every core busy while the oldest is written out. Each holds
+// its report until then, so more would only add to the peak (half a megabyte a task).
+constexpr std::size_t kTasksPerWorker = 2;
 constexpr std::size_t kReportBytesPerLine = 1024;
 
 std::span<const std::uint8_t> Bytes(std::string_view text) {
