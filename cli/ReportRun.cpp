@@ -33,9 +33,13 @@ struct LineBatch {
         std::size_t connection =
             0; // in connections, when there are any; kEnd: ends[offset] is a connection's end
         bool newStream = false;
+        std::size_t firstByte = kNoBytes; // a packet capture's message: where its bytes stand in bytes
+        std::size_t byteCount = 0;
     };
     static constexpr std::size_t kEnd = ~std::size_t{0};
+    static constexpr std::size_t kNoBytes = ~std::size_t{0};
     std::vector<Item> items;
+    std::vector<std::uint8_t> bytes;      // of a packet capture's messages, back to back
     std::vector<std::string> connections; // a packet capture's: each run of one connection once
     std::vector<ConnectionEntry> ends;
     // A capture file's: whether its numbers count from its end, and its FormatText.
@@ -50,7 +54,8 @@ public:
     explicit BatchingSink(BoundedQueue<LineBatch>& queue) : m_queue(queue) {}
 
     void Opened(const LineHeader&) override {}
-    // The capture line is made here, straight into the batch.
+    // The capture line is made here, straight into the batch, and the bytes are kept beside it: the
+    // record reads them rather than the line's text.
     void Message(const LineHeader& header, std::string_view prefix, const std::uint8_t* bytes,
                  std::size_t count) override {
         if (m_batch.connections.empty() || m_batch.connections.back() != header.connection)
@@ -58,8 +63,10 @@ public:
         const std::size_t offset = m_batch.text.size();
         m_batch.text += prefix;
         AppendCaptureBytes(m_batch.text, bytes, count);
-        m_batch.items.push_back(
-            {offset, m_batch.text.size() - offset, header.number, m_batch.connections.size() - 1, true});
+        const std::size_t firstByte = m_batch.bytes.size();
+        m_batch.bytes.insert(m_batch.bytes.end(), bytes, bytes + count);
+        m_batch.items.push_back({offset, m_batch.text.size() - offset, header.number,
+                                 m_batch.connections.size() - 1, true, firstByte, count});
         if (m_batch.items.size() >= LineBatch::kLines)
             Flush();
     }
@@ -89,7 +96,10 @@ void FeedBatch(const std::string& path, LineBatch& batch, CommissioningRecord& r
         const std::string_view line = std::string_view(batch.text).substr(item.offset, item.size);
         const std::string_view connection =
             batch.connections.empty() ? std::string_view() : batch.connections[item.connection];
-        record.AddLine({path, item.number, line, connection, item.newStream, batch.countedFromEnd});
+        const bool bytesGiven = item.firstByte != LineBatch::kNoBytes;
+        record.AddLine({path, item.number, line, connection, item.newStream, batch.countedFromEnd, bytesGiven,
+                        bytesGiven ? std::span(batch.bytes).subspan(item.firstByte, item.byteCount)
+                                   : std::span<const std::uint8_t>()});
     }
 }
 

@@ -61,6 +61,11 @@ void SplitFields(std::string_view text, std::vector<std::string_view>& fields) {
     fields.reserve(std::min<std::size_t>(text.size() / 3 + 1, 257));
     const char* start = text.data();
     const char* const end = start + text.size();
+    // The usual run: two characters and a blank, a field at a time.
+    while (end - start >= 3 && start[0] != ' ' && start[1] != ' ' && start[2] == ' ') {
+        fields.emplace_back(start, 2);
+        start += 3;
+    }
     for (const char* p = start; p != end; ++p) {
         if (*p == ' ') {
             fields.emplace_back(start, static_cast<std::size_t>(p - start));

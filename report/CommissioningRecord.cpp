@@ -46,7 +46,12 @@ void CommissioningRecord::AddLine(const RecordLine& line) {
     }
     if (line.connection.empty())
         m_link.NoteLine(line.source, parts.date, parts.time);
-    modCommon::SplitFields(parts.byteText, m_tokens);
+    if (line.bytesGiven) {
+        m_tokens.resize(line.bytes.size());
+        PutByteTokens(m_tokens.data(), line.bytes.data(), line.bytes.size());
+    } else {
+        modCommon::SplitFields(parts.byteText, m_tokens);
+    }
     m_stream.AddLine(line, m_tokens, lineTime, *this);
 }
 

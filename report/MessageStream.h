@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,10 @@ struct RecordLine {
     // number counts from the source's end (a capture file read from its end); see
     // CommissioningRecord::NumberFromEnd.
     bool countedFromEnd = false;
+    // A packet capture's message: the bytes its line shows in hex, read from here rather than from the
+    // line's text. Any other line is split from its text.
+    bool bytesGiven = false;
+    std::span<const std::uint8_t> bytes{};
 };
 
 // Where a framed message stands: the line it starts in and its place there.

@@ -50,6 +50,9 @@ private slots:
                                            << "0x11.reserve: 1 of 1 messages" << QByteArray();
         QTest::newRow("a gap in a packet capture")
             << "pcap with a gap" << QList<QByteArray>{} << 1 << "capture.gap" << QByteArray();
+        // Each message decoded from its own bytes, whichever message came before.
+        QTest::newRow("one bad message among three in a packet capture")
+            << "pcap" << QList<QByteArray>{} << 1 << "0x11.reserve: 1 of 3 messages" << QByteArray();
         QTest::newRow("no such file") << "missing" << QList<QByteArray>{} << 2 << "" << QByteArray();
         QTest::newRow("every expectation met")
             << "file" << QList<QByteArray>{kValid10} << 0 << "plan: 1 of 1 met\nresult: held"
@@ -72,14 +75,17 @@ private slots:
         const QString path = dir.filePath("in");
         if (input == "file") {
             QVERIFY(WriteFile(path, CaptureFile(lines)));
-        } else if (input == "pcap with a gap") {
+        } else if (input.startsWith("pcap")) {
             using namespace capture_builder;
             const std::vector<std::uint8_t> m11 = {0x04, 0x41, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00};
-            std::vector<Segment> segments(4);
+            const bool gap = input == "pcap with a gap";
+            std::vector<Segment> segments(gap ? 4 : 3);
             for (std::uint32_t k = 0; k < segments.size(); ++k) {
-                segments[k].seq = 1000 + 8 * (k < 2 ? k : k + 1); // the third message is missing
+                segments[k].seq = 1000 + 8 * (k < 2 || !gap ? k : k + 1); // the third message is missing
                 segments[k].payload = m11;
             }
+            if (!gap)
+                segments[1].payload.back() = 0x01;
             QVERIFY(WritePcap(path.toStdString(), DLT_EN10MB, segments));
         }
         QFETCH(QByteArray, plan);

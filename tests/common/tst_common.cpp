@@ -29,6 +29,12 @@ private slots:
         QTest::newRow("empty line") << "" << QStringList{};
         QTest::newRow("two blanks") << "[a] [b] 0C  41" << QStringList{"0C", "", "41"};
         QTest::newRow("trailing blank") << "[a] [b] 0C 41 " << QStringList{"0C", "41", ""};
+        // Runs of two characters and a blank, broken by any other field.
+        QTest::newRow("three characters after a run")
+            << "[a] [b] 0C 41 123 05" << QStringList{"0C", "41", "123", "05"};
+        QTest::newRow("one character after a run")
+            << "[a] [b] 0C 4 05 7" << QStringList{"0C", "4", "05", "7"};
+        QTest::newRow("two blanks after a run") << "[a] [b] 0C 41  05" << QStringList{"0C", "41", "", "05"};
     }
     void tokens() {
         QFETCH(QString, line);

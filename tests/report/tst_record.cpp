@@ -1,6 +1,10 @@
 // The commissioning record: what it counts rule by rule, and that its forms say the same.
+#include "capture/CaptureLine.h"
+#include "common/modCommon.h"
 #include "report/RecordWriters.h"
 #include "report/TestPlan.h"
+
+#include <cctype>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,8 +19,9 @@ constexpr const char* kMessage10 = "0C 41 00 00 10 30 30 31 32 30 31 35 31 32 01
 constexpr const char* kMessage11 = "04 41 00 00 11 00 00 00";
 
 // Lines oldest first; "+" in front starts a new stream (a new connection), "~" leaves out the date and
-// time. Line n is dated 10:00:0n.
-void Feed(CommissioningRecord& record, const QStringList& lines) {
+// time. Line n is dated 10:00:0n. With bytes: the bytes of a line whose tokens are all bytes are handed
+// over beside it, as a packet capture's reader hands them.
+void Feed(CommissioningRecord& record, const QStringList& lines, bool withBytes = false) {
     std::uint64_t number = 0;
     for (QString line : lines) {
         ++number;
@@ -28,7 +33,15 @@ void Feed(CommissioningRecord& record, const QStringList& lines) {
         else
             line = QStringLiteral("[12/07/2026] [10:00:%1] ").arg(number, 2, 10, QChar('0')) + line;
         const std::string text = line.toStdString();
-        record.AddLine({"site.txt", number, text, {}, newStream});
+        std::vector<std::uint8_t> bytes;
+        bool allBytes = withBytes;
+        for (const std::string_view token : modCommon::SplitFields(SplitCaptureLine(text).byteText)) {
+            allBytes = allBytes && token.size() == 2 &&
+                       std::isxdigit(static_cast<unsigned char>(token[0])) != 0 &&
+                       std::isxdigit(static_cast<unsigned char>(token[1])) != 0;
+            bytes.push_back(modCommon::HexLowByte(token));
+        }
+        record.AddLine({"site.txt", number, text, {}, newStream, false, allBytes, bytes});
     }
     record.Finish();
 }
@@ -88,8 +101,10 @@ private slots:
         QFETCH(QString, rule);
         QFETCH(int, broken);
         QFETCH(QString, example);
-        CommissioningRecord record;
+        CommissioningRecord record, fromBytes;
         Feed(record, lines);
+        Feed(fromBytes, lines, true);
+        QCOMPARE(QString::fromStdString(RecordJson(fromBytes)), QString::fromStdString(RecordJson(record)));
         const RuleCount& count = record.rules().Of(RuleIndex(rule.toStdString()));
         QTEST(int(count.exercised), "exercised");
         QCOMPARE(int(count.broken), broken);
@@ -110,8 +125,10 @@ private slots:
         QStringList lines;
         for (int i = 0; i < 7; ++i)
             lines << "04 41 00 00 11 00 00 01";
-        CommissioningRecord record;
+        CommissioningRecord record, fromBytes;
         Feed(record, lines);
+        Feed(fromBytes, lines, true);
+        QCOMPARE(QString::fromStdString(RecordJson(fromBytes)), QString::fromStdString(RecordJson(record)));
         const RuleCount& count = record.rules().Of(RecordRules::Index(FieldRules::Rule::Reserve11));
         QCOMPARE(int(count.broken), 7);
         QCOMPARE(int(count.examples.size()), int(RuleTally::kExamples));
