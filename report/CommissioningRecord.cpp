@@ -115,7 +115,7 @@ void CommissioningRecord::JudgeOwnRules(const MessageTokens& tokens, const Messa
     if (const auto fits = LeftOutChecks::LengthFitsCommand(tokens))
         judge(Own::DataLength, *fits, [&] { return LengthReason(tokens); });
     if (!tokens.empty()) {
-        const auto odd = LeftOutChecks::FirstOddToken(tokens);
+        const auto odd = origin.fromBytes ? std::nullopt : LeftOutChecks::FirstOddToken(tokens);
         judge(Own::HexTokens, !odd, [&] { return OddTokenReason(tokens, *odd); });
     }
     judge(Own::CutShort, origin.shortBy == 0, [&] { return CutShortReason(origin.length, origin.shortBy); });

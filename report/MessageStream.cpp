@@ -55,6 +55,7 @@ void MessageStream::AddLine(const RecordLine& line, const MessageTokens& tokens,
     origin.connection = line.connection;
     origin.number = line.number;
     origin.countedFromEnd = line.countedFromEnd;
+    origin.fromBytes = line.bytesGiven;
     origin.count = m_spans.size();
     for (std::size_t i = 0; i < m_spans.size(); ++i) {
         const MessageSpan& span = m_spans[i];
@@ -74,5 +75,6 @@ void MessageStream::AddLine(const RecordLine& line, const MessageTokens& tokens,
         m_openDate = lineTime.date;
         m_openTime = lineTime.time;
         m_openOrigin = origin;
+        m_openOrigin.fromBytes = false; // the lines that finish it may be text
     }
 }

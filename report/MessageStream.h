@@ -43,6 +43,7 @@ struct MessageOrigin {
     std::uint64_t length = 0;            // bytes its length byte announces, header included
     std::uint64_t shortBy = 0;           // bytes that never came
     bool countedFromEnd = false;
+    bool fromBytes = false; // every token is a byte's two digits (RecordLine::bytesGiven)
 };
 
 // "message 2 of 3", "message 1 of 1, joined with the next 2 lines, 7 bytes missing".
