@@ -57,9 +57,6 @@ struct Label {
 }
 
 // Sets a label to one of the format's fixed texts, which stay where they are and unchanged for the whole
-// run: the label keeps where the text stands, so the same text set again costs one comparison, and a
-// reader tells two captions apart by that pointer alone (TableReader::ReadShape).
-// Sets a label to one of the format's fixed texts, which stay where they are and unchanged for the whole
 // run: the label keeps where the text stands and its size, so the same text set again costs one
 // comparison, and a reader tells two captions apart by that number alone (TableReader::ReadShape).
 [[gnu::always_inline]] inline void SetFixedCaption(Label& label, std::string_view text) {
